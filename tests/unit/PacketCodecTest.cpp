@@ -1,0 +1,174 @@
+#include "DataStructures.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray hex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
+
+PC2L03_TD profileRequest() {
+    PC2L03_TD p;
+    p.rw = 0;
+    p.lensSeq = 0;
+    p.WideFlocalLength = 50;
+    p.TeleFlocalLength = 50;
+    p.ApretureValue = {2, 4, 5, 8};
+    p.setLensNameString("Lens 1");
+    p.length = static_cast<uint8_t>(p.toData().size());
+    p.calculateChecksum();
+    return p;
+}
+
+L2PC01_TD deviceInfo() {
+    L2PC01_TD p;
+    fillZeroPaddedText(p.DeviceModel.data(), p.DeviceModel.size(), "QUILLON XT-40");
+    fillZeroPaddedText(p.DeviceSN.data(), p.DeviceSN.size(), "SN123456789");
+    p.VerNo_major = 1;
+    p.VerNo_minor = 3;
+    p.calculateChecksum();
+    return p;
+}
+
+} // namespace
+
+TEST(PacketEncoding, hostRequestsMatchTheAdapterBytesExactly) {
+    EXPECT_EQ(PC2L01_TD{}.toData(), hex("55 01 05 5B AA"));
+
+    PC2L02_TD settings;
+    settings.U16_1 = 100;
+    settings.U16_2 = 200;
+    settings.U32_1 = 1000;
+    settings.U32_2 = 2000;
+    settings.calculateChecksum();
+    EXPECT_EQ(settings.toData(), hex("55 02 14 00 00 00 64 00 C8 00 E8 03 00 00 D0 07 00 00 59 AA"));
+
+    const QByteArray profile = profileRequest().toData();
+    ASSERT_EQ(profile.size(), 55);
+    QByteArray expected = hex("55 03 37 00 00 32 00 32 00 02 04 05 08") + "Lens 1" + QByteArray(34, '\0');
+    expected += hex("E9 AA");
+    EXPECT_EQ(profile, expected);
+}
+
+TEST(PacketEncoding, adapterPacketsHaveTheirFixedSizesAndPrefixes) {
+    EXPECT_EQ(L2PC01_TD{}.toData().left(3), hex("55 01 27"));
+    EXPECT_EQ(L2PC02_TD{}.toData().left(3), hex("55 02 13"));
+    EXPECT_EQ(L2PC03_TD{}.toData().left(3), hex("55 03 36"));
+    EXPECT_EQ(L2PC01_TD{}.toData().size(), 39);
+    EXPECT_EQ(L2PC02_TD{}.toData().size(), 19);
+    EXPECT_EQ(L2PC03_TD{}.toData().size(), 54);
+}
+
+TEST(PacketDecoding, versionBytesArriveMinorFirst) {
+    QByteArray bytes = deviceInfo().toData();
+    bytes[35] = 0x03;
+    bytes[36] = 0x01;
+    const auto decoded = L2PC01_TD::fromData(bytes);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->VerNo_major, 1);
+    EXPECT_EQ(decoded->VerNo_minor, 3);
+    EXPECT_EQ(decoded->toData(), bytes);
+}
+
+TEST(PacketDecoding, shortInputGivesNoRecordAndExtraBytesAreIgnored) {
+    const QByteArray bytes = deviceInfo().toData();
+    EXPECT_FALSE(L2PC01_TD::fromData(bytes.left(38)));
+    EXPECT_FALSE(L2PC02_TD::fromData(QByteArray(18, 'x')));
+    EXPECT_FALSE(L2PC03_TD::fromData(QByteArray(53, 'x')));
+    EXPECT_FALSE(L2PC03_TD::fromData({}));
+
+    const auto decoded = L2PC01_TD::fromData(bytes + QByteArray("\x55", 1));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->toData(), bytes);
+    EXPECT_EQ(decoded->getDeviceModelString(), "QUILLON XT-40");
+    EXPECT_EQ(decoded->getDeviceSNString(), "SN123456789");
+    EXPECT_TRUE(decoded->verifyChecksum());
+}
+
+TEST(PacketDecoding, profileRoundTripsThroughTheWire) {
+    L2PC03_TD p;
+    p.lensSeq = 2;
+    p.WideFlocalLength = 0x1234;
+    p.TeleFlocalLength = 170;
+    p.ApretureValue = {1, 3, 5, 21};
+    fillZeroPaddedText(p.LensNameString.data(), p.LensNameString.size(), "Summilux 35 ƒ1.4");
+    p.calculateChecksum();
+    const QByteArray bytes = p.toData();
+    EXPECT_EQ(static_cast<uint8_t>(bytes[4]), 0x34); // little-endian
+    EXPECT_EQ(static_cast<uint8_t>(bytes[5]), 0x12);
+    const auto decoded = L2PC03_TD::fromData(bytes);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->WideFlocalLength, 0x1234);
+    EXPECT_EQ(decoded->TeleFlocalLength, 170);
+    EXPECT_EQ(decoded->ApretureValue, p.ApretureValue);
+    EXPECT_EQ(decoded->getLensNameString(), "Summilux 35 ƒ1.4");
+    EXPECT_TRUE(decoded->verifyChecksum());
+}
+
+TEST(PacketChecksum, coversEveryByteButChecksumAndEnd) {
+    const QByteArray good = deviceInfo().toData();
+    for (int i = 0; i < good.size() - 2; ++i) {
+        QByteArray bad = good;
+        bad[i] = static_cast<char>(bad[i] ^ 0x01);
+        EXPECT_FALSE(L2PC01_TD::fromData(bad)->verifyChecksum()) << "byte " << i;
+    }
+    QByteArray otherEnd = good;
+    otherEnd[38] = 0x00;
+    EXPECT_TRUE(L2PC01_TD::fromData(otherEnd)->verifyChecksum());
+
+    QByteArray badChecksum = good;
+    badChecksum[37] = static_cast<char>(badChecksum[37] + 1);
+    EXPECT_FALSE(L2PC01_TD::fromData(badChecksum)->verifyChecksum());
+}
+
+TEST(LensNameField, asciiNamesAreCutAt40AndPadded) {
+    PC2L03_TD p;
+    p.setLensNameString(QString(45, 'x'));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(p.LensNameString.data()), 40), QByteArray(40, 'x'));
+
+    p.setLensNameString("");
+    EXPECT_EQ(p.LensNameString, LensNameBytes{});
+
+    // A full 40-byte name has no terminating zero and still reads back whole.
+    const QString forty(40, 'n');
+    L2PC03_TD r;
+    fillZeroPaddedText(r.LensNameString.data(), r.LensNameString.size(), forty);
+    EXPECT_EQ(r.getLensNameString(), forty);
+}
+
+TEST(LensNameField, aMultiByteLetterAcrossTheLimitIsDroppedWhole) {
+    // 39 ASCII bytes, then 'é' (two bytes): its second byte would be byte 41.
+    const QString name = QString(39, 'a') + QStringLiteral("é") + "b";
+    PC2L03_TD p;
+    p.setLensNameString(name);
+    EXPECT_EQ(p.LensNameString[38], 'a');
+    EXPECT_EQ(p.LensNameString[39], 0);
+
+    L2PC03_TD received;
+    received.LensNameString = p.LensNameString;
+    EXPECT_EQ(received.getLensNameString(), QString(39, 'a'));
+
+    // Twenty two-byte letters fit exactly.
+    p.setLensNameString(QString(20, QChar(0xE9)) + "z");
+    received.LensNameString = p.LensNameString;
+    EXPECT_EQ(received.getLensNameString(), QString(20, QChar(0xE9)));
+
+    // A four-byte character that straddles the limit is dropped whole too.
+    p.setLensNameString(QString(38, 'a') + QString::fromUtf8("\xF0\x9F\x93\xB7"));
+    received.LensNameString = p.LensNameString;
+    EXPECT_EQ(received.getLensNameString(), QString(38, 'a'));
+}
+
+TEST(DeviceTextFields, decodeUpToTheFirstZeroAndRejectInvalidUtf8) {
+    L2PC01_TD p;
+    p.DeviceModel.fill('M');
+    EXPECT_EQ(p.getDeviceModelString(), QString(16, 'M'));
+
+    p.DeviceModel[0] = 0;
+    EXPECT_EQ(p.getDeviceModelString(), QString());
+
+    p.DeviceSN.fill(0);
+    p.DeviceSN[0] = 'S';
+    p.DeviceSN[1] = 0xC3; // a lead byte with no continuation
+    p.DeviceSN[2] = 'x';
+    EXPECT_EQ(p.getDeviceSNString(), QString());
+}

@@ -1,0 +1,104 @@
+#include "EventLoop.h"
+#include "MainQueue.h"
+#include "NotificationCenter.h"
+#include "ResourceBundle.h"
+#include "Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+TEST(NotificationCenter, asyncPostRunsAfterThePosterReturnsAndSeesItsState) {
+    auto& center = NotificationCenter::defaultCenter();
+    int owner = 0;
+    int state = 0;
+    QList<int> seen;
+    center.addObserver(&owner, "Changed", [&](const Notification& n) {
+        seen << state << n.object.toInt();
+    });
+    center.postAsync("Changed", 7);
+    EXPECT_TRUE(seen.isEmpty());
+    state = 42; // the poster goes on updating after it posted
+    ASSERT_TRUE(runUntil([&] { return !seen.isEmpty(); }));
+    EXPECT_EQ(seen, (QList<int>{42, 7}));
+    center.removeObserver(&owner);
+}
+
+TEST(NotificationCenter, observersAreRemovedByOwnerOrByOwnerAndName) {
+    auto& center = NotificationCenter::defaultCenter();
+    int a = 0;
+    int b = 0;
+    QStringList calls;
+    center.addObserver(&a, "One", [&](const Notification&) { calls << "a1"; });
+    center.addObserver(&a, "Two", [&](const Notification&) { calls << "a2"; });
+    center.addObserver(&b, "One", [&](const Notification& n) { calls << "b1:" + n.userInfo.value("k").toString(); });
+
+    center.post("One", {}, {{"k", "v"}});
+    EXPECT_EQ(calls, (QStringList{"a1", "b1:v"}));
+
+    calls.clear();
+    center.removeObserver(&a, "One");
+    center.post("One");
+    center.post("Two");
+    EXPECT_EQ(calls, (QStringList{"b1:", "a2"}));
+
+    calls.clear();
+    center.removeObserver(&a);
+    center.removeObserver(&b);
+    center.post("One");
+    center.post("Two");
+    EXPECT_TRUE(calls.isEmpty());
+}
+
+TEST(NotificationCenter, anObserverRemovedDuringAPostIsNotCalled) {
+    auto& center = NotificationCenter::defaultCenter();
+    int first = 0;
+    int second = 0;
+    bool secondCalled = false;
+    center.addObserver(&first, "Go", [&](const Notification&) { center.removeObserver(&second); });
+    center.addObserver(&second, "Go", [&](const Notification&) { secondCalled = true; });
+    center.post("Go");
+    EXPECT_FALSE(secondCalled);
+    center.removeObserver(&first);
+}
+
+TEST(MainQueue, delayedCallDoesNothingOnceItsOwnerIsGone) {
+    int kept = 0;
+    int dropped = 0;
+    QObject keeper;
+    auto doomed = std::make_unique<QObject>();
+    MainQueue::after(20, &keeper, [&] { ++kept; });
+    MainQueue::after(20, doomed.get(), [&] { ++dropped; });
+    doomed.reset();
+    runFor(80);
+    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(dropped, 0);
+}
+
+TEST(ResourceBundle, overrideFolderIsSearchedAloneAndNamesCannotEscapeIt) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("Sample.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[]");
+    file.close();
+
+    ResourceBundle::setOverrideDirectory(dir.path());
+    EXPECT_EQ(ResourceBundle::pathForResource("Sample", "json"), QFileInfo(file).absoluteFilePath());
+    EXPECT_TRUE(ResourceBundle::pathForResource("Missing", "json").isEmpty());
+    EXPECT_TRUE(ResourceBundle::pathForResource("../Sample", "json").isEmpty());
+    ResourceBundle::setOverrideDirectory({});
+}
+
+TEST(Settings, redirectedStoreWritesItsOwnIniFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ORVO.conf");
+    Settings::setFilePathForTesting(path);
+    Settings::shared().setValue("LastConnectedPortPath", "/dev/usbmodemORVO1");
+    Settings::shared().sync();
+    QSettings reread(path, QSettings::IniFormat);
+    EXPECT_EQ(reread.value("LastConnectedPortPath").toString(), "/dev/usbmodemORVO1");
+    Settings::setFilePathForTesting({});
+}
