@@ -1,7 +1,6 @@
 #include "DataStructures.h"
 
 #include <QStringDecoder>
-
 #include <algorithm>
 #include <cstring>
 
@@ -50,7 +49,9 @@ private:
     size_t pos_ = 0;
 };
 
-template <typename Packet> uint8_t checksumOf(const Packet& packet) { return packetChecksum(packet.toData()); }
+template <typename Packet> uint8_t checksumOf(const Packet& packet) {
+    return packetChecksum(packet.toData());
+}
 
 } // namespace
 
@@ -114,7 +115,9 @@ QByteArray PC2L02_TD::toData() const {
     return w.take();
 }
 
-void PC2L02_TD::calculateChecksum() { checksum = checksumOf(*this); }
+void PC2L02_TD::calculateChecksum() {
+    checksum = checksumOf(*this);
+}
 
 // ---- PC2L03_TD
 
@@ -134,7 +137,9 @@ QByteArray PC2L03_TD::toData() const {
     return w.take();
 }
 
-void PC2L03_TD::calculateChecksum() { checksum = checksumOf(*this); }
+void PC2L03_TD::calculateChecksum() {
+    checksum = checksumOf(*this);
+}
 
 void PC2L03_TD::setLensNameString(const QString& name) {
     fillZeroPaddedText(LensNameString.data(), LensNameString.size(), name);
@@ -175,12 +180,18 @@ std::optional<L2PC01_TD> L2PC01_TD::fromData(const QByteArray& data) {
     return p;
 }
 
-void L2PC01_TD::calculateChecksum() { checksum = checksumOf(*this); }
-bool L2PC01_TD::verifyChecksum() const { return checksum == checksumOf(*this); }
+void L2PC01_TD::calculateChecksum() {
+    checksum = checksumOf(*this);
+}
+bool L2PC01_TD::verifyChecksum() const {
+    return checksum == checksumOf(*this);
+}
 QString L2PC01_TD::getDeviceModelString() const {
     return textFromZeroPaddedBytes(DeviceModel.data(), DeviceModel.size());
 }
-QString L2PC01_TD::getDeviceSNString() const { return textFromZeroPaddedBytes(DeviceSN.data(), DeviceSN.size()); }
+QString L2PC01_TD::getDeviceSNString() const {
+    return textFromZeroPaddedBytes(DeviceSN.data(), DeviceSN.size());
+}
 
 // ---- L2PC02_TD
 
@@ -220,8 +231,12 @@ std::optional<L2PC02_TD> L2PC02_TD::fromData(const QByteArray& data) {
     return p;
 }
 
-void L2PC02_TD::calculateChecksum() { checksum = checksumOf(*this); }
-bool L2PC02_TD::verifyChecksum() const { return checksum == checksumOf(*this); }
+void L2PC02_TD::calculateChecksum() {
+    checksum = checksumOf(*this);
+}
+bool L2PC02_TD::verifyChecksum() const {
+    return checksum == checksumOf(*this);
+}
 
 // ---- L2PC03_TD
 
@@ -259,8 +274,12 @@ std::optional<L2PC03_TD> L2PC03_TD::fromData(const QByteArray& data) {
     return p;
 }
 
-void L2PC03_TD::calculateChecksum() { checksum = checksumOf(*this); }
-bool L2PC03_TD::verifyChecksum() const { return checksum == checksumOf(*this); }
+void L2PC03_TD::calculateChecksum() {
+    checksum = checksumOf(*this);
+}
+bool L2PC03_TD::verifyChecksum() const {
+    return checksum == checksumOf(*this);
+}
 QString L2PC03_TD::getLensNameString() const {
     return textFromZeroPaddedBytes(LensNameString.data(), LensNameString.size());
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <functional>
 
 // The main thread's queue: work enqueued here runs on the main event loop after the current work.

@@ -35,7 +35,8 @@ void NotificationCenter::post(const Notification& notification) {
         }
     }
     for (quint64 id : ids) {
-        auto it = std::find_if(observers_.begin(), observers_.end(), [id](const Observer& o) { return o.id == id; });
+        auto it = std::find_if(observers_.begin(), observers_.end(),
+                               [id](const Observer& o) { return o.id == id; });
         if (it == observers_.end()) {
             continue;
         }

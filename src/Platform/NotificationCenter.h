@@ -3,7 +3,6 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
-
 #include <functional>
 #include <vector>
 

@@ -14,7 +14,9 @@ QString& overrideDirectory() {
 }
 } // namespace
 
-void ResourceBundle::setOverrideDirectory(const QString& directory) { overrideDirectory() = directory; }
+void ResourceBundle::setOverrideDirectory(const QString& directory) {
+    overrideDirectory() = directory;
+}
 
 QStringList ResourceBundle::searchDirectories() {
     QStringList directories;

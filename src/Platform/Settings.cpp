@@ -1,5 +1,8 @@
 #include "Settings.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 std::unique_ptr<QSettings>& Settings::instance() {
     static std::unique_ptr<QSettings> settings;
     return settings;
@@ -8,7 +11,9 @@ std::unique_ptr<QSettings>& Settings::instance() {
 QSettings& Settings::shared() {
     auto& settings = instance();
     if (!settings) {
-        settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quillon", "ORVO");
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        settings =
+            std::make_unique<QSettings>(QDir(folder).filePath("Quillon/ORVO.conf"), QSettings::IniFormat);
     }
     return *settings;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QSettings>
-
 #include <memory>
 
 // The per-user settings store: an INI file at $XDG_CONFIG_HOME/Quillon/ORVO.conf.

@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
-
 #include <functional>
 
 // Runs the event loop until condition holds or timeoutMs passes; returns the condition's last value.

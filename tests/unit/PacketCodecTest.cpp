@@ -4,7 +4,9 @@
 
 namespace {
 
-QByteArray hex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
+QByteArray hex(const char* text) {
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
 
 PC2L03_TD profileRequest() {
     PC2L03_TD p;

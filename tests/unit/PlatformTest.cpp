@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
 #include <memory>
 
 TEST(NotificationCenter, asyncPostRunsAfterThePosterReturnsAndSeesItsState) {
@@ -16,9 +15,7 @@ TEST(NotificationCenter, asyncPostRunsAfterThePosterReturnsAndSeesItsState) {
     int owner = 0;
     int state = 0;
     QList<int> seen;
-    center.addObserver(&owner, "Changed", [&](const Notification& n) {
-        seen << state << n.object.toInt();
-    });
+    center.addObserver(&owner, "Changed", [&](const Notification& n) { seen << state << n.object.toInt(); });
     center.postAsync("Changed", 7);
     EXPECT_TRUE(seen.isEmpty());
     state = 42; // the poster goes on updating after it posted
@@ -34,7 +31,8 @@ TEST(NotificationCenter, observersAreRemovedByOwnerOrByOwnerAndName) {
     QStringList calls;
     center.addObserver(&a, "One", [&](const Notification&) { calls << "a1"; });
     center.addObserver(&a, "Two", [&](const Notification&) { calls << "a2"; });
-    center.addObserver(&b, "One", [&](const Notification& n) { calls << "b1:" + n.userInfo.value("k").toString(); });
+    center.addObserver(&b, "One",
+                       [&](const Notification& n) { calls << "b1:" + n.userInfo.value("k").toString(); });
 
     center.post("One", {}, {{"k", "v"}});
     EXPECT_EQ(calls, (QStringList{"a1", "b1:v"}));
