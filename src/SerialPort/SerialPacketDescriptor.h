@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHashFunctions>
+#include <QRegularExpression>
+#include <QUuid>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// What a packet looks like. A port that listens for a descriptor feeds every received byte into a
+// bounded buffer of maximumPacketLength bytes and asks the descriptor for a packet ending at that
+// byte. Descriptors are cheap to copy; copies are the same descriptor (equal uuid).
+class SerialPacketDescriptor {
+public:
+    using ResponseEvaluator = std::function<bool(QByteArrayView data)>;
+
+    // Data beginning with prefix and ending with suffix; an empty prefix or suffix is absent.
+    // The shortest window wins, so a suffix byte inside a packet ends it early.
+    static SerialPacketDescriptor withPrefix(const QByteArray& prefix, const QByteArray& suffix,
+                                             qsizetype maximumPacketLength, const QVariant& userInfo = {});
+    // The same with prefix and suffix given as text, encoded as UTF-8.
+    static SerialPacketDescriptor withPrefixString(const QString& prefix, const QString& suffix,
+                                                   qsizetype maximumPacketLength,
+                                                   const QVariant& userInfo = {});
+    // Exactly these bytes; the maximum length is their length.
+    static SerialPacketDescriptor withPacketData(const QByteArray& packetData, const QVariant& userInfo = {});
+    // Data that decodes as UTF-8 and has a match of the expression at its start.
+    static SerialPacketDescriptor withRegularExpression(const QRegularExpression& regularExpression,
+                                                        qsizetype maximumPacketLength,
+                                                        const QVariant& userInfo = {});
+    // Any data the evaluator accepts; without an evaluator any non-empty data is a packet.
+    static SerialPacketDescriptor withMaximumPacketLength(qsizetype maximumPacketLength,
+                                                          const QVariant& userInfo = {},
+                                                          ResponseEvaluator responseEvaluator = {});
+    // A whole packet of exactly packetLength bytes that begins with prefix and ends with suffix.
+    // Unlike withPrefix, a suffix byte inside the packet does not cut it short.
+    static SerialPacketDescriptor withFixedLengthPacket(const QByteArray& prefix, qsizetype packetLength,
+                                                        const QByteArray& suffix,
+                                                        const QVariant& userInfo = {});
+
+    QByteArray packetData() const;
+    QByteArray prefix() const;
+    QByteArray suffix() const;
+    QRegularExpression regularExpression() const;
+    qsizetype maximumPacketLength() const;
+    QVariant userInfo() const;
+    QUuid uuid() const;
+    const ResponseEvaluator& responseEvaluator() const;
+
+    bool dataIsValidPacket(QByteArrayView data) const;
+
+    // The shortest window ending at the last byte of buffer that is a valid packet, if any.
+    std::optional<QByteArray> packetMatchingAtEndOfBuffer(QByteArrayView buffer) const;
+    // The same, as the window's length (0 when nothing matches); no allocation.
+    qsizetype packetLengthAtEndOfBuffer(QByteArrayView buffer) const;
+
+    friend bool operator==(const SerialPacketDescriptor& a, const SerialPacketDescriptor& b) {
+        return a.uuid() == b.uuid();
+    }
+
+private:
+    struct Data;
+    explicit SerialPacketDescriptor(std::shared_ptr<const Data> d);
+
+    std::shared_ptr<const Data> d_;
+};
+
+inline size_t qHash(const SerialPacketDescriptor& descriptor, size_t seed = 0) {
+    return qHash(descriptor.uuid(), seed);
+}
+
+template <> struct std::hash<SerialPacketDescriptor> {
+    size_t operator()(const SerialPacketDescriptor& descriptor) const noexcept { return qHash(descriptor); }
+};

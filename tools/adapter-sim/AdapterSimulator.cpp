@@ -1,0 +1,208 @@
+#include "AdapterSimulator.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace {
+
+constexpr int kHostInfoLength = 5;
+constexpr int kHostSettingsLength = 20;
+constexpr int kHostProfileLength = 55;
+
+uint16_t u16At(const QByteArray& p, int offset) {
+    return static_cast<uint16_t>(uint8_t(p[offset]) | (uint8_t(p[offset + 1]) << 8));
+}
+
+uint32_t u32At(const QByteArray& p, int offset) {
+    return u16At(p, offset) | (static_cast<uint32_t>(u16At(p, offset + 2)) << 16);
+}
+
+L2PC03_TD defaultProfile(uint8_t lensSeq) {
+    static constexpr uint16_t focalLengths[] = {35, 50, 85, 135};
+    L2PC03_TD profile;
+    profile.lensSeq = lensSeq;
+    profile.WideFlocalLength = focalLengths[lensSeq];
+    profile.TeleFlocalLength = focalLengths[lensSeq];
+    profile.ApretureValue = {4, 6, 8, 11};
+    fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(),
+                       QStringLiteral("Lens %1").arg(QChar(u'A' + lensSeq)));
+    profile.calculateChecksum();
+    return profile;
+}
+
+} // namespace
+
+QString hexLine(QByteArrayView bytes) {
+    return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
+}
+
+AdapterSimulator::AdapterSimulator(Options options) : options_(std::move(options)) {
+    // Host packets may carry the end byte inside (a focal length of 170 is AA 00), so they are
+    // framed as whole packets of their fixed length.
+    framer_.startListening(SerialPacketDescriptor::withFixedLengthPacket(
+        QByteArray::fromHex("550105"), kHostInfoLength, QByteArray(1, char(kPacketEnd))));
+    framer_.startListening(SerialPacketDescriptor::withFixedLengthPacket(
+        QByteArray::fromHex("550214"), kHostSettingsLength, QByteArray(1, char(kPacketEnd))));
+    framer_.startListening(SerialPacketDescriptor::withFixedLengthPacket(
+        QByteArray::fromHex("550337"), kHostProfileLength, QByteArray(1, char(kPacketEnd))));
+    settings_.U16_1 = 100;
+    settings_.U16_2 = 200;
+    settings_.U32_1 = 1000;
+    settings_.U32_2 = 2000;
+    for (uint8_t i = 0; i < profiles_.size(); ++i) {
+        profiles_[i] = defaultProfile(i);
+    }
+    loadState();
+}
+
+QList<QByteArray> AdapterSimulator::receive(QByteArrayView bytes) {
+    QList<QByteArray> replies;
+    framer_.feed(bytes,
+                 [&](const QByteArray& packet, const SerialPacketDescriptor&) { handle(packet, replies); });
+    return replies;
+}
+
+void AdapterSimulator::handle(const QByteArray& packet, QList<QByteArray>& replies) {
+    ++packetsReceived_;
+    if (packetChecksum(packet) != uint8_t(packet[packet.size() - 2])) {
+        writeLog(QStringLiteral("RX %1 (bad checksum, ignored)").arg(hexLine(packet)));
+        return;
+    }
+    writeLog(QStringLiteral("RX %1").arg(hexLine(packet)));
+
+    const uint8_t command = uint8_t(packet[1]);
+    if (command == 0x01) {
+        L2PC01_TD info;
+        fillZeroPaddedText(info.DeviceModel.data(), info.DeviceModel.size(), options_.model);
+        fillZeroPaddedText(info.DeviceSN.data(), info.DeviceSN.size(), options_.serialNumber);
+        info.VerNo_major = options_.firmwareMajor;
+        info.VerNo_minor = options_.firmwareMinor;
+        info.calculateChecksum();
+        replies.append(reply(info.toData()));
+        return;
+    }
+    const bool write = packet[3] == 1;
+    if (command == 0x02) {
+        if (write) {
+            settings_.DefaultCustomLens = uint8_t(packet[4]);
+            settings_.U8_2 = uint8_t(packet[5]);
+            settings_.U16_1 = u16At(packet, 6);
+            settings_.U16_2 = u16At(packet, 8);
+            settings_.U32_1 = u32At(packet, 10);
+            settings_.U32_2 = u32At(packet, 14);
+            settings_.calculateChecksum();
+            saveState();
+        } else {
+            settings_.calculateChecksum();
+            replies.append(reply(settings_.toData()));
+        }
+        return;
+    }
+    const uint8_t lensSeq = uint8_t(packet[4]);
+    if (lensSeq >= profiles_.size()) {
+        return;
+    }
+    L2PC03_TD& profile = profiles_[lensSeq];
+    if (write) {
+        profile.WideFlocalLength = u16At(packet, 5);
+        profile.TeleFlocalLength = u16At(packet, 7);
+        std::copy_n(packet.constData() + 9, profile.ApretureValue.size(), profile.ApretureValue.begin());
+        std::copy_n(packet.constData() + 13, profile.LensNameString.size(), profile.LensNameString.begin());
+        profile.calculateChecksum();
+        saveState();
+    } else {
+        replies.append(reply(profile.toData()));
+    }
+}
+
+QByteArray AdapterSimulator::reply(QByteArray packet) {
+    ++repliesSent_;
+    if (options_.corruptEvery > 0 && repliesSent_ % options_.corruptEvery == 0) {
+        packet[packet.size() - 2] = char(packet[packet.size() - 2] + 1);
+        writeLog(QStringLiteral("TX %1 (checksum corrupted)").arg(hexLine(packet)));
+    } else {
+        writeLog(QStringLiteral("TX %1").arg(hexLine(packet)));
+    }
+    return packet;
+}
+
+void AdapterSimulator::writeLog(const QString& line) const {
+    if (log) {
+        log(line);
+    }
+}
+
+// The state file keeps the raw fields, names included as hex, so what the host wrote comes back
+// byte for byte after a restart.
+void AdapterSimulator::loadState() {
+    QFile file(options_.stateFile);
+    if (options_.stateFile.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject settings = root.value(QLatin1String("settings")).toObject();
+    settings_.DefaultCustomLens = uint8_t(settings.value(QLatin1String("DefaultCustomLens")).toInt());
+    settings_.U8_2 = uint8_t(settings.value(QLatin1String("U8_2")).toInt());
+    settings_.U16_1 = uint16_t(settings.value(QLatin1String("U16_1")).toInt(100));
+    settings_.U16_2 = uint16_t(settings.value(QLatin1String("U16_2")).toInt(200));
+    settings_.U32_1 = uint32_t(settings.value(QLatin1String("U32_1")).toDouble(1000));
+    settings_.U32_2 = uint32_t(settings.value(QLatin1String("U32_2")).toDouble(2000));
+    const QJsonArray profiles = root.value(QLatin1String("profiles")).toArray();
+    for (qsizetype i = 0; i < profiles.size() && i < qsizetype(profiles_.size()); ++i) {
+        const QJsonObject p = profiles.at(i).toObject();
+        L2PC03_TD& profile = profiles_[i];
+        profile.WideFlocalLength = uint16_t(p.value(QLatin1String("WideFlocalLength")).toInt());
+        profile.TeleFlocalLength = uint16_t(p.value(QLatin1String("TeleFlocalLength")).toInt());
+        const QJsonArray apertures = p.value(QLatin1String("ApretureValue")).toArray();
+        for (qsizetype a = 0; a < apertures.size() && a < qsizetype(profile.ApretureValue.size()); ++a) {
+            profile.ApretureValue[a] = uint8_t(apertures.at(a).toInt());
+        }
+        const QByteArray name =
+            QByteArray::fromHex(p.value(QLatin1String("LensNameString")).toString().toLatin1());
+        profile.LensNameString.fill(0);
+        std::copy_n(name.constData(), std::min<qsizetype>(name.size(), profile.LensNameString.size()),
+                    profile.LensNameString.begin());
+        profile.calculateChecksum();
+    }
+}
+
+void AdapterSimulator::saveState() const {
+    if (options_.stateFile.isEmpty()) {
+        return;
+    }
+    QJsonArray profiles;
+    for (const L2PC03_TD& profile : profiles_) {
+        QJsonArray apertures;
+        for (const uint8_t a : profile.ApretureValue) {
+            apertures.append(a);
+        }
+        const QByteArray name(reinterpret_cast<const char*>(profile.LensNameString.data()),
+                              qsizetype(profile.LensNameString.size()));
+        profiles.append(QJsonObject{
+            {QLatin1String("lensSeq"), profile.lensSeq},
+            {QLatin1String("WideFlocalLength"), profile.WideFlocalLength},
+            {QLatin1String("TeleFlocalLength"), profile.TeleFlocalLength},
+            {QLatin1String("ApretureValue"), apertures},
+            {QLatin1String("LensNameString"), QString::fromLatin1(name.toHex())},
+            {QLatin1String("name"), profile.getLensNameString()},
+        });
+    }
+    const QJsonObject settings{
+        {QLatin1String("DefaultCustomLens"), settings_.DefaultCustomLens},
+        {QLatin1String("U8_2"), settings_.U8_2},
+        {QLatin1String("U16_1"), settings_.U16_1},
+        {QLatin1String("U16_2"), settings_.U16_2},
+        {QLatin1String("U32_1"), double(settings_.U32_1)},
+        {QLatin1String("U32_2"), double(settings_.U32_2)},
+    };
+    QSaveFile file(options_.stateFile);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QJsonDocument(QJsonObject{{QLatin1String("settings"), settings},
+                                             {QLatin1String("profiles"), profiles}})
+                       .toJson());
+        file.commit();
+    }
+}

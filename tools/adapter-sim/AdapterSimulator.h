@@ -1,0 +1,55 @@
+#pragma once
+
+#include "DataStructures.h"
+#include "PacketFramer.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <array>
+#include <functional>
+
+// The adapter's side of the protocol, without any I/O: host bytes go in, whole reply packets come
+// out. It answers the device-information request, and the settings and profile requests with rw 0;
+// settings and profiles sent with rw 1 are stored, and kept in a JSON state file when one is given.
+class AdapterSimulator {
+public:
+    struct Options {
+        QString model = QStringLiteral("ORVO-EF");
+        QString serialNumber = QStringLiteral("ORVO0001");
+        uint8_t firmwareMajor = 1;
+        uint8_t firmwareMinor = 0;
+        QString stateFile;
+        // Every Nth reply carries a wrong checksum (0: never).
+        int corruptEvery = 0;
+    };
+
+    explicit AdapterSimulator(Options options);
+
+    // Feeds bytes from the host and returns the replies they call for, in order.
+    QList<QByteArray> receive(QByteArrayView bytes);
+
+    int packetsReceived() const { return packetsReceived_; }
+    const L2PC02_TD& settings() const { return settings_; }
+    const L2PC03_TD& profile(int lensSeq) const { return profiles_.at(lensSeq); }
+
+    // One line per packet received ("RX ...") and sent ("TX ..."), bytes in hex.
+    std::function<void(const QString& line)> log;
+
+private:
+    void handle(const QByteArray& packet, QList<QByteArray>& replies);
+    QByteArray reply(QByteArray packet);
+    void writeLog(const QString& line) const;
+    void loadState();
+    void saveState() const;
+
+    Options options_;
+    PacketFramer framer_;
+    L2PC02_TD settings_;
+    std::array<L2PC03_TD, 4> profiles_;
+    int packetsReceived_ = 0;
+    int repliesSent_ = 0;
+};
+
+// "55 01 05 5B AA"
+QString hexLine(QByteArrayView bytes);

@@ -1,0 +1,130 @@
+#include "SimulatedAdapter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+SimulatedAdapter::SimulatedAdapter(const AdapterSimulator::Options& protocol, const LineOptions& line,
+                                   QObject* parent)
+    : QObject(parent), protocol_(protocol), line_(line) {
+    protocol_.log = [this](const QString& text) { emit logLine(text); };
+    writer_ = new QTimer(this);
+    writer_->setInterval(line_.chunkSize > 0 ? 1 : 0);
+    connect(writer_, &QTimer::timeout, this, &SimulatedAdapter::writeNextChunk);
+}
+
+SimulatedAdapter::~SimulatedAdapter() {
+    if (isPlugged()) {
+        QFile::remove(linkPath_);
+        ::close(master_);
+        ::close(slave_);
+    }
+}
+
+bool SimulatedAdapter::start() {
+    char slaveName[128] = {};
+    if (::openpty(&master_, &slave_, slaveName, nullptr, nullptr) != 0) {
+        errorString_ = QStringLiteral("openpty: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(master_, F_SETFL, O_NONBLOCK);
+    // Raw until the host opens it, so nothing is echoed back at the adapter.
+    termios attributes{};
+    ::tcgetattr(slave_, &attributes);
+    ::cfmakeraw(&attributes);
+    ::tcsetattr(slave_, TCSANOW, &attributes);
+
+    QDir().mkpath(line_.portsDirectory);
+    linkPath_ = QDir(line_.portsDirectory).filePath(QStringLiteral("usbmodemORVO") + line_.serial);
+    QFile::remove(linkPath_); // left over from a run that did not end cleanly
+    if (::symlink(slaveName, QFile::encodeName(linkPath_).constData()) != 0) {
+        errorString_ =
+            QStringLiteral("link %1: %2").arg(linkPath_, QString::fromLocal8Bit(std::strerror(errno)));
+        ::close(master_);
+        ::close(slave_);
+        master_ = slave_ = -1;
+        return false;
+    }
+    notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &SimulatedAdapter::readHost);
+    return true;
+}
+
+void SimulatedAdapter::unplug() {
+    if (!isPlugged()) {
+        return;
+    }
+    emit logLine(QStringLiteral("# unplugged"));
+    QFile::remove(linkPath_);
+    delete notifier_;
+    notifier_ = nullptr;
+    writer_->stop();
+    outgoing_.clear();
+    // Closing both of our ends hangs up the host's side.
+    ::close(master_);
+    ::close(slave_);
+    master_ = slave_ = -1;
+    emit unplugged();
+}
+
+void SimulatedAdapter::readHost() {
+    char buffer[1024];
+    const ssize_t n = ::read(master_, buffer, sizeof buffer);
+    if (n <= 0) {
+        return;
+    }
+    for (const QByteArray& reply : protocol_.receive(QByteArrayView(buffer, n))) {
+        if (line_.latencyMs > 0) {
+            QTimer::singleShot(line_.latencyMs, this, [this, reply] { queueReply(reply); });
+        } else {
+            queueReply(reply);
+        }
+    }
+    if (line_.unplugAfter > 0 && protocol_.packetsReceived() >= line_.unplugAfter) {
+        unplug();
+    }
+}
+
+void SimulatedAdapter::queueReply(const QByteArray& reply) {
+    if (!isPlugged()) {
+        return;
+    }
+    QByteArray bytes;
+    for (int i = 0; i < line_.noiseBytes; ++i) {
+        char noise = char(QRandomGenerator::global()->bounded(256));
+        bytes.append(noise == char(kPacketHeader) ? char(0) : noise);
+    }
+    bytes.append(reply);
+    const qsizetype step = line_.chunkSize > 0 ? line_.chunkSize : bytes.size();
+    for (qsizetype i = 0; i < bytes.size(); i += step) {
+        outgoing_.push_back(bytes.mid(i, step));
+    }
+    if (!writer_->isActive()) {
+        writer_->start();
+    }
+}
+
+void SimulatedAdapter::writeNextChunk() {
+    if (outgoing_.empty() || !isPlugged()) {
+        writer_->stop();
+        return;
+    }
+    QByteArray& chunk = outgoing_.front();
+    const ssize_t written = ::write(master_, chunk.constData(), size_t(chunk.size()));
+    if (written > 0) {
+        chunk.remove(0, written);
+    }
+    if (chunk.isEmpty()) {
+        outgoing_.pop_front();
+    }
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "AdapterSimulator.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <deque>
+
+class QSocketNotifier;
+class QTimer;
+
+// Plays the adapter on a pseudo-terminal linked into a ports folder as usbmodemORVO<serial>, with
+// optional faults on the line. Runs on the thread's event loop, so tests can host it in-process.
+class SimulatedAdapter : public QObject {
+    Q_OBJECT
+
+public:
+    struct LineOptions {
+        QString portsDirectory;
+        QString serial = QStringLiteral("0001");
+        int latencyMs = 0;
+        // Replies go out in pieces of this many bytes, a millisecond apart (0: whole).
+        int chunkSize = 0;
+        // Random bytes (never the header byte) sent before each reply.
+        int noiseBytes = 0;
+        // Unplug after this many packets received (0: never).
+        int unplugAfter = 0;
+    };
+
+    SimulatedAdapter(const AdapterSimulator::Options& protocol, const LineOptions& line,
+                     QObject* parent = nullptr);
+    ~SimulatedAdapter() override;
+
+    // False, with errorString() set, if the terminal or the link could not be made.
+    bool start();
+    QString errorString() const { return errorString_; }
+    QString linkPath() const { return linkPath_; }
+    AdapterSimulator& protocol() { return protocol_; }
+
+    // Like pulling the cable: the link goes and the terminal hangs up.
+    void unplug();
+    bool isPlugged() const { return master_ >= 0; }
+
+signals:
+    void unplugged();
+    void logLine(const QString& line);
+
+private:
+    void readHost();
+    void queueReply(const QByteArray& reply);
+    void writeNextChunk();
+
+    AdapterSimulator protocol_;
+    LineOptions line_;
+    QString linkPath_;
+    QString errorString_;
+    int master_ = -1;
+    // Held open so the master side never sees a hang-up while no host has the port open.
+    int slave_ = -1;
+    QSocketNotifier* notifier_ = nullptr;
+    QTimer* writer_ = nullptr;
+    std::deque<QByteArray> outgoing_;
+};

@@ -1,0 +1,129 @@
+// orvo-adapter-sim: plays the ORVO adapter on a pseudo-terminal for development and tests.
+
+#include "SerialPortManager.h"
+#include "SimulatedAdapter.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void forwardSignal(int signalNumber) {
+    const char byte = char(signalNumber);
+    (void)::write(signalPipe[1], &byte, 1);
+}
+
+void printLine(const QString& line) {
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+int positive(const QCommandLineParser& parser, const QString& name) {
+    return std::max(0, parser.value(name).toInt());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orvo-adapter-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Plays the ORVO adapter on a pseudo-terminal linked into the ports folder as usbmodemORVO<serial>.\n"
+        "\n"
+        "Standard output: the first line is the port's path; after it, one line per packet, bytes in hex:\n"
+        "  RX <bytes>   a packet received from the host (\"(bad checksum, ignored)\" when it does not add "
+        "up)\n"
+        "  TX <bytes>   a reply sent (\"(checksum corrupted)\" when --corrupt-every spoiled it)\n"
+        "  # <text>     an event, such as \"# unplugged\"\n"
+        "Every line is flushed at once. Errors go to standard error.\n"
+        "\n"
+        "Answers PC2L01 with L2PC01, PC2L02 rw 0 with L2PC02 and PC2L03 rw 0 with the L2PC03 of its "
+        "lensSeq;\n"
+        "stores what rw 1 writes. SIGUSR1 unplugs the adapter (link removed, terminal hung up) and the\n"
+        "program ends; SIGINT and SIGTERM end it and remove the link."));
+    parser.addHelpOption();
+    const QList<QCommandLineOption> options{
+        {QStringLiteral("ports-dir"),
+         QStringLiteral("Folder for the port link (default: %1).").arg(SerialPortManager::portsDirectory()),
+         QStringLiteral("dir"), SerialPortManager::portsDirectory()},
+        {QStringLiteral("serial"), QStringLiteral("Link name suffix: usbmodemORVO<serial> (default 0001)."),
+         QStringLiteral("serial"), QStringLiteral("0001")},
+        {QStringLiteral("model"), QStringLiteral("Device model text (default ORVO-EF)."),
+         QStringLiteral("text"), QStringLiteral("ORVO-EF")},
+        {QStringLiteral("sn"), QStringLiteral("Device serial number text (default ORVO0001)."),
+         QStringLiteral("text"), QStringLiteral("ORVO0001")},
+        {QStringLiteral("firmware"), QStringLiteral("Firmware version major.minor (default 1.0)."),
+         QStringLiteral("M.m"), QStringLiteral("1.0")},
+        {QStringLiteral("state"),
+         QStringLiteral("JSON file that keeps the settings and profiles across runs."),
+         QStringLiteral("file")},
+        {QStringLiteral("latency-ms"), QStringLiteral("Delay before each reply."), QStringLiteral("ms"),
+         QStringLiteral("0")},
+        {QStringLiteral("chunk-size"), QStringLiteral("Send replies in pieces of n bytes, 1 ms apart."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("noise"), QStringLiteral("Random bytes sent before each reply."), QStringLiteral("n"),
+         QStringLiteral("0")},
+        {QStringLiteral("corrupt-every"), QStringLiteral("Spoil the checksum of every nth reply."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("unplug-after"),
+         QStringLiteral("Unplug after n packets received (the nth is logged, not answered)."),
+         QStringLiteral("n"), QStringLiteral("0")},
+    };
+    parser.addOptions(options);
+    parser.process(app);
+
+    AdapterSimulator::Options protocol;
+    protocol.model = parser.value(QStringLiteral("model"));
+    protocol.serialNumber = parser.value(QStringLiteral("sn"));
+    const QStringList version = parser.value(QStringLiteral("firmware")).split(QLatin1Char('.'));
+    protocol.firmwareMajor = uint8_t(version.value(0).toUInt());
+    protocol.firmwareMinor = uint8_t(version.value(1).toUInt());
+    protocol.stateFile = parser.value(QStringLiteral("state"));
+    protocol.corruptEvery = positive(parser, QStringLiteral("corrupt-every"));
+
+    SimulatedAdapter::LineOptions line;
+    line.portsDirectory = parser.value(QStringLiteral("ports-dir"));
+    line.serial = parser.value(QStringLiteral("serial"));
+    line.latencyMs = positive(parser, QStringLiteral("latency-ms"));
+    line.chunkSize = positive(parser, QStringLiteral("chunk-size"));
+    line.noiseBytes = positive(parser, QStringLiteral("noise"));
+    line.unplugAfter = positive(parser, QStringLiteral("unplug-after"));
+
+    SimulatedAdapter adapter(protocol, line);
+    if (!adapter.start()) {
+        std::fprintf(stderr, "orvo-adapter-sim: %s\n", qPrintable(adapter.errorString()));
+        return 1;
+    }
+    printLine(adapter.linkPath());
+    QObject::connect(&adapter, &SimulatedAdapter::logLine, &printLine);
+    QObject::connect(&adapter, &SimulatedAdapter::unplugged, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+
+    // Signals arrive through a pipe so that they are handled on the event loop.
+    if (::pipe(signalPipe) != 0) {
+        std::perror("orvo-adapter-sim: pipe");
+        return 1;
+    }
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+        char signalNumber = 0;
+        if (::read(signalPipe[0], &signalNumber, 1) == 1 && signalNumber == SIGUSR1) {
+            adapter.unplug();
+        } else {
+            QCoreApplication::quit();
+        }
+    });
+    std::signal(SIGUSR1, forwardSignal);
+    std::signal(SIGINT, forwardSignal);
+    std::signal(SIGTERM, forwardSignal);
+
+    return QCoreApplication::exec();
+}
