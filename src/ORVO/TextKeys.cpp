@@ -1,0 +1,123 @@
+#include "TextKeys.h"
+
+namespace TextKeys {
+
+QString guideStep(int number) {
+    return QStringLiteral("guide.step") + QString::number(number);
+}
+
+QString label(const QString& name) {
+    return QStringLiteral("labels.") + name;
+}
+
+const QStringList& cardLabelNames() {
+    static const QStringList names{kLabelNameLensConfiguration,  kLabelNameLensMount,
+                                   kLabelNameFocalLengthPlain,   kLabelNameLensModel,
+                                   kLabelNameAdapterInformation, kLabelNameConnectionLog,
+                                   kLabelNameWaitingForAdapter};
+    return names;
+}
+
+const QStringList& statusNames() {
+    static const QStringList names{kStatusAdapterNotConnected, kStatusAdapterConnected, kStatusAdapterSaved};
+    return names;
+}
+
+const QStringList& tourStepStems() {
+    static const QStringList stems{"intro",    "language",     "theme", "help",    "tour",  "status",
+                                   "adapter",  "default_lens", "log",   "profile", "mount", "focal",
+                                   "aperture", "lens",         "save",  "exit"};
+    return stems;
+}
+
+QString tourTitleName(const QString& stem) {
+    return stem + QStringLiteral("_title");
+}
+
+QString tourBodyName(const QString& stem) {
+    return stem + QStringLiteral("_body");
+}
+
+QString tour(const QString& name) {
+    return QStringLiteral("tour.") + name;
+}
+
+QStringList all() {
+    QStringList keys{
+        kAppWindowTitle,
+        kButtonExit,
+        kButtonHelp,
+        kButtonSaveToAdapter,
+        kButtonTour,
+        kDialogAlreadyRunningTitle,
+        kDialogAlreadyRunningMessage,
+        kDialogExitTitle,
+        kDialogExitMessage,
+        kDialogExitConfirm,
+        kDialogExitBack,
+        kDialogApertureFillTitle,
+        kDialogApertureFillMessage,
+        kDialogApertureFillYes,
+        kDialogApertureFillNo,
+        kDialogSaveTitle,
+        kDialogSaveHint,
+        kDialogSaveConfirm,
+        kDialogSaveBack,
+        kDialogSaveDefaultLens,
+        kGuideTitle,
+        kGuideIntro,
+        kGuideStatusHint,
+        kGuideLater,
+        kGuideBegin,
+        kLanguagePromptTitle,
+        kLanguagePromptHint,
+        kLanguagePromptConfirm,
+        kLabelDeviceModel,
+        kLabelDeviceSN,
+        kLabelFirmwareVersion,
+        kLabelDefaultLens,
+        kLabelFocalLength,
+        kLabelLensModel,
+        kLabelAperture,
+        kLabelAdapterNotConnected,
+        kMessageAutoConnecting,
+        kMessageCleanupComplete,
+        kMessageConnectionFailed,
+        kMessageConnectionSuccess,
+        kMessageDeviceDetected,
+        kMessageDeviceInfoSaved,
+        kMessageExiting,
+        kMessageNoPortSelected,
+        kMessageSaveToAdapterDisabled,
+        kMessageSaveToAdapterEnabled,
+        kMessageSerialDisconnected,
+        kMessageSerialDisconnecting,
+        kMessageUiStateSaved,
+        kPlaceholderAllMounts,
+        kPlaceholderCatalogNoMatch,
+        kPlaceholderCatalogUnavailable,
+        kPlaceholderNameTooLong,
+        kPlaceholderEnterFocalLength,
+        kPlaceholderSelectLanguage,
+        kTourSkip,
+        kTourPrev,
+        kTourNext,
+        kTourDone,
+    };
+    for (int step = 1; step <= kGuideStepCount; ++step) {
+        keys << guideStep(step);
+    }
+    for (const QStringList* names : {&cardLabelNames(), &statusNames()}) {
+        for (const QString& name : *names) {
+            keys << label(name);
+        }
+    }
+    for (const QString& stem : tourStepStems()) {
+        keys << tour(tourTitleName(stem)) << tour(tourBodyName(stem));
+    }
+    // "labels.lens_model" and "labels.adapter_not_connected" are both fixed and formed.
+    keys.removeDuplicates();
+    return keys;
+}
+
+} // namespace TextKeys

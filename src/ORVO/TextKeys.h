@@ -1,0 +1,110 @@
+#pragma once
+
+// Every key the program looks up in the language files. Keys that stand whole are constants; the
+// others are formed from a prefix and a name by the functions below, so the windows and the
+// completeness check of the language files share one list.
+
+#include <QString>
+#include <QStringList>
+
+namespace TextKeys {
+
+inline constexpr char kAppWindowTitle[] = "app.window_title";
+
+inline constexpr char kButtonExit[] = "buttons.exit";
+inline constexpr char kButtonHelp[] = "buttons.help";
+inline constexpr char kButtonSaveToAdapter[] = "buttons.save_to_adapter";
+inline constexpr char kButtonTour[] = "buttons.tour";
+
+inline constexpr char kDialogAlreadyRunningTitle[] = "dialogs.already_running_title";
+inline constexpr char kDialogAlreadyRunningMessage[] = "dialogs.already_running_message";
+inline constexpr char kDialogExitTitle[] = "dialogs.exit_title";
+inline constexpr char kDialogExitMessage[] = "dialogs.exit_message";
+inline constexpr char kDialogExitConfirm[] = "dialogs.exit_confirm";
+inline constexpr char kDialogExitBack[] = "dialogs.exit_back";
+inline constexpr char kDialogApertureFillTitle[] = "dialogs.aperture_fill_title";
+inline constexpr char kDialogApertureFillMessage[] = "dialogs.aperture_fill_message";
+inline constexpr char kDialogApertureFillYes[] = "dialogs.aperture_fill_yes";
+inline constexpr char kDialogApertureFillNo[] = "dialogs.aperture_fill_no";
+inline constexpr char kDialogSaveTitle[] = "dialogs.save_title";
+inline constexpr char kDialogSaveHint[] = "dialogs.save_hint";
+inline constexpr char kDialogSaveConfirm[] = "dialogs.save_confirm";
+inline constexpr char kDialogSaveBack[] = "dialogs.save_back";
+inline constexpr char kDialogSaveDefaultLens[] = "dialogs.save_default_lens";
+
+inline constexpr char kGuideTitle[] = "guide.title";
+inline constexpr char kGuideIntro[] = "guide.intro";
+inline constexpr char kGuideStatusHint[] = "guide.status_hint";
+inline constexpr char kGuideLater[] = "guide.later";
+inline constexpr char kGuideBegin[] = "guide.begin";
+inline constexpr char kLanguagePromptTitle[] = "language_prompt.title";
+inline constexpr char kLanguagePromptHint[] = "language_prompt.hint";
+inline constexpr char kLanguagePromptConfirm[] = "language_prompt.confirm";
+
+inline constexpr char kLabelDeviceModel[] = "labels.device_model";
+inline constexpr char kLabelDeviceSN[] = "labels.device_sn";
+inline constexpr char kLabelFirmwareVersion[] = "labels.firmware_version";
+inline constexpr char kLabelDefaultLens[] = "labels.default_lens";
+inline constexpr char kLabelFocalLength[] = "labels.focal_length";
+inline constexpr char kLabelLensModel[] = "labels.lens_model";
+inline constexpr char kLabelAperture[] = "labels.aperture";
+inline constexpr char kLabelAdapterNotConnected[] = "labels.adapter_not_connected";
+
+inline constexpr char kMessageAutoConnecting[] = "messages.auto_connecting";
+inline constexpr char kMessageCleanupComplete[] = "messages.cleanup_complete";
+inline constexpr char kMessageConnectionFailed[] = "messages.connection_failed";
+inline constexpr char kMessageConnectionSuccess[] = "messages.connection_success";
+// Carries "{0}" (adapter ports) and "{1}" (all ports).
+inline constexpr char kMessageDeviceDetected[] = "messages.device_detected";
+inline constexpr char kMessageDeviceInfoSaved[] = "messages.device_info_saved";
+inline constexpr char kMessageExiting[] = "messages.exiting";
+inline constexpr char kMessageNoPortSelected[] = "messages.no_port_selected";
+inline constexpr char kMessageSaveToAdapterDisabled[] = "messages.save_to_adapter_disabled";
+inline constexpr char kMessageSaveToAdapterEnabled[] = "messages.save_to_adapter_enabled";
+inline constexpr char kMessageSerialDisconnected[] = "messages.serial_disconnected";
+inline constexpr char kMessageSerialDisconnecting[] = "messages.serial_disconnecting";
+inline constexpr char kMessageUiStateSaved[] = "messages.ui_state_saved";
+
+inline constexpr char kPlaceholderAllMounts[] = "placeholder.all_mounts";
+inline constexpr char kPlaceholderCatalogNoMatch[] = "placeholder.catalog_no_match";
+inline constexpr char kPlaceholderCatalogUnavailable[] = "placeholder.catalog_unavailable";
+inline constexpr char kPlaceholderNameTooLong[] = "placeholder.name_too_long";
+inline constexpr char kPlaceholderEnterFocalLength[] = "placeholder.enter_focal_length";
+inline constexpr char kPlaceholderSelectLanguage[] = "placeholder.select_language";
+
+// Tour buttons; each is shown with its last segment as the default text.
+inline constexpr char kTourSkip[] = "tour.skip";
+inline constexpr char kTourPrev[] = "tour.prev";
+inline constexpr char kTourNext[] = "tour.next";
+inline constexpr char kTourDone[] = "tour.done";
+
+// First-run guide steps, numbered from 1: "guide.step1", "guide.step2".
+inline constexpr int kGuideStepCount = 2;
+QString guideStep(int number);
+
+// Card and section labels, and the connection status states, are looked up as "labels." + name.
+inline constexpr char kLabelNameLensConfiguration[] = "lens_configuration";
+inline constexpr char kLabelNameLensMount[] = "lens_mount";
+inline constexpr char kLabelNameFocalLengthPlain[] = "focal_length_plain";
+inline constexpr char kLabelNameLensModel[] = "lens_model";
+inline constexpr char kLabelNameAdapterInformation[] = "adapter_information";
+inline constexpr char kLabelNameConnectionLog[] = "connection_log";
+inline constexpr char kLabelNameWaitingForAdapter[] = "waiting_for_adapter";
+inline constexpr char kStatusAdapterConnected[] = "adapter_connected";
+inline constexpr char kStatusAdapterNotConnected[] = "adapter_not_connected";
+inline constexpr char kStatusAdapterSaved[] = "adapter_saved";
+QString label(const QString& name);
+const QStringList& cardLabelNames();
+const QStringList& statusNames();
+
+// Tour steps: a stem S gives the names S + "_title" and S + "_body", looked up as "tour." + name
+// with the name as the default text. The stems are in the order the tour visits them.
+const QStringList& tourStepStems();
+QString tourTitleName(const QString& stem);
+QString tourBodyName(const QString& stem);
+QString tour(const QString& name);
+
+// Every key above, fixed and formed, each once.
+QStringList all();
+
+} // namespace TextKeys

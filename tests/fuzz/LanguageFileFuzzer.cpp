@@ -1,0 +1,78 @@
+// Feeds arbitrary bytes to the language manager as a language file, then looks up every key the
+// program uses and keys cut from the input. Whatever the bytes, a file that is not a JSON object
+// must leave the texts loaded before it in place.
+
+#include "LocalizationManager.h"
+#include "ResourceBundle.h"
+#include "Settings.h"
+#include "TextKeys.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr uint8_t kGoodLanguage = 4;   // de
+constexpr uint8_t kFuzzedLanguage = 2; // en
+
+struct Harness {
+    QTemporaryDir dir;
+    std::unique_ptr<LocalizationManager> manager;
+    QString fuzzedPath;
+};
+
+Harness* harness = nullptr;
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        std::abort();
+    }
+    file.write(bytes);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static QCoreApplication app(*argc, *argv);
+    harness = new Harness;
+    Settings::setFilePathForTesting(harness->dir.filePath("ORVO.conf"));
+    ResourceBundle::setOverrideDirectory(harness->dir.path());
+    writeFile(harness->dir.filePath("de.json"), R"({"fuzz": {"sentinel": "kept"}})");
+    harness->fuzzedPath = harness->dir.filePath("en.json");
+    harness->manager = std::make_unique<LocalizationManager>();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    LocalizationManager& manager = *harness->manager;
+    manager.setLanguage(kGoodLanguage);
+    writeFile(harness->fuzzedPath, bytes);
+    manager.setLanguage(kFuzzedLanguage);
+    // Deliver the queued log line of a failed load now rather than piling them up.
+    QCoreApplication::sendPostedEvents();
+
+    if (!QJsonDocument::fromJson(bytes).isObject() && manager.localizedString("fuzz.sentinel") != "kept") {
+        std::abort();
+    }
+    for (const QString& key : TextKeys::all()) {
+        (void)manager.localizedString(key, "default");
+    }
+    // Keys cut from the input: a lookup finds the same text whatever the default, and without a
+    // text it gives the default or, when that is empty, the key.
+    const QString marker = QStringLiteral("\x01none");
+    for (const QString& key : QString::fromUtf8(bytes).split(' ')) {
+        const QString withMarker = manager.localizedString(key, marker);
+        const QString plain = manager.localizedString(key);
+        if (plain != withMarker && !(withMarker == marker && plain == key)) {
+            std::abort();
+        }
+    }
+    return 0;
+}

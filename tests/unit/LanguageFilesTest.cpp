@@ -1,0 +1,92 @@
+// The shipped language files and help pages against the keys the program looks up.
+
+#include "LocalizationManager.h"
+#include "ResourceBundle.h"
+#include "Settings.h"
+#include "TextKeys.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kResources = QStringLiteral(ORVO_SOURCE_DIR "/resources");
+
+// Dotted paths of every leaf; leaves that are not strings are reported apart.
+void collectLeaves(const QJsonObject& object, const QString& prefix, QSet<QString>& strings,
+                   QStringList& others) {
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QString path = prefix + it.key();
+        if (it->isObject()) {
+            collectLeaves(it->toObject(), path + '.', strings, others);
+        } else if (it->isString()) {
+            strings.insert(path);
+        } else {
+            others << path;
+        }
+    }
+}
+
+QString joined(QStringList keys) {
+    keys.sort();
+    return keys.join(", ");
+}
+
+TEST(LanguageFiles, everyFileHoldsExactlyTheKeysTheProgramLooksUp) {
+    const QStringList keyList = TextKeys::all();
+    const QSet<QString> expected(keyList.begin(), keyList.end());
+    for (const auto& language : LocalizationManager::availableLanguages()) {
+        SCOPED_TRACE(language.code.toStdString());
+        QFile file(QDir(kResources).filePath(language.code + ".json"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+        ASSERT_TRUE(document.isObject());
+
+        QSet<QString> strings;
+        QStringList others;
+        collectLeaves(document.object(), {}, strings, others);
+        EXPECT_EQ(joined(others), "") << "leaves that are not texts";
+        EXPECT_EQ(joined((expected - strings).values()), "") << "missing";
+        EXPECT_EQ(joined((strings - expected).values()), "") << "never looked up";
+    }
+}
+
+TEST(LanguageFiles, everyLanguageAnswersEveryKeyWithItsOwnText) {
+    QTemporaryDir dir;
+    Settings::setFilePathForTesting(dir.filePath("ORVO.conf"));
+    ResourceBundle::setOverrideDirectory(kResources);
+    LocalizationManager manager;
+
+    for (uint8_t index = 0; index < LocalizationManager::languageCount; ++index) {
+        manager.setLanguage(index);
+        SCOPED_TRACE(LocalizationManager::availableLanguages()[index].code.toStdString());
+        for (const QString& key : TextKeys::all()) {
+            const QString text = manager.localizedString(key);
+            EXPECT_NE(text, key);
+            EXPECT_FALSE(text.trimmed().isEmpty()) << key.toStdString();
+        }
+        // The connection log fills in the adapter-port and all-port counts.
+        const QString detected = manager.localizedString(TextKeys::kMessageDeviceDetected);
+        EXPECT_EQ(detected.count("{0}"), 1) << detected.toStdString();
+        EXPECT_EQ(detected.count("{1}"), 1) << detected.toStdString();
+    }
+
+    ResourceBundle::setOverrideDirectory({});
+    Settings::setFilePathForTesting({});
+}
+
+TEST(HelpPages, everyLanguageShipsItsHelpPage) {
+    ResourceBundle::setOverrideDirectory(kResources);
+    for (const auto& language : LocalizationManager::availableLanguages()) {
+        EXPECT_FALSE(ResourceBundle::pathForResource(language.helpPageName, "htm").isEmpty())
+            << language.helpPageName.toStdString();
+    }
+    ResourceBundle::setOverrideDirectory({});
+}
+
+} // namespace
