@@ -1,0 +1,77 @@
+#pragma once
+
+#include "LensCatalogRecord.h"
+
+#include <QByteArray>
+#include <QCollator>
+#include <QCollatorSortKey>
+#include <QList>
+#include <QLocale>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// The read-only list of known manual-focus lenses behind the profile editor's suggestions. Loaded
+// once from the "LensCatalog.json" resource; a missing or malformed file gives an empty catalog
+// and no message. Main thread only.
+class LensCatalog {
+public:
+    static LensCatalog& shared();
+
+    // Loads the "LensCatalog" "json" resource.
+    LensCatalog();
+    explicit LensCatalog(QList<LensCatalogRecord> records);
+    LensCatalog(const LensCatalog&) = delete;
+    LensCatalog& operator=(const LensCatalog&) = delete;
+
+    // The mounts the user can pick, in menu order.
+    static const QStringList& mountOptions();
+    // Ranking order of the categories: the mounts, with the rest of the Leica M family after "Leica M".
+    static const QStringList& categoryOrder();
+    // The categories a mount stands for: "Leica M" covers its whole family, any other mount itself.
+    static QStringList categories(const QString& inMount);
+
+    // The records of a catalog file, or nothing when any element is not an object whose five keys
+    // all hold strings. One bad element rejects the whole file.
+    static std::optional<QList<LensCatalogRecord>> decode(const QByteArray& json);
+
+    // All records in file order.
+    const QList<LensCatalogRecord>& records() const { return records_; }
+    // The records of a mount in file order; the empty mount means all of them.
+    QList<LensCatalogRecord> records(const QString& mount) const;
+
+    // The lenses of a mount with the focal length the text stands for, ranked: lenses of the given
+    // maximum aperture first, then by category order, maker and name. A query narrows the list
+    // unless it would leave nothing. An unreadable focal length gives an empty list.
+    QList<LensCatalogRecord> matchingRecords(const QString& mount, const QString& focalLengthText,
+                                             const std::optional<QString>& maximumApertureText = std::nullopt,
+                                             const std::optional<QString>& query = std::nullopt) const;
+
+    // The distinct focal lengths of a mount, ascending, as '50' or '28.5'; those of the whole
+    // catalog when the mount has no lenses.
+    QStringList focalLengthOptions(const QString& mount) const;
+
+private:
+    // What every query needs of a record, read once when the catalog is built.
+    struct RecordFacts {
+        std::optional<double> focalLength;
+        std::optional<double> maxAperture;
+        int categoryRank = 0;
+        QString normalizedName;
+    };
+    struct CollationKeys {
+        QCollatorSortKey brand;
+        QCollatorSortKey officialName;
+    };
+
+    QList<qsizetype> indicesInMount(const QString& mount) const;
+    void prepareCollationKeys(const QList<qsizetype>& indices) const;
+
+    QList<LensCatalogRecord> records_;
+    std::vector<RecordFacts> facts_;
+    // Sort keys are made the first time a record is ranked and follow the current locale: a change
+    // of locale drops them all.
+    mutable std::optional<QLocale> keysLocale_;
+    mutable QCollator collator_;
+    mutable std::vector<std::optional<CollationKeys>> keys_;
+};

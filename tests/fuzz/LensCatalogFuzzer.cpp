@@ -1,0 +1,46 @@
+// Feeds arbitrary bytes to the lens catalog's number reader and name normalization as text, and to
+// the catalog loader as a catalog file. A catalog that loads must survive a write and a reload
+// unchanged, and every focal length it offers in its menu must find lenses again when picked.
+
+#include "LensCatalog.h"
+#include "LensCatalogText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <cmath>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString text = QString::fromUtf8(bytes);
+
+    if (const std::optional<double> number = lensCatalogNumber(text)) {
+        if (!std::isfinite(*number) || *number < 0) {
+            std::abort();
+        }
+    }
+    (void)lensCatalogNormalized(text);
+
+    const std::optional<QList<LensCatalogRecord>> records = LensCatalog::decode(bytes);
+    if (!records) {
+        return 0;
+    }
+    QJsonArray written;
+    for (const LensCatalogRecord& record : *records) {
+        written << record.toJson();
+    }
+    if (LensCatalog::decode(QJsonDocument(written).toJson()) != records) {
+        std::abort();
+    }
+
+    const LensCatalog catalog(*records);
+    for (const QString& option : catalog.focalLengthOptions(QString())) {
+        if (catalog.matchingRecords(QString(), option).isEmpty()) {
+            std::abort();
+        }
+    }
+    for (const QString& mount : LensCatalog::mountOptions()) {
+        (void)catalog.matchingRecords(mount, text, text, text);
+    }
+    return 0;
+}
