@@ -1,0 +1,323 @@
+#include "DataStructureManager.h"
+
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "SerialPortManager.h"
+#include "Settings.h"
+
+#include <cerrno>
+
+namespace {
+
+constexpr qint64 kAdapterBaudRate = 1500000;
+
+void post(const char* name, const QVariant& object) {
+    NotificationCenter::defaultCenter().postAsync(name, object);
+}
+
+void logLine(const QString& line) {
+    post(NotificationNames::UpdatePrintView, line);
+}
+
+template <typename Packet> void setLengthThenChecksum(Packet& packet) {
+    packet.length = static_cast<uint8_t>(packet.toData().size());
+    packet.calculateChecksum();
+}
+
+template <typename Packet> void setChecksumThenLength(Packet& packet) {
+    packet.calculateChecksum();
+    packet.length = static_cast<uint8_t>(packet.toData().size());
+}
+
+template <typename Settings> void setCarriedValues(Settings& packet) {
+    packet.U16_1 = 100;
+    packet.U16_2 = 200;
+    packet.U32_1 = 1000;
+    packet.U32_2 = 2000;
+}
+
+template <typename Profile> Profile defaultProfile(int lensSeq) {
+    Profile p;
+    p.lensSeq = static_cast<uint8_t>(lensSeq);
+    p.WideFlocalLength = 50;
+    p.TeleFlocalLength = 50;
+    p.ApretureValue = {2, 4, 5, 8};
+    fillZeroPaddedText(p.LensNameString.data(), p.LensNameString.size(),
+                       QStringLiteral("Lens %1").arg(lensSeq + 1));
+    return p;
+}
+
+// Decodes and verifies one adapter packet; logs and returns nothing when it is unusable.
+template <typename Packet>
+std::optional<Packet> acceptedPacket(const QByteArray& data, const char* formatError,
+                                     const char* checksumError) {
+    auto packet = Packet::fromData(data);
+    if (!packet) {
+        logLine(QString::fromUtf8(formatError));
+        return std::nullopt;
+    }
+    if (!packet->verifyChecksum()) {
+        logLine(QString::fromUtf8(checksumError));
+        return std::nullopt;
+    }
+    return packet;
+}
+
+} // namespace
+
+DataStructureManager& DataStructureManager::shared() {
+    static DataStructureManager store;
+    return store;
+}
+
+DataStructureManager::DataStructureManager() : serialController(std::make_unique<SerialController>()) {
+    serialController->delegate = this;
+    initializeDefaultPackets();
+}
+
+DataStructureManager::~DataStructureManager() {
+    serialController->delegate = nullptr;
+}
+
+void DataStructureManager::initializeDefaultPackets() {
+    PC2L01_TD request;
+    request.length = static_cast<uint8_t>(request.toData().size());
+    request.checksum = packetChecksum(request.toData());
+    pc2l01Packet = request;
+
+    PC2L02_TD settings;
+    setCarriedValues(settings);
+    setLengthThenChecksum(settings);
+    pc2l02Packet = settings;
+
+    L2PC01_TD info;
+    fillZeroPaddedText(info.DeviceModel.data(), info.DeviceModel.size(), QStringLiteral("QUILLON XT-40"));
+    fillZeroPaddedText(info.DeviceSN.data(), info.DeviceSN.size(), QStringLiteral("SN123456789"));
+    info.VerNo_major = 1;
+    info.VerNo_minor = 0;
+    setChecksumThenLength(info);
+    l2pc01Packet = info;
+
+    L2PC02_TD received;
+    setCarriedValues(received);
+    setChecksumThenLength(received);
+    l2pc02Packet = received;
+
+    for (int lensSeq = 0; lensSeq < 4; ++lensSeq) {
+        auto host = defaultProfile<PC2L03_TD>(lensSeq);
+        setLengthThenChecksum(host);
+        pc2l03Packets.push_back(host);
+        auto adapter = defaultProfile<L2PC03_TD>(lensSeq);
+        setChecksumThenLength(adapter);
+        l2pc03Packets.push_back(adapter);
+    }
+}
+
+// ---- Host packet updates
+
+void DataStructureManager::updatePC2L01Packet() {
+    if (pc2l01Packet) {
+        pc2l01Packet->checksum = packetChecksum(pc2l01Packet->toData());
+    }
+}
+
+void DataStructureManager::updatePC2L02Packet(uint8_t rw, uint8_t DefaultCustomLens) {
+    if (pc2l02Packet) {
+        pc2l02Packet->rw = rw;
+        pc2l02Packet->DefaultCustomLens = DefaultCustomLens;
+        pc2l02Packet->calculateChecksum();
+    }
+}
+
+template <typename Change> void DataStructureManager::updateProfile(int lensIndex, Change change) {
+    if (lensIndex < 0 || lensIndex >= static_cast<int>(pc2l03Packets.size())) {
+        return;
+    }
+    PC2L03_TD packet = pc2l03Packets[static_cast<size_t>(lensIndex)];
+    change(packet);
+    packet.calculateChecksum();
+    pc2l03Packets[static_cast<size_t>(lensIndex)] = packet;
+}
+
+void DataStructureManager::updatePC2L03PacketAperture(int lensIndex, int apertureIndex,
+                                                      uint8_t newApertureValue) {
+    if (apertureIndex < 0 || apertureIndex > 3) {
+        return;
+    }
+    updateProfile(lensIndex, [&](PC2L03_TD& p) {
+        p.ApretureValue[static_cast<size_t>(apertureIndex)] = newApertureValue;
+    });
+}
+
+void DataStructureManager::updatePC2L03PacketFocalLength(int lensIndex, uint16_t newFocalLength) {
+    updateProfile(lensIndex, [&](PC2L03_TD& p) {
+        p.WideFlocalLength = newFocalLength;
+        p.TeleFlocalLength = newFocalLength;
+    });
+}
+
+void DataStructureManager::updatePC2L03PacketRW(int lensIndex, uint8_t rw) {
+    updateProfile(lensIndex, [&](PC2L03_TD& p) { p.rw = rw; });
+}
+
+void DataStructureManager::updatePC2L03PacketLensName(int lensIndex, const QString& newLensName) {
+    updateProfile(lensIndex, [&](PC2L03_TD& p) {
+        p.setLensNameString(newLensName);
+        p.length = static_cast<uint8_t>(p.toData().size());
+    });
+}
+
+// ---- Connecting
+
+void DataStructureManager::connectToPort(const QString& path, qint64 baudRate) {
+    for (const SerialPortPtr& port : serialController->serialPortManager.availablePorts()) {
+        if (port->path() == path) {
+            pendingOpenPath_ = path;
+            serialController->connectToPort(port, baudRate);
+            return;
+        }
+    }
+    logLine(QStringLiteral("DataManager: 未找到串口 ") + path);
+}
+
+bool DataStructureManager::autoConnect() {
+    if (serialController->serialPort && serialController->serialPort->isOpen()) {
+        return true;
+    }
+    const SerialPortList ports = serialController->serialPortManager.availablePorts();
+    for (const SerialPortPtr& port : ports) {
+        if (port->path().contains(orvoDeviceIdentifier)) {
+            connectToPort(port->path(), kAdapterBaudRate);
+            Settings::shared().setValue(lastConnectedPortKey, port->path());
+            return true;
+        }
+    }
+    const QString remembered = Settings::shared().value(lastConnectedPortKey).toString();
+    if (!remembered.isEmpty()) {
+        for (const SerialPortPtr& port : ports) {
+            if (port->path() == remembered) {
+                connectToPort(remembered, kAdapterBaudRate);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+SerialPortList DataStructureManager::getORVOPorts() const {
+    SerialPortList result;
+    for (const SerialPortPtr& port : serialController->serialPortManager.availablePorts()) {
+        if (port->path().contains(orvoDeviceIdentifier)) {
+            result << port;
+        }
+    }
+    return result;
+}
+
+ConnectionStatus DataStructureManager::getConnectionStatus() const {
+    const SerialPortPtr& port = serialController->serialPort;
+    if (port && port->isOpen()) {
+        return ConnectionStatus::connected(port->path());
+    }
+    return ConnectionStatus::notConnected(
+        static_cast<int>(getORVOPorts().size()),
+        static_cast<int>(serialController->serialPortManager.availablePorts().size()));
+}
+
+// ---- Adapter packets
+
+void DataStructureManager::handleL2PC01Packet(const QByteArray& data) {
+    if (auto packet =
+            acceptedPacket<L2PC01_TD>(data, "无效的L2PC01_TD数据包格式", "L2PC01_TD数据包校验和错误")) {
+        l2pc01Packet = *packet;
+        post(NotificationNames::L2PC01PacketReceived, data);
+    }
+}
+
+void DataStructureManager::handleL2PC02Packet(const QByteArray& data) {
+    if (auto packet =
+            acceptedPacket<L2PC02_TD>(data, "无效的L2PC02_TD数据包格式", "L2PC02_TD数据包校验和错误")) {
+        l2pc02Packet = *packet;
+        post(NotificationNames::L2PC02PacketReceived, data);
+    }
+}
+
+void DataStructureManager::handleL2PC03Packet(const QByteArray& data) {
+    auto packet = acceptedPacket<L2PC03_TD>(data, "无效的L2PC03_TD数据包格式", "L2PC03_TD数据包校验和错误");
+    if (!packet) {
+        return;
+    }
+    // A profile index beyond the list lengthens it with empty placeholder profiles.
+    const size_t index = packet->lensSeq;
+    while (l2pc03Packets.size() <= index) {
+        L2PC03_TD placeholder;
+        placeholder.checksum = 0;
+        l2pc03Packets.push_back(placeholder);
+    }
+    l2pc03Packets[index] = *packet;
+    post(NotificationNames::L2PC03PacketReceived, data);
+}
+
+// ---- Serial controller events
+
+void DataStructureManager::serialControllerDidConnectToPort(SerialController&, const SerialPortPtr& port) {
+    pendingOpenPath_.reset();
+    lastLoggedOpenFailure_.reset();
+    announcedPortPath_ = port->path();
+    post(NotificationNames::PortConnected,
+         QStringLiteral("DataStructureManager: 成功连接到串口: ") + port->path());
+}
+
+// Removal is reported once or twice and the close that follows once more; the window hears of
+// the lost port once.
+void DataStructureManager::serialControllerDidDisconnectFromPort(SerialController&,
+                                                                 const SerialPortPtr& port) {
+    if (announcedPortPath_ != port->path()) {
+        return;
+    }
+    announcedPortPath_.reset();
+    post(NotificationNames::PortDisconnected,
+         QStringLiteral("DataStructureManager: 串口已断开: ") + port->path());
+}
+
+void DataStructureManager::serialControllerHandleL2PC01Packet(SerialController&, const QByteArray& packet) {
+    handleL2PC01Packet(packet);
+}
+
+void DataStructureManager::serialControllerHandleL2PC02Packet(SerialController&, const QByteArray& packet) {
+    handleL2PC02Packet(packet);
+}
+
+void DataStructureManager::serialControllerHandleL2PC03Packet(SerialController&, const QByteArray& packet) {
+    handleL2PC03Packet(packet);
+}
+
+void DataStructureManager::serialControllerDidReceiveData(SerialController&, const QByteArray&) {}
+
+// The controller has already routed the packet to its handler.
+void DataStructureManager::serialControllerDidReceivePacket(SerialController&, const QByteArray&,
+                                                            const SerialPacketDescriptor&) {}
+
+void DataStructureManager::serialControllerDidEncounterError(SerialController& controller,
+                                                             const SerialPortError& error) {
+    const bool openFailed =
+        pendingOpenPath_ == error.filePath && !(controller.serialPort && controller.serialPort->isOpen());
+    if (openFailed) {
+        pendingOpenPath_.reset();
+        reportFailedOpen(error);
+    }
+}
+
+void DataStructureManager::reportFailedOpen(const SerialPortError& error) {
+    const std::pair<QString, int> failure{error.filePath, error.code};
+    if (lastLoggedOpenFailure_ != failure) {
+        lastLoggedOpenFailure_ = failure;
+        QString line =
+            QStringLiteral("❌ ") + error.filePath + QStringLiteral(": ") + error.localizedDescription;
+        if (error.code == EACCES || error.code == EPERM) {
+            line += QStringLiteral(" (the udev rule is not installed, or you are not in the dialout group)");
+        }
+        logLine(line);
+    }
+    post(NotificationNames::PortOpenFailed, error.filePath);
+}

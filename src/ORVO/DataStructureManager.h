@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ConnectionStatus.h"
+#include "DataStructures.h"
+#include "SerialController.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The one store of the packets last built and last received, and the way to the adapter link:
+// it owns the serial controller, checks and stores every adapter packet it hands over and announces
+// it, keeps the host packets the window edits, and connects by path or automatically.
+// Main thread only. Every notification is posted asynchronously, after the store has been updated.
+class DataStructureManager : public SerialControllerDelegate {
+public:
+    static DataStructureManager& shared();
+
+    // A store of its own (tests); the program uses shared().
+    DataStructureManager();
+    ~DataStructureManager() override;
+    DataStructureManager(const DataStructureManager&) = delete;
+    DataStructureManager& operator=(const DataStructureManager&) = delete;
+
+    std::unique_ptr<SerialController> serialController;
+    std::optional<PC2L01_TD> pc2l01Packet;
+    std::optional<PC2L02_TD> pc2l02Packet;
+    std::vector<PC2L03_TD> pc2l03Packets;
+    std::optional<L2PC01_TD> l2pc01Packet;
+    std::optional<L2PC02_TD> l2pc02Packet;
+    std::vector<L2PC03_TD> l2pc03Packets;
+    const QString orvoDeviceIdentifier = QStringLiteral("usbmodemORVO");
+    const QString lastConnectedPortKey = QStringLiteral("LastConnectedPortPath");
+
+    void updatePC2L01Packet();
+    void updatePC2L02Packet(uint8_t rw, uint8_t DefaultCustomLens);
+    void updatePC2L03PacketAperture(int lensIndex, int apertureIndex, uint8_t newApertureValue);
+    void updatePC2L03PacketFocalLength(int lensIndex, uint16_t newFocalLength);
+    void updatePC2L03PacketRW(int lensIndex, uint8_t rw);
+    void updatePC2L03PacketLensName(int lensIndex, const QString& newLensName);
+
+    void connectToPort(const QString& path, qint64 baudRate);
+    bool autoConnect();
+    SerialPortList getORVOPorts() const;
+    ConnectionStatus getConnectionStatus() const;
+
+    void handleL2PC01Packet(const QByteArray& data);
+    void handleL2PC02Packet(const QByteArray& data);
+    void handleL2PC03Packet(const QByteArray& data);
+
+    void serialControllerDidConnectToPort(SerialController& controller, const SerialPortPtr& port) override;
+    void serialControllerDidDisconnectFromPort(SerialController& controller,
+                                               const SerialPortPtr& port) override;
+    void serialControllerDidReceiveData(SerialController& controller, const QByteArray& data) override;
+    void serialControllerDidReceivePacket(SerialController& controller, const QByteArray& packet,
+                                          const SerialPacketDescriptor& descriptor) override;
+    void serialControllerDidEncounterError(SerialController& controller,
+                                           const SerialPortError& error) override;
+    void serialControllerHandleL2PC01Packet(SerialController& controller, const QByteArray& packet) override;
+    void serialControllerHandleL2PC02Packet(SerialController& controller, const QByteArray& packet) override;
+    void serialControllerHandleL2PC03Packet(SerialController& controller, const QByteArray& packet) override;
+
+private:
+    void initializeDefaultPackets();
+    template <typename Change> void updateProfile(int lensIndex, Change change);
+    void reportFailedOpen(const SerialPortError& error);
+
+    // The port whose connection was announced; a disconnect is announced once, for it alone.
+    std::optional<QString> announcedPortPath_;
+    // The path handed to the controller and not yet opened: an error for it is a failed open.
+    std::optional<QString> pendingOpenPath_;
+    // The last failed open that was logged, so that retries of the same failure stay quiet.
+    std::optional<std::pair<QString, int>> lastLoggedOpenFailure_;
+};

@@ -1,0 +1,138 @@
+#include "SerialController.h"
+
+#include "DataStructures.h"
+#include "SerialPortManager.h"
+
+namespace {
+
+SerialPacketDescriptor wholePacket(uint8_t cmd, int length) {
+    QByteArray prefix;
+    prefix.append(char(kPacketHeader)).append(char(cmd)).append(char(length));
+    return SerialPacketDescriptor::withFixedLengthPacket(prefix, length, QByteArray(1, char(kPacketEnd)));
+}
+
+} // namespace
+
+SerialController::SerialController() : serialPortManager(SerialPortManager::sharedSerialPortManager()) {}
+
+SerialController::~SerialController() {
+    if (serialPort && serialPort->delegate() == this) {
+        serialPort->setDelegate(nullptr);
+    }
+}
+
+SerialPacketDescriptor SerialController::makeL2PC01Descriptor() {
+    return wholePacket(0x01, L2PC01_TD::wireSize);
+}
+SerialPacketDescriptor SerialController::makeL2PC02Descriptor() {
+    return wholePacket(0x02, L2PC02_TD::wireSize);
+}
+SerialPacketDescriptor SerialController::makeL2PC03Descriptor() {
+    return wholePacket(0x03, L2PC03_TD::wireSize);
+}
+
+void SerialController::connectToPort(const SerialPortPtr& port, qint64 baudRate) {
+    if (!port) {
+        return;
+    }
+    serialPort = port;
+    port->setDelegate(this);
+    port->setBaudRate(baudRate);
+    port->setNumberOfStopBits(1);
+    port->setParity(SerialPort::Parity::None);
+    port->setNumberOfDataBits(8);
+    port->setUsesRTSCTSFlowControl(false);
+    port->setUsesDTRDSRFlowControl(false);
+    port->setShouldEchoReceivedData(false);
+    port->open();
+
+    l2pc01Descriptor = makeL2PC01Descriptor();
+    l2pc02Descriptor = makeL2PC02Descriptor();
+    l2pc03Descriptor = makeL2PC03Descriptor();
+    port->startListeningForPacketsMatchingDescriptor(*l2pc01Descriptor);
+    port->startListeningForPacketsMatchingDescriptor(*l2pc02Descriptor);
+    port->startListeningForPacketsMatchingDescriptor(*l2pc03Descriptor);
+}
+
+void SerialController::disconnect() {
+    if (!serialPort) {
+        return;
+    }
+    for (const auto* descriptor : {&l2pc01Descriptor, &l2pc02Descriptor, &l2pc03Descriptor}) {
+        if (*descriptor) {
+            serialPort->stopListeningForPacketsMatchingDescriptor(**descriptor);
+        }
+    }
+    serialPort->close();
+    serialPort.reset();
+}
+
+void SerialController::sendData(const QByteArray& data) {
+    if (serialPort && serialPort->isOpen()) {
+        serialPort->sendData(data);
+    }
+}
+
+void SerialController::handleL2PCPacketsIfNeeded(const QByteArray& packet) {
+    if (!delegate || packet.size() < 2) {
+        return;
+    }
+    switch (static_cast<uint8_t>(packet[1])) {
+    case 0x01:
+        if (packet.size() == L2PC01_TD::wireSize) {
+            delegate->serialControllerHandleL2PC01Packet(*this, packet);
+        }
+        break;
+    case 0x02:
+        if (packet.size() == L2PC02_TD::wireSize) {
+            delegate->serialControllerHandleL2PC02Packet(*this, packet);
+        }
+        break;
+    case 0x03:
+        if (packet.size() == L2PC03_TD::wireSize) {
+            delegate->serialControllerHandleL2PC03Packet(*this, packet);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void SerialController::serialPortWasOpened(const SerialPortPtr& port) {
+    if (delegate) {
+        delegate->serialControllerDidConnectToPort(*this, port);
+    }
+}
+
+void SerialController::serialPortWasClosed(const SerialPortPtr& port) {
+    if (delegate) {
+        delegate->serialControllerDidDisconnectFromPort(*this, port);
+    }
+}
+
+void SerialController::serialPortWasRemovedFromSystem(const SerialPortPtr& port) {
+    if (delegate) {
+        delegate->serialControllerDidDisconnectFromPort(*this, port);
+    }
+}
+
+void SerialController::serialPortDidReceiveData(const SerialPortPtr&, const QByteArray& data) {
+    if (delegate) {
+        delegate->serialControllerDidReceiveData(*this, data);
+    }
+}
+
+// The packet is routed here, once; the delegate's didReceivePacket only hears of it.
+void SerialController::serialPortDidReceivePacket(const SerialPortPtr&, const QByteArray& packet,
+                                                  const SerialPacketDescriptor& descriptor) {
+    handleL2PCPacketsIfNeeded(packet);
+    if (delegate) {
+        delegate->serialControllerDidReceivePacket(*this, packet, descriptor);
+    }
+}
+
+void SerialController::serialPortDidEncounterError(const SerialPortPtr&, const SerialPortError& error) {
+    if (delegate) {
+        delegate->serialControllerDidEncounterError(*this, error);
+    }
+}
