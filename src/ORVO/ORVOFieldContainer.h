@@ -1,0 +1,30 @@
+#pragma once
+
+#include "ORVOPalette.h"
+
+#include <QWidget>
+
+// The rounded box drawn behind a text field or combo box. It never takes keyboard focus, so a click on
+// its margin leaves the focus where it was instead of pulling it away from the field being edited.
+class ORVOFieldContainer : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ORVOFieldContainer(QWidget* parent = nullptr);
+
+    void setCornerRadius(qreal radius);
+    qreal cornerRadius() const { return radius; }
+
+    // Background `field`, border `fieldBorder`.
+    void apply(const ORVOPalette& palette);
+    QColor backgroundColor() const { return background; }
+    QColor borderColor() const { return border; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    qreal radius = 8;
+    QColor background = ORVOPalette::dark().field;
+    QColor border = ORVOPalette::dark().fieldBorder;
+};
