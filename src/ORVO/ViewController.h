@@ -1,0 +1,138 @@
+#pragma once
+
+#include "ConnectionStatus.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <optional>
+
+class DataStructureManager;
+class LocalizationManager;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTextEdit;
+class QTimer;
+struct Notification;
+
+// The main window's controller. It drives a connection from detection to read-out, maps received
+// packets to the controls and the controls back to packets, writes to the adapter, keeps the
+// connection log and the window state. Its controls carry the names the window layout gives them.
+// Everything runs on the main thread; delayed steps end quietly once the controller is gone.
+class ViewController : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kProfileCount = 4;
+    static constexpr int kAperturesPerProfile = 4;
+
+    explicit ViewController(QWidget* parent = nullptr);
+    ~ViewController() override;
+
+    DataStructureManager& dataManager;
+    LocalizationManager& localizationManager;
+    bool hasAttemptedAutoConnect = false;
+
+    // "A" to "D" for the profiles 0 to 3.
+    static QString profileLetter(int profile);
+
+    // The aperture list; an item's index is the aperture value exchanged with the adapter.
+    static const QStringList& apertureItems();
+
+    // Outlets.
+    QComboBox* Language = nullptr;
+    QPushButton* button_Help = nullptr;
+    QComboBox* PortSelection = nullptr;
+    QPushButton* button_SaveToAdapter = nullptr;
+    QPushButton* button_Exit = nullptr;
+    QPushButton* button_Fresh = nullptr;
+    QLabel* DeviceModel_Title = nullptr;
+    QLabel* DeviceSN = nullptr;
+    QLabel* FW_Version_Title = nullptr;
+    QLabel* StartUpLens_Title = nullptr;
+    QLineEdit* DeviceModel_Text = nullptr;
+    QLineEdit* DeviceSN_Text = nullptr;
+    QLineEdit* FW_Version_Text = nullptr;
+    QComboBox* Default_LensSeq = nullptr;
+    QTextEdit* PrintView = nullptr;
+    QComboBox* PortDevPath = nullptr;
+    QLabel* Lens_Title = nullptr;
+    std::array<QLabel*, kProfileCount> LensTitles{};
+    QLabel* LensFocalLength_Title = nullptr;
+    std::array<QLineEdit*, kProfileCount> LensFocalLengths{};
+    std::array<QLabel*, kAperturesPerProfile> ApertureTitles{};
+    std::array<std::array<QComboBox*, kAperturesPerProfile>, kProfileCount> LensApexes{};
+    QLabel* LensModel_Title = nullptr;
+    std::array<QLineEdit*, kProfileCount> LensModels{};
+
+    // Connection lifecycle.
+    void startConnectionMonitoring();
+    void checkConnection();
+    void attemptAutoConnect(int orvoCount, int totalCount);
+    void performCleanup();
+
+    // Profile exchange.
+    void handleReceivedL2PC01Packet();
+    void handleReceivedL2PC02Packet();
+    void handleReceivedL2PC03Packet(const QByteArray& data);
+    void updatePC2L02PacketFromUI(uint8_t rw, uint8_t DefaultCustomLens);
+    void updatePC2L03PacketFromUI();
+    void sendPC2L03Packet(int lensIndex);
+    void sendPC2L03PacketsWithDelay(int startIndex);
+    static QString firmwareText(uint8_t major, uint8_t minor);
+
+    // Fields and persisted state.
+    void Init_UI();
+    void updateButtonTitles();
+    void updatePlaceholderTexts();
+    void saveUIState();
+    QString composedName(int profile) const;
+
+    // Log and help.
+    void appendToPrintView(const QString& text);
+    void displayHTMLFileWithFormat(const QString& name);
+    QString logText() const;
+
+public slots:
+    void On_Language_Selected();
+    void On_buttonHelp_Clicked();
+    void On_Button_SaveToAdapter();
+    void On_ButtonFresh_Clicked();
+    void On_PortSelection_Changed();
+    void On_buttonExit_Clicked();
+    void On_Aperture_Changed(QComboBox* sender);
+    void On_Default_LensSeq_Changed();
+    void On_FocalLength_Changed(int profile);
+
+signals:
+    // Exit has cleaned up and asks the application to end.
+    void terminationRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void wireActions();
+    void registerNotificationHandlers();
+    void setupPrintViewStyle();
+    void Init_Language();
+    void Init_DefaultLensSeqComboBox();
+    void Init_FocalLength_TextFields();
+    void Init_ApertureComboBoxes();
+    void Init_LensName_TextFields();
+    void setSaveEnabled(bool enabled);
+    void logMessage(const char* marker, const char* key);
+    QString text(const char* key) const;
+    void runReadOutChain();
+    void handlePortConnected(const Notification& notification);
+    void handlePortDisconnected();
+    std::optional<QString> unsavableProfileReason() const;
+    void stopConnectionMonitoring();
+
+    QTimer* connectionCheckTimer = nullptr;
+};

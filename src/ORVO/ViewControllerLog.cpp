@@ -1,0 +1,68 @@
+// The connection log and the help page.
+
+#include "LocalizationManager.h"
+#include "ResourceBundle.h"
+#include "ViewController.h"
+
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QPalette>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QUrl>
+
+namespace {
+
+QFont logFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(12);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+} // namespace
+
+void ViewController::setupPrintViewStyle() {
+    QPalette palette = PrintView->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    palette.setColor(QPalette::Text, palette.color(QPalette::WindowText));
+    PrintView->setPalette(palette);
+    PrintView->setFont(logFont());
+    PrintView->setReadOnly(true);
+    PrintView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+// Entries begin with a line feed and are only ever appended; appending costs the same however
+// long the log has grown.
+void ViewController::appendToPrintView(const QString& entry) {
+    QTextCursor cursor(PrintView->document());
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat format;
+    format.setFont(logFont());
+    format.setForeground(PrintView->palette().color(QPalette::Text));
+    cursor.insertText(entry, format);
+    PrintView->verticalScrollBar()->setValue(PrintView->verticalScrollBar()->maximum());
+}
+
+QString ViewController::logText() const {
+    return PrintView->toPlainText();
+}
+
+void ViewController::On_buttonHelp_Clicked() {
+    const auto& languages = LocalizationManager::availableLanguages();
+    const size_t index = localizationManager.getCurrentLanguage();
+    if (index < languages.size()) {
+        displayHTMLFileWithFormat(languages[index].helpPageName);
+    }
+}
+
+// The help page opens in the user's browser, outside the program.
+void ViewController::displayHTMLFileWithFormat(const QString& name) {
+    const QString path = ResourceBundle::pathForResource(name, QStringLiteral("htm"));
+    if (path.isEmpty()) {
+        appendToPrintView(QStringLiteral("❌ 找不到HTML文件: ") + name + QStringLiteral(".htm"));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
