@@ -3,9 +3,11 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+// The sizes are the design's points, which are the desktop's logical pixels: a 16-point label is 16
+// pixels high at scale 1 and scales with the screen, not with the font DPI setting.
 QFont Typography::systemFont(qreal pointSize, QFont::Weight weight) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(pointSize);
+    font.setPixelSize(qRound(pointSize));
     font.setWeight(weight);
     return font;
 }
@@ -84,7 +86,7 @@ QFont Typography::badge(qreal pointSize) {
         return systemFont(pointSize, QFont::Black);
     }
     QFont font(family);
-    font.setPointSizeF(pointSize);
+    font.setPixelSize(qRound(pointSize));
     font.setWeight(QFont::Black);
     return font;
 }

@@ -99,14 +99,14 @@ TEST(Typography, stylesUseTheGeneralFontAtTheirSizesAndWeights) {
     };
     for (const auto& [font, size, weight] : styles) {
         EXPECT_EQ(font.family(), family);
-        EXPECT_EQ(font.pointSizeF(), size);
+        EXPECT_EQ(font.pixelSize(), size);
         EXPECT_EQ(font.weight(), weight);
     }
 }
 
 TEST(Typography, badgeIsBlackWeightAndPrefersNotoSansCjk) {
     const QFont badge = Typography::badge(139);
-    EXPECT_EQ(badge.pointSizeF(), 139);
+    EXPECT_EQ(badge.pixelSize(), 139);
     EXPECT_EQ(badge.weight(), QFont::Black);
     if (QFontDatabase::styles("Noto Sans CJK SC").contains("Black")) {
         const QFontInfo resolved(badge);

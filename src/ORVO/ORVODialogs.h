@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QMessageBox;
+class QPushButton;
+class QWidget;
+
+// One profile in the save confirmation's summary, as the window's controls hold it.
+struct SummaryRow {
+    QString group;     // the profile letter, "A" to "D"
+    QString name;      // the lens model name
+    QString focal;     // the focal length text
+    QString apertures; // the four aperture texts joined by " / "
+};
+
+// The application's modal alerts. They hold no state and change nothing: each returns the user's
+// answer and the caller acts on it. All texts come from the interface language.
+class ORVODialogs {
+public:
+    ORVODialogs() = delete;
+
+    static void alreadyRunning();
+    // True when the first (default) button closed the alert; over names the window the alert is
+    // about, which stays below it.
+    static bool confirmExit(QWidget* over);
+    static bool confirmApertureFill(QWidget* over);
+    static bool confirmSave(QWidget* over, const QString& defaultLens, const QList<SummaryRow>& rows);
+
+    // What will be written to the adapter: the default lens, then two lines per row. 460 wide; the
+    // caller owns the view.
+    static QWidget* summaryView(const QString& defaultLens, const QList<SummaryRow>& rows);
+    static constexpr int summaryWidth = 460;
+
+    // Stands in for the user while set (tests, automation): gets the finished alert and its buttons
+    // in order, first (default) first, and returns the index of the button pressed, or -1 for any
+    // other way of closing. An empty responder brings the modal runs back.
+    using Responder = std::function<int(QMessageBox& alert, const QList<QPushButton*>& buttons)>;
+    static void setResponder(Responder responder);
+};

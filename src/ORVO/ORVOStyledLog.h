@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ORVOPalette.h"
+
+#include <QColor>
+#include <QString>
+#include <QStringView>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <optional>
+
+class QTextCursor;
+class QTextEdit;
+
+// The connection log as the window shows it: each non-blank line of the plain log behind a coloured
+// symbol chosen by the line's leading emoji. Keeps the whole plain text (rawLogText) and renders
+// into a text view it does not own.
+//
+// Appending renders only what the new text touches (the last, unfinished line and the new ones),
+// so an append costs the same at line 10 and at line 10,000; the view always equals a render of the
+// whole text. A palette change renders everything again.
+class ORVOStyledLog {
+public:
+    struct LineStyle {
+        QString symbol;
+        QColor colour;
+        QString text;
+    };
+
+    ORVOStyledLog(QTextEdit* view, const ORVOPalette& palette);
+    ORVOStyledLog(const ORVOStyledLog&) = delete;
+    ORVOStyledLog& operator=(const ORVOStyledLog&) = delete;
+
+    // Classifies one line by its leading emoji; the text is what follows the emoji, trimmed.
+    static LineStyle logLineStyle(const QString& line, const ORVOPalette& palette);
+
+    // The marker character for a symbol, or nothing when no such symbol ships.
+    static std::optional<QTextCharFormat> logMarkerAttachment(const QString& symbol, const QColor& tint);
+
+    // Adds text (which carries its own line breaks) to the log and scrolls to the end.
+    void append(const QString& text);
+
+    // Renders the whole log again in the palette's colours.
+    void setPalette(const ORVOPalette& palette);
+
+    const QString& rawLogText() const { return raw; }
+    bool hasVisibleLines() const { return shownLines > 0; }
+
+private:
+    void renderAll();
+    // Renders the lines of raw from position from on, after what the view shows.
+    void renderFrom(QTextCursor& cursor, qsizetype from);
+    void renderLine(QTextCursor& cursor, QStringView line);
+    void clearLastBlock(QTextCursor& cursor);
+    void scrollToEnd();
+
+    QTextEdit* view;
+    ORVOPalette colours;
+    QTextBlockFormat paragraph;
+    QTextCharFormat textFormat;
+    QString raw;
+    int shownLines = 0;
+    // The document ends in an empty block that the next shown line fills.
+    bool lastBlockEmpty = true;
+    // The line after the last line break is still open: the next append may extend it.
+    qsizetype openLineStart = 0;
+    bool openLineShown = false;
+};

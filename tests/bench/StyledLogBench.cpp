@@ -1,0 +1,96 @@
+// Cost of one log append in a shown log view, at the start of a log and after 9,900 lines: the
+// styled log renders only the new lines, so both should cost the same. "whole" re-renders the
+// entire log on every append, for comparison.
+
+#include "ORVOPalette.h"
+#include "ORVOStyledLog.h"
+
+#include <QApplication>
+#include <QTextEdit>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+constexpr int kMeasured = 100;
+
+QString entry(int index) {
+    static const QStringList lines = {
+        QStringLiteral(u"\n✅ Device information received: model ORVO-EF, firmware 1.7"),
+        QStringLiteral(u"\n⚠️  Aperture 2 of profile B is empty"),
+        QStringLiteral(u"\n🔌 Port opened: /dev/ttyACM0"),
+        QStringLiteral(u"\n📝 Profile A written to the adapter"),
+        QStringLiteral(u"\nplain status line without a symbol"),
+    };
+    return lines.at(index % lines.size()) + QStringLiteral(" #") + QString::number(index);
+}
+
+struct ShownLog {
+    QTextEdit view;
+    std::unique_ptr<ORVOStyledLog> log;
+
+    ShownLog() {
+        view.resize(640, 260);
+        view.setReadOnly(true);
+        view.show();
+        log = std::make_unique<ORVOStyledLog>(&view, ORVOPalette::dark());
+    }
+};
+
+// Appends kMeasured lines after range(0) lines already in the log; range(1) = 1 re-renders it all
+// after every append.
+void appendToLog(benchmark::State& state) {
+    const int before = int(state.range(0));
+    const bool whole = state.range(1) == 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto shown = std::make_unique<ShownLog>();
+        for (int i = 0; i < before; ++i) {
+            shown->log->append(entry(i));
+        }
+        QApplication::processEvents();
+        state.ResumeTiming();
+
+        // One line per event loop turn, as the controller's log lines arrive.
+        for (int i = before; i < before + kMeasured; ++i) {
+            shown->log->append(entry(i));
+            if (whole) {
+                shown->log->setPalette(ORVOPalette::dark());
+            }
+            QApplication::processEvents();
+        }
+
+        state.PauseTiming();
+        shown.reset();
+        state.ResumeTiming();
+    }
+    state.counters["per_append"] = benchmark::Counter(
+        kMeasured, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+} // namespace
+
+BENCHMARK(appendToLog)
+    ->ArgNames({"before", "whole"})
+    ->Args({0, 0})
+    ->Args({9900, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+// A whole render of 10,000 lines takes a third of a second; one round of a hundred is enough.
+BENCHMARK(appendToLog)
+    ->ArgNames({"before", "whole"})
+    ->Args({0, 1})
+    ->Args({9900, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    benchmark::Initialize(&argc, argv);
+    QApplication app(argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
