@@ -1,10 +1,12 @@
 #include "ViewController.h"
 
+#include "AppDelegate.h"
 #include "DataStructureManager.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "ORVOPresentation.h"
 #include "SerialPortManager.h"
 #include "TextKeys.h"
 
@@ -32,6 +34,8 @@ ViewController::ViewController(QWidget* parent)
     registerNotificationHandlers();
     setupPrintViewStyle();
     Init_UI();
+    presentation = new ORVOPresentation(this);
+    presentation->install();
 }
 
 ViewController::~ViewController() {
@@ -79,8 +83,12 @@ void ViewController::showEvent(QShowEvent* event) {
         return;
     }
     window()->setWindowTitle(text(TextKeys::kAppWindowTitle));
+    AppDelegate::shared().mainWindow = window();
     updateButtonTitles();
     startConnectionMonitoring();
+    if (presentation) {
+        presentation->updateWindowAppearance();
+    }
 }
 
 void ViewController::hideEvent(QHideEvent* event) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 class DataStructureManager;
+class ORVOPresentation;
 class LocalizationManager;
 class QComboBox;
 class QLabel;
@@ -34,6 +35,7 @@ public:
     DataStructureManager& dataManager;
     LocalizationManager& localizationManager;
     bool hasAttemptedAutoConnect = false;
+    ORVOPresentation* presentation = nullptr;
 
     // "A" to "D" for the profiles 0 to 3.
     static QString profileLetter(int profile);
@@ -98,7 +100,8 @@ public:
 public slots:
     void On_Language_Selected();
     void On_buttonHelp_Clicked();
-    void On_Button_SaveToAdapter();
+    // Starts the write chain; false when the controls hold a value the adapter cannot store.
+    bool On_Button_SaveToAdapter();
     void On_ButtonFresh_Clicked();
     void On_PortSelection_Changed();
     void On_buttonExit_Clicked();

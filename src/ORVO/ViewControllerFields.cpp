@@ -2,6 +2,7 @@
 // composed lens name while the user edits, and the window state written to the settings store.
 
 #include "LocalizationManager.h"
+#include "ORVOPresentation.h"
 #include "Settings.h"
 #include "TextKeys.h"
 #include "ViewController.h"
@@ -115,6 +116,9 @@ void ViewController::On_Language_Selected() {
     }
     window()->setWindowTitle(text(TextKeys::kAppWindowTitle));
     updateButtonTitles();
+    if (presentation) {
+        presentation->refreshLocalizedText();
+    }
 }
 
 QString ViewController::composedName(int profile) const {

@@ -1,6 +1,7 @@
 // The connection log and the help page.
 
 #include "LocalizationManager.h"
+#include "ORVOPresentation.h"
 #include "ResourceBundle.h"
 #include "ViewController.h"
 
@@ -36,6 +37,10 @@ void ViewController::setupPrintViewStyle() {
 // Entries begin with a line feed and are only ever appended; appending costs the same however
 // long the log has grown.
 void ViewController::appendToPrintView(const QString& entry) {
+    if (presentation) {
+        presentation->appendLog(entry);
+        return;
+    }
     QTextCursor cursor(PrintView->document());
     cursor.movePosition(QTextCursor::End);
     QTextCharFormat format;
@@ -46,7 +51,7 @@ void ViewController::appendToPrintView(const QString& entry) {
 }
 
 QString ViewController::logText() const {
-    return PrintView->toPlainText();
+    return presentation ? presentation->rawLogText() : PrintView->toPlainText();
 }
 
 void ViewController::On_buttonHelp_Clicked() {

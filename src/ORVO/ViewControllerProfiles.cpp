@@ -4,6 +4,7 @@
 
 #include "DataStructureManager.h"
 #include "MainQueue.h"
+#include "ORVOPresentation.h"
 #include "TextKeys.h"
 #include "ViewController.h"
 
@@ -79,10 +80,17 @@ void ViewController::handleReceivedL2PC03Packet(const QByteArray& data) {
     }
     const int p = packet->lensSeq;
     LensFocalLengths[p]->setText(QString::number(packet->WideFlocalLength));
+    // The catalog's aperture offer must not react to values the adapter sent.
+    if (presentation) {
+        presentation->isPopulatingDeviceAperture = true;
+    }
     for (int k = 0; k < kAperturesPerProfile; ++k) {
         if (packet->ApretureValue[k] < LensApexes[p][k]->count()) {
             LensApexes[p][k]->setCurrentIndex(packet->ApretureValue[k]);
         }
+    }
+    if (presentation) {
+        presentation->isPopulatingDeviceAperture = false;
     }
     LensModels[p]->setText(packet->getLensNameString());
 }
@@ -170,10 +178,10 @@ std::optional<QString> ViewController::unsavableProfileReason() const {
 
 // The write chain: device request at once, default lens at 0.2 s, profiles copied at 0.4 s and
 // written at 0.6, 0.8, 1.0 and 1.2 s. A value the adapter cannot store refuses the whole save.
-void ViewController::On_Button_SaveToAdapter() {
+bool ViewController::On_Button_SaveToAdapter() {
     if (const auto reason = unsavableProfileReason()) {
         appendToPrintView(QStringLiteral("\n❌ Not saved: ") + *reason + '.');
-        return;
+        return false;
     }
     if (dataManager.pc2l01Packet) {
         dataManager.updatePC2L01Packet();
@@ -187,4 +195,5 @@ void ViewController::On_Button_SaveToAdapter() {
             sendPC2L03PacketsWithDelay(0);
         });
     });
+    return true;
 }

@@ -9,6 +9,7 @@
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
+#include "ORVODialogs.h"
 #include "SerialPortManager.h"
 #include "Settings.h"
 #include "SimulatorProcess.h"
@@ -21,6 +22,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QJsonArray>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -47,6 +49,8 @@ protected:
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
         Settings::setFilePathForTesting(config.filePath("ORVO.conf"));
         Settings::shared().setValue("AppLanguageCode", "en");
+        // Save and Exit ask first; here the user always agrees.
+        ORVODialogs::setResponder([](QMessageBox&, const QList<QPushButton*>&) { return 0; });
     }
 
     std::unique_ptr<SimulatorProcess>
@@ -129,7 +133,7 @@ TEST_F(ViewControllerTest, startsWithTheDocumentedValuesAndEnglishCaptions) {
     EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
     EXPECT_DOUBLE_EQ(saveOpacity(), 0.6);
     EXPECT_EQ(controller.Default_LensSeq->currentText(), "A");
-    EXPECT_EQ(controller.Language->currentIndex(), -1);
+    EXPECT_EQ(controller.Language->currentIndex(), 2); // the styled window shows the current language
     EXPECT_EQ(controller.Language->count(), 16);
     for (const char letter : {'A', 'B', 'C', 'D'}) {
         EXPECT_EQ(child<QLineEdit>(QStringLiteral("Lens%1_FocalLength").arg(letter).toLatin1())->text(),
@@ -330,7 +334,7 @@ TEST_F(ViewControllerTest, theLogAnswersRequestsForItsTextAndTakesLinesFromElsew
     NotificationRecorder recorder({NotificationNames::SavePrintViewContent});
     NotificationCenter::defaultCenter().post(NotificationNames::UpdatePrintView, QStringLiteral("abc"));
     NotificationCenter::defaultCenter().post(NotificationNames::UpdatePrintView, 42);
-    EXPECT_TRUE(controller.logText().endsWith("\nabc"));
+    EXPECT_TRUE(controller.logText().endsWith("\nabc")) << controller.logText().toStdString();
     NotificationCenter::defaultCenter().post(NotificationNames::RequestPrintViewContent);
     ASSERT_EQ(recorder.count(NotificationNames::SavePrintViewContent), 1);
     EXPECT_EQ(recorder.received[0].object.toString(), controller.logText());

@@ -1,0 +1,6 @@
+#include "AppDelegate.h"
+
+AppDelegate& AppDelegate::shared() {
+    static AppDelegate* delegate = new AppDelegate;
+    return *delegate;
+}

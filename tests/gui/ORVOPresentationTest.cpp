@@ -1,0 +1,217 @@
+// The styled window: its geometry rules, theme, status pill and the confirmations in front of Exit
+// and Save, on a real (offscreen) window.
+
+#include "ORVOPresentation.h"
+
+#include "AppDelegate.h"
+#include "EventLoop.h"
+#include "LocalizationManager.h"
+#include "ORVODialogs.h"
+#include "ORVOFieldContainer.h"
+#include "ORVOThemeToggle.h"
+#include "Settings.h"
+#include "TextKeys.h"
+#include "ViewController.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ORVOPresentationTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static QTemporaryDir runtime;
+        static QTemporaryDir config;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        Settings::setFilePathForTesting(config.filePath("ORVO.conf"));
+        Settings::shared().setValue("AppLanguageCode", "en");
+    }
+    void TearDown() override {
+        ORVODialogs::setResponder({});
+        qunsetenv("ORVO_FAKE_CONNECTED");
+    }
+
+    // Answers every alert with the button at index, remembering each alert's title.
+    void answerAlerts(int index) {
+        ORVODialogs::setResponder([this, index](QMessageBox& alert, const QList<QPushButton*>&) {
+            alertTitles << alert.text();
+            saveScreenshot(alert, "dialog");
+            return index;
+        });
+    }
+
+    // With ORVO_SCREENSHOT_DIR set, what the user would see is kept for review.
+    static void saveScreenshot(QWidget& widget, const QString& name) {
+        const QString folder = qEnvironmentVariable("ORVO_SCREENSHOT_DIR");
+        if (!folder.isEmpty()) {
+            QDir().mkpath(folder);
+            widget.grab().save(QDir(folder).filePath(name + ".png"));
+        }
+    }
+
+    QString text(const char* key) const { return LocalizationManager::shared().localizedString(key); }
+    QString statusText() const { return presentation().statusLabel->text(); }
+    ORVOPresentation& presentation() const { return *controller.presentation; }
+
+    QStringList themedStyles() const {
+        QStringList styles;
+        for (QWidget* widget : controller.findChildren<QWidget*>()) {
+            styles << widget->objectName() + ":" + widget->styleSheet();
+        }
+        return styles;
+    }
+
+    QStringList alertTitles;
+    ViewController controller;
+};
+
+} // namespace
+
+TEST(PresentationGeometry, theHeroCollapsesBetween827And773) {
+    const auto full = ORVOPresentation::heroGeometry(827, 0);
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->heroHeight, 204);
+    EXPECT_EQ(full->ringSize, 144);
+    EXPECT_EQ(full->productNameTop, 169);
+    EXPECT_EQ(ORVOPresentation::heroGeometry(900, 0)->heroHeight, 204);
+    EXPECT_EQ(ORVOPresentation::heroGeometry(826, 0)->heroHeight, 203);
+    EXPECT_EQ(ORVOPresentation::heroGeometry(826, 0)->ringSize, 143);
+    EXPECT_EQ(ORVOPresentation::heroGeometry(774, 0)->heroHeight, 151);
+    const auto floor = ORVOPresentation::heroGeometry(773, 0);
+    EXPECT_EQ(floor->heroHeight, 150);
+    EXPECT_EQ(floor->ringSize, 90);
+    EXPECT_EQ(floor->productNameTop, 115);
+    EXPECT_EQ(ORVOPresentation::heroGeometry(300, 0)->heroHeight, 150);
+    EXPECT_FALSE(ORVOPresentation::heroGeometry(201, 0));
+    EXPECT_FALSE(ORVOPresentation::heroGeometry(827, 204.4)); // within half a point: unchanged
+}
+
+TEST(PresentationGeometry, theFirstWindowSizeFollowsTheScreenWithinItsBounds) {
+    EXPECT_EQ(ORVOPresentation::initialContentSize(QRect(0, 0, 1200, 700)), QSize(1140, 713));
+    EXPECT_EQ(ORVOPresentation::initialContentSize(QRect(0, 25, 2560, 1440)), QSize(1284, 809));
+    EXPECT_EQ(ORVOPresentation::initialContentSize(QRect(0, 0, 1300, 820)), QSize(1240, 760));
+    EXPECT_EQ(ORVOPresentation::initialContentSize(std::nullopt), QSize(1284, 809));
+}
+
+TEST(PresentationGeometry, dividersNeverTouchTheSelectedSegment) {
+    using Visible = std::array<bool, 3>;
+    EXPECT_EQ(ORVOPresentation::visibleDividers(0), (Visible{false, true, true}));
+    EXPECT_EQ(ORVOPresentation::visibleDividers(1), (Visible{false, false, true}));
+    EXPECT_EQ(ORVOPresentation::visibleDividers(3), (Visible{true, true, false}));
+}
+
+TEST(PresentationGeometry, controlRowWidthsHaveFloorsAndVersionTextItsForms) {
+    EXPECT_EQ(ORVOPresentation::tourButtonWidth(""), 65);
+    EXPECT_GT(ORVOPresentation::tourButtonWidth("A much longer guided tour title"), 65);
+    EXPECT_EQ(ORVOPresentation::languageSelectorWidth(""), 130);
+    EXPECT_GT(ORVOPresentation::languageSelectorWidth("Bahasa Indonesia Bahasa Indonesia"), 130);
+    EXPECT_EQ(ORVOPresentation::appVersionText("2.1", "2.1"), "v2.1");
+    EXPECT_EQ(ORVOPresentation::appVersionText("2.1", "37"), "v2.1 (37)");
+    EXPECT_EQ(ORVOPresentation::appVersionText("", ""), "v1.0 (1)");
+}
+
+TEST_F(ORVOPresentationTest, selectingAProfileShowsItsControlsAndTheBadgeLetter) {
+    controller.show();
+    QTest::mouseClick(presentation().profileButtons[1], Qt::LeftButton);
+    EXPECT_EQ(presentation().selectedProfileIndex, 1);
+    EXPECT_EQ(presentation().profileBadgeLabel->text(), "B");
+    EXPECT_TRUE(controller.LensFocalLengths[1]->isVisible());
+    EXPECT_EQ(controller.LensFocalLengths[1]->parentWidget(),
+              static_cast<QWidget*>(presentation().focalSlot));
+    EXPECT_FALSE(controller.LensFocalLengths[0]->isVisible());
+    EXPECT_TRUE(controller.LensApexes[1][3]->isVisible());
+    EXPECT_FALSE(controller.LensModels[2]->isVisible());
+    EXPECT_FALSE(presentation().profileDividers[0]->isVisible());
+    EXPECT_FALSE(presentation().profileDividers[1]->isVisible());
+    EXPECT_TRUE(presentation().profileDividers[2]->isVisible());
+}
+
+TEST_F(ORVOPresentationTest, statusFollowsTheConnectionAndTheSavedNoticeEndsOnDisconnection) {
+    controller.show();
+    EXPECT_EQ(statusText(), text("labels.adapter_not_connected"));
+    qputenv("ORVO_FAKE_CONNECTED", "1");
+    presentation().refreshConnectionStatus();
+    EXPECT_EQ(statusText(), text("labels.adapter_connected"));
+    EXPECT_TRUE(controller.button_SaveToAdapter->isEnabled());
+
+    answerAlerts(0);
+    QTest::mouseClick(controller.button_SaveToAdapter, Qt::LeftButton);
+    ASSERT_EQ(alertTitles.size(), 1);
+    EXPECT_EQ(alertTitles[0], text("dialogs.save_title"));
+    EXPECT_EQ(statusText(), text("labels.adapter_saved"));
+    runFor(1100); // a tick of the status timer keeps the notice
+    EXPECT_EQ(statusText(), text("labels.adapter_saved"));
+
+    qunsetenv("ORVO_FAKE_CONNECTED");
+    presentation().refreshConnectionStatus();
+    EXPECT_EQ(statusText(), text("labels.adapter_not_connected"));
+    qputenv("ORVO_FAKE_CONNECTED", "1");
+    presentation().refreshConnectionStatus();
+    EXPECT_EQ(statusText(), text("labels.adapter_connected"));
+}
+
+TEST_F(ORVOPresentationTest, cancellingTheSaveConfirmationSendsNothing) {
+    qputenv("ORVO_FAKE_CONNECTED", "1");
+    controller.show();
+    presentation().refreshConnectionStatus();
+    answerAlerts(1);
+    QTest::mouseClick(controller.button_SaveToAdapter, Qt::LeftButton);
+    runFor(300);
+    EXPECT_EQ(alertTitles.size(), 1);
+    EXPECT_FALSE(controller.logText().contains(text("messages.device_info_saved")));
+    EXPECT_EQ(statusText(), text("labels.adapter_connected"));
+}
+
+TEST_F(ORVOPresentationTest, confirmingExitRunsTheControllersExit) {
+    QSignalSpy termination(&controller, &ViewController::terminationRequested);
+    controller.show();
+    answerAlerts(1);
+    QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
+    EXPECT_FALSE(controller.logText().contains("🚪"));
+    EXPECT_FALSE(AppDelegate::shared().exitAlreadyConfirmed);
+
+    answerAlerts(0);
+    QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
+    EXPECT_EQ(alertTitles.last(), text("dialogs.exit_title"));
+    EXPECT_TRUE(controller.logText().contains("🚪 " + text("messages.exiting")));
+    EXPECT_TRUE(AppDelegate::shared().exitAlreadyConfirmed);
+    EXPECT_TRUE(runUntil([&] { return !termination.isEmpty(); }, 1000));
+}
+
+TEST_F(ORVOPresentationTest, togglingTheThemeTwiceRestoresEveryDarkValue) {
+    controller.show();
+    const QStringList dark = themedStyles();
+    ORVOThemeToggle* toggle = presentation().themeToggle;
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(presentation().usesLightAppearance);
+    EXPECT_EQ(toggle->symbolName(), "moon.fill");
+    EXPECT_NE(themedStyles(), dark);
+    saveScreenshot(controller, "light");
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_FALSE(presentation().usesLightAppearance);
+    EXPECT_EQ(toggle->symbolName(), "sun.max");
+    EXPECT_EQ(toggle->knobFrame().x(), 41);
+    EXPECT_EQ(themedStyles(), dark);
+}
+
+TEST_F(ORVOPresentationTest, aLanguageChangeRetranslatesTheWindow) {
+    controller.show();
+    controller.Language->setCurrentIndex(15); // ไทย
+    controller.On_Language_Selected();
+    EXPECT_EQ(presentation().windowTitleLabel->text(), text("app.window_title"));
+    EXPECT_EQ(presentation().apertureLabels[2]->text(), text("labels.aperture") + " 3");
+    EXPECT_EQ(presentation().tourButton->text(), text("buttons.tour"));
+    EXPECT_GE(presentation().tourButton->width(), 65);
+    EXPECT_GE(presentation().languageContainerView->width(), 130);
+    saveScreenshot(controller, "thai");
+}
