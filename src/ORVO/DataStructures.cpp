@@ -3,21 +3,23 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
+// Appends fields in wire order: u16 and u32 little-endian, byte arrays as they are.
 class WireWriter {
 public:
-    void u8(uint8_t v) { bytes_.append(static_cast<char>(v)); }
-    void u16(uint16_t v) {
-        u8(v & 0xFF);
-        u8(v >> 8);
+    void field(uint8_t v) { bytes_.append(static_cast<char>(v)); }
+    void field(uint16_t v) {
+        field(static_cast<uint8_t>(v & 0xFF));
+        field(static_cast<uint8_t>(v >> 8));
     }
-    void u32(uint32_t v) {
-        u16(v & 0xFFFF);
-        u16(v >> 16);
+    void field(uint32_t v) {
+        field(static_cast<uint16_t>(v & 0xFFFF));
+        field(static_cast<uint16_t>(v >> 16));
     }
-    template <size_t N> void array(const std::array<uint8_t, N>& a) {
+    template <size_t N> void field(const std::array<uint8_t, N>& a) {
         bytes_.append(reinterpret_cast<const char*>(a.data()), static_cast<qsizetype>(N));
     }
     QByteArray take() { return std::move(bytes_); }
@@ -26,20 +28,23 @@ private:
     QByteArray bytes_;
 };
 
-// Reads fields at fixed offsets; the caller has checked the size.
+// Reads fields in wire order; the caller has checked that the data is long enough.
 class WireReader {
 public:
     explicit WireReader(const QByteArray& data) : data_(reinterpret_cast<const uint8_t*>(data.constData())) {}
-    uint8_t u8() { return data_[pos_++]; }
-    uint16_t u16() {
-        const uint16_t lo = u8();
-        return static_cast<uint16_t>(lo | (u8() << 8));
+    void field(uint8_t& v) { v = data_[pos_++]; }
+    void field(uint16_t& v) {
+        v = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+        pos_ += 2;
     }
-    uint32_t u32() {
-        const uint32_t lo = u16();
-        return lo | (static_cast<uint32_t>(u16()) << 16);
+    void field(uint32_t& v) {
+        uint16_t lo = 0;
+        uint16_t hi = 0;
+        field(lo);
+        field(hi);
+        v = lo | (static_cast<uint32_t>(hi) << 16);
     }
-    template <size_t N> void array(std::array<uint8_t, N>& a) {
+    template <size_t N> void field(std::array<uint8_t, N>& a) {
         std::memcpy(a.data(), data_ + pos_, N);
         pos_ += N;
     }
@@ -48,6 +53,79 @@ private:
     const uint8_t* data_;
     size_t pos_ = 0;
 };
+
+// Each packet's fields in wire order, once, for both the encoder and the decoder.
+template <typename P, typename Io, typename Payload> void frame(P& p, Io& io, Payload payload) {
+    io.field(p.header);
+    io.field(p.cmd_code);
+    io.field(p.length);
+    payload();
+    io.field(p.checksum);
+    io.field(p.end);
+}
+
+template <typename P, typename Io> void settingsPayload(P& p, Io& io) {
+    io.field(p.DefaultCustomLens);
+    io.field(p.U8_2);
+    io.field(p.U16_1);
+    io.field(p.U16_2);
+    io.field(p.U32_1);
+    io.field(p.U32_2);
+}
+
+template <typename P, typename Io> void profilePayload(P& p, Io& io) {
+    io.field(p.lensSeq);
+    io.field(p.WideFlocalLength);
+    io.field(p.TeleFlocalLength);
+    io.field(p.ApretureValue);
+    io.field(p.LensNameString);
+}
+
+template <typename P, typename Io> void layout(P& p, Io& io) {
+    using Packet = std::remove_const_t<P>;
+    if constexpr (std::is_same_v<Packet, PC2L01_TD>) {
+        frame(p, io, [] {});
+    } else if constexpr (std::is_same_v<Packet, PC2L02_TD>) {
+        frame(p, io, [&] {
+            io.field(p.rw);
+            settingsPayload(p, io);
+        });
+    } else if constexpr (std::is_same_v<Packet, PC2L03_TD>) {
+        frame(p, io, [&] {
+            io.field(p.rw);
+            profilePayload(p, io);
+        });
+    } else if constexpr (std::is_same_v<Packet, L2PC01_TD>) {
+        frame(p, io, [&] {
+            io.field(p.DeviceModel);
+            io.field(p.DeviceSN);
+            // The adapter sends the minor version before the major one.
+            io.field(p.VerNo_minor);
+            io.field(p.VerNo_major);
+        });
+    } else if constexpr (std::is_same_v<Packet, L2PC02_TD>) {
+        frame(p, io, [&] { settingsPayload(p, io); });
+    } else {
+        frame(p, io, [&] { profilePayload(p, io); });
+    }
+}
+
+template <typename P> QByteArray encode(const P& packet) {
+    WireWriter writer;
+    layout(packet, writer);
+    return writer.take();
+}
+
+// Bytes beyond the packet's size are ignored; frame bytes and checksum are taken as they come.
+template <typename P> std::optional<P> decode(const QByteArray& data) {
+    if (data.size() < P::wireSize) {
+        return std::nullopt;
+    }
+    WireReader reader(data);
+    P packet;
+    layout(packet, reader);
+    return packet;
+}
 
 template <typename Packet> uint8_t checksumOf(const Packet& packet) {
     return packetChecksum(packet.toData());
@@ -87,32 +165,13 @@ QString textFromZeroPaddedBytes(const uint8_t* bytes, size_t size) {
 // ---- PC2L01_TD
 
 QByteArray PC2L01_TD::toData() const {
-    WireWriter w;
-    w.u8(header);
-    w.u8(cmd_code);
-    w.u8(length);
-    w.u8(checksum);
-    w.u8(end);
-    return w.take();
+    return encode(*this);
 }
 
 // ---- PC2L02_TD
 
 QByteArray PC2L02_TD::toData() const {
-    WireWriter w;
-    w.u8(header);
-    w.u8(cmd_code);
-    w.u8(length);
-    w.u8(rw);
-    w.u8(DefaultCustomLens);
-    w.u8(U8_2);
-    w.u16(U16_1);
-    w.u16(U16_2);
-    w.u32(U32_1);
-    w.u32(U32_2);
-    w.u8(checksum);
-    w.u8(end);
-    return w.take();
+    return encode(*this);
 }
 
 void PC2L02_TD::calculateChecksum() {
@@ -122,19 +181,7 @@ void PC2L02_TD::calculateChecksum() {
 // ---- PC2L03_TD
 
 QByteArray PC2L03_TD::toData() const {
-    WireWriter w;
-    w.u8(header);
-    w.u8(cmd_code);
-    w.u8(length);
-    w.u8(rw);
-    w.u8(lensSeq);
-    w.u16(WideFlocalLength);
-    w.u16(TeleFlocalLength);
-    w.array(ApretureValue);
-    w.array(LensNameString);
-    w.u8(checksum);
-    w.u8(end);
-    return w.take();
+    return encode(*this);
 }
 
 void PC2L03_TD::calculateChecksum() {
@@ -148,36 +195,11 @@ void PC2L03_TD::setLensNameString(const QString& name) {
 // ---- L2PC01_TD
 
 QByteArray L2PC01_TD::toData() const {
-    WireWriter w;
-    w.u8(header);
-    w.u8(cmd_code);
-    w.u8(length);
-    w.array(DeviceModel);
-    w.array(DeviceSN);
-    // The adapter sends the minor version before the major one.
-    w.u8(VerNo_minor);
-    w.u8(VerNo_major);
-    w.u8(checksum);
-    w.u8(end);
-    return w.take();
+    return encode(*this);
 }
 
 std::optional<L2PC01_TD> L2PC01_TD::fromData(const QByteArray& data) {
-    if (data.size() < wireSize) {
-        return std::nullopt;
-    }
-    WireReader r(data);
-    L2PC01_TD p;
-    p.header = r.u8();
-    p.cmd_code = r.u8();
-    p.length = r.u8();
-    r.array(p.DeviceModel);
-    r.array(p.DeviceSN);
-    p.VerNo_minor = r.u8();
-    p.VerNo_major = r.u8();
-    p.checksum = r.u8();
-    p.end = r.u8();
-    return p;
+    return decode<L2PC01_TD>(data);
 }
 
 void L2PC01_TD::calculateChecksum() {
@@ -196,39 +218,11 @@ QString L2PC01_TD::getDeviceSNString() const {
 // ---- L2PC02_TD
 
 QByteArray L2PC02_TD::toData() const {
-    WireWriter w;
-    w.u8(header);
-    w.u8(cmd_code);
-    w.u8(length);
-    w.u8(DefaultCustomLens);
-    w.u8(U8_2);
-    w.u16(U16_1);
-    w.u16(U16_2);
-    w.u32(U32_1);
-    w.u32(U32_2);
-    w.u8(checksum);
-    w.u8(end);
-    return w.take();
+    return encode(*this);
 }
 
 std::optional<L2PC02_TD> L2PC02_TD::fromData(const QByteArray& data) {
-    if (data.size() < wireSize) {
-        return std::nullopt;
-    }
-    WireReader r(data);
-    L2PC02_TD p;
-    p.header = r.u8();
-    p.cmd_code = r.u8();
-    p.length = r.u8();
-    p.DefaultCustomLens = r.u8();
-    p.U8_2 = r.u8();
-    p.U16_1 = r.u16();
-    p.U16_2 = r.u16();
-    p.U32_1 = r.u32();
-    p.U32_2 = r.u32();
-    p.checksum = r.u8();
-    p.end = r.u8();
-    return p;
+    return decode<L2PC02_TD>(data);
 }
 
 void L2PC02_TD::calculateChecksum() {
@@ -241,37 +235,11 @@ bool L2PC02_TD::verifyChecksum() const {
 // ---- L2PC03_TD
 
 QByteArray L2PC03_TD::toData() const {
-    WireWriter w;
-    w.u8(header);
-    w.u8(cmd_code);
-    w.u8(length);
-    w.u8(lensSeq);
-    w.u16(WideFlocalLength);
-    w.u16(TeleFlocalLength);
-    w.array(ApretureValue);
-    w.array(LensNameString);
-    w.u8(checksum);
-    w.u8(end);
-    return w.take();
+    return encode(*this);
 }
 
 std::optional<L2PC03_TD> L2PC03_TD::fromData(const QByteArray& data) {
-    if (data.size() < wireSize) {
-        return std::nullopt;
-    }
-    WireReader r(data);
-    L2PC03_TD p;
-    p.header = r.u8();
-    p.cmd_code = r.u8();
-    p.length = r.u8();
-    p.lensSeq = r.u8();
-    p.WideFlocalLength = r.u16();
-    p.TeleFlocalLength = r.u16();
-    r.array(p.ApretureValue);
-    r.array(p.LensNameString);
-    p.checksum = r.u8();
-    p.end = r.u8();
-    return p;
+    return decode<L2PC03_TD>(data);
 }
 
 void L2PC03_TD::calculateChecksum() {
