@@ -9,50 +9,36 @@
 
 namespace {
 
+// The three replies in turn, each after up to seven bytes of noise that never holds a prefix.
 QByteArray adapterStream(qsizetype size) {
+    L2PC01_TD info;
+    fillZeroPaddedText(info.DeviceModel.data(), info.DeviceModel.size(), QStringLiteral("ORVO-EF"));
+    L2PC03_TD profile;
+    profile.WideFlocalLength = profile.TeleFlocalLength = 50;
+    fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(), QStringLiteral("Lens"));
+    L2PC02_TD settings;
+    info.calculateChecksum();
+    settings.calculateChecksum();
+    profile.calculateChecksum();
+    const QByteArray replies[] = {info.toData(), settings.toData(), profile.toData()};
     QRandomGenerator random(1);
     QByteArray stream;
-    for (uint8_t n = 0; stream.size() < size; ++n) {
+    for (int n = 0; stream.size() < size; ++n) {
         for (int i = random.bounded(8); i > 0; --i) {
             stream.append(char(random.bounded(0x55)));
         }
-        switch (n % 3) {
-        case 0: {
-            L2PC01_TD info;
-            fillZeroPaddedText(info.DeviceModel.data(), info.DeviceModel.size(), QStringLiteral("ORVO-EF"));
-            info.VerNo_minor = n;
-            info.calculateChecksum();
-            stream.append(info.toData());
-            break;
-        }
-        case 1: {
-            L2PC02_TD settings;
-            settings.DefaultCustomLens = n % 4;
-            settings.calculateChecksum();
-            stream.append(settings.toData());
-            break;
-        }
-        default: {
-            L2PC03_TD profile;
-            profile.lensSeq = n % 4;
-            profile.WideFlocalLength = profile.TeleFlocalLength = 10 + n % 90;
-            fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(),
-                               QStringLiteral("Lens"));
-            profile.calculateChecksum();
-            stream.append(profile.toData());
-        }
-        }
+        stream.append(replies[n % 3]);
     }
     return stream;
 }
 
 void adapterFraming(benchmark::State& state) {
     const QByteArray stream = adapterStream(1 << 20);
-    const QByteArray end(1, char(kPacketEnd));
     PacketFramer framer;
-    framer.startListening(SerialPacketDescriptor::withPrefix(QByteArray::fromHex("550127"), end, 39));
-    framer.startListening(SerialPacketDescriptor::withPrefix(QByteArray::fromHex("550213"), end, 19));
-    framer.startListening(SerialPacketDescriptor::withPrefix(QByteArray::fromHex("550336"), end, 54));
+    for (const auto& [prefix, length] : {std::pair{"550127", 39}, {"550213", 19}, {"550336", 54}}) {
+        framer.startListening(SerialPacketDescriptor::withPrefix(QByteArray::fromHex(prefix),
+                                                                 QByteArray(1, char(kPacketEnd)), length));
+    }
     int64_t packets = 0;
     const PacketFramer::PacketHandler count = [&](const QByteArray&, const SerialPacketDescriptor&) {
         ++packets;

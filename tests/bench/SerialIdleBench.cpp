@@ -16,8 +16,8 @@ namespace {
 double processCpuSeconds() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 void idleOpenPort(benchmark::State& state) {
@@ -32,15 +32,13 @@ void idleOpenPort(benchmark::State& state) {
     port->setBaudRate(1500000);
     port->open();
     const int seconds = int(state.range(0));
-    double cpu = 0;
     for (auto _ : state) {
         const double before = processCpuSeconds();
         QEventLoop loop;
         QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
         loop.exec();
-        cpu = processCpuSeconds() - before;
+        state.counters["cpu_percent_of_one_core"] = 100.0 * (processCpuSeconds() - before) / seconds;
     }
-    state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / seconds;
     port->close();
     ::close(master);
     ::close(slave);
@@ -54,5 +52,4 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    return 0;
 }

@@ -8,28 +8,20 @@
 #include "TextKeys.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <memory>
 
 namespace {
 
 constexpr uint8_t kGoodLanguage = 4;   // de
 constexpr uint8_t kFuzzedLanguage = 2; // en
+QTemporaryDir* folder = nullptr;
+LocalizationManager* manager = nullptr;
 
-struct Harness {
-    QTemporaryDir dir;
-    std::unique_ptr<LocalizationManager> manager;
-    QString fuzzedPath;
-};
-
-Harness* harness = nullptr;
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
+void writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(folder->filePath(name));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         std::abort();
     }
@@ -40,36 +32,34 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
-    harness = new Harness;
-    Settings::setFilePathForTesting(harness->dir.filePath("ORVO.conf"));
-    ResourceBundle::setOverrideDirectory(harness->dir.path());
-    writeFile(harness->dir.filePath("de.json"), R"({"fuzz": {"sentinel": "kept"}})");
-    harness->fuzzedPath = harness->dir.filePath("en.json");
-    harness->manager = std::make_unique<LocalizationManager>();
+    folder = new QTemporaryDir;
+    Settings::setFilePathForTesting(folder->filePath("ORVO.conf"));
+    ResourceBundle::setOverrideDirectory(folder->path());
+    writeFile("de.json", R"({"fuzz": {"sentinel": "kept"}})");
+    manager = new LocalizationManager;
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    LocalizationManager& manager = *harness->manager;
-    manager.setLanguage(kGoodLanguage);
-    writeFile(harness->fuzzedPath, bytes);
-    manager.setLanguage(kFuzzedLanguage);
+    manager->setLanguage(kGoodLanguage);
+    writeFile("en.json", bytes);
+    manager->setLanguage(kFuzzedLanguage);
     // Deliver the queued log line of a failed load now rather than piling them up.
     QCoreApplication::sendPostedEvents();
 
-    if (!QJsonDocument::fromJson(bytes).isObject() && manager.localizedString("fuzz.sentinel") != "kept") {
+    if (!QJsonDocument::fromJson(bytes).isObject() && manager->localizedString("fuzz.sentinel") != "kept") {
         std::abort();
     }
     for (const QString& key : TextKeys::all()) {
-        (void)manager.localizedString(key, "default");
+        (void)manager->localizedString(key, "default");
     }
     // Keys cut from the input: a lookup finds the same text whatever the default, and without a
     // text it gives the default or, when that is empty, the key.
     const QString marker = QStringLiteral("\x01none");
     for (const QString& key : QString::fromUtf8(bytes).split(' ')) {
-        const QString withMarker = manager.localizedString(key, marker);
-        const QString plain = manager.localizedString(key);
+        const QString withMarker = manager->localizedString(key, marker);
+        const QString plain = manager->localizedString(key);
         if (plain != withMarker && !(withMarker == marker && plain == key)) {
             std::abort();
         }

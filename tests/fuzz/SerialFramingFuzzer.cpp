@@ -9,37 +9,25 @@
 
 namespace {
 
-qsizetype naiveMatchLength(const SerialPacketDescriptor& descriptor, QByteArrayView buffer) {
-    for (qsizetype length = 1; length <= buffer.size(); ++length) {
-        if (descriptor.dataIsValidPacket(buffer.last(length))) {
-            return length;
-        }
-    }
-    return 0;
+QByteArray take(QByteArrayView& input, qsizetype n) {
+    const QByteArray bytes = input.first(std::min(n, input.size())).toByteArray();
+    input = input.sliced(bytes.size());
+    return bytes;
 }
 
 SerialPacketDescriptor descriptorFrom(QByteArrayView& input) {
-    const auto take = [&](qsizetype n) {
-        const QByteArray bytes = input.first(std::min(n, input.size())).toByteArray();
-        input = input.sliced(bytes.size());
-        return bytes;
-    };
-    const QByteArray header = take(3);
-    const uint8_t kind = header.size() > 0 ? uint8_t(header[0]) % 4 : 0;
-    const qsizetype prefixLength = header.size() > 1 ? uint8_t(header[1]) % 4 : 0;
-    const qsizetype maximum = header.size() > 2 ? uint8_t(header[2]) % 64 : 0;
-    const QByteArray prefix = take(prefixLength);
-    const QByteArray suffix = take(kind == 3 ? 0 : 1);
-    switch (kind) {
-    case 0:
-        return SerialPacketDescriptor::withPrefix(prefix, suffix, maximum);
-    case 1:
+    const QByteArray header = take(input, 3).leftJustified(3, '\0');
+    const uint8_t kind = uint8_t(header[0]) % 4;
+    const qsizetype maximum = uint8_t(header[2]) % 64;
+    const QByteArray prefix = take(input, uint8_t(header[1]) % 4);
+    const QByteArray suffix = take(input, kind == 3 ? 0 : 1);
+    if (kind == 1) {
         return SerialPacketDescriptor::withFixedLengthPacket(prefix, maximum, suffix);
-    case 2:
-        return SerialPacketDescriptor::withPacketData(prefix + suffix);
-    default:
-        return SerialPacketDescriptor::withPrefix(prefix, {}, maximum);
     }
+    if (kind == 2) {
+        return SerialPacketDescriptor::withPacketData(prefix + suffix);
+    }
+    return SerialPacketDescriptor::withPrefix(prefix, suffix, maximum); // kind 3: no suffix
 }
 
 } // namespace
@@ -47,27 +35,28 @@ SerialPacketDescriptor descriptorFrom(QByteArrayView& input) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArrayView input(reinterpret_cast<const char*>(data), qsizetype(size));
     const SerialPacketDescriptor descriptor = descriptorFrom(input);
-
     PacketFramer framer;
     framer.startListening(descriptor);
-    // A second buffer replays the same stream through the plain search.
+    // A second buffer replays the same stream through the plain search: the shortest valid window.
     SerialBuffer reference(descriptor.maximumPacketLength());
     for (const char byte : input) {
         reference.appendByte(byte);
-        const qsizetype expected = naiveMatchLength(descriptor, reference.view());
-        const QByteArray expectedPacket = reference.view().last(expected).toByteArray();
-        if (expected) {
-            reference.clearBuffer();
+        QByteArray expected;
+        for (qsizetype length = 1; length <= reference.view().size() && expected.isEmpty(); ++length) {
+            if (descriptor.dataIsValidPacket(reference.view().last(length))) {
+                expected = reference.view().last(length).toByteArray();
+                reference.clearBuffer();
+            }
         }
         int delivered = 0;
         framer.feedByte(byte, [&](const QByteArray& packet, const SerialPacketDescriptor& matched) {
             ++delivered;
-            if (!(matched == descriptor) || packet != expectedPacket ||
-                !descriptor.dataIsValidPacket(packet) || packet.size() > descriptor.maximumPacketLength()) {
+            if (!(matched == descriptor) || packet != expected ||
+                packet.size() > descriptor.maximumPacketLength()) {
                 std::abort();
             }
         });
-        if (delivered != (expected ? 1 : 0)) {
+        if (delivered != (expected.isEmpty() ? 0 : 1)) {
             std::abort();
         }
     }
