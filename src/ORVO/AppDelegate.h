@@ -3,18 +3,70 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
-// The application's own state that outlives any one window: the main window, and whether the user
-// has already confirmed leaving (so quitting does not ask a second time).
+class QLockFile;
+class ViewController;
+
+// The application's own state and lifecycle, outside any one window: one running copy per user
+// session, the launch steps after the window exists, quitting (with one confirmation at most),
+// the clean-up announcement before the process ends, and bringing the window back on reopen.
+//
+// On the session bus the running copy owns the name "Quillon.ORVO" and answers, at the object
+// "/Quillon/ORVO", the methods Activate and HasVisibleWindows of the interface "Quillon.ORVO".
 class AppDelegate : public QObject {
     Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "Quillon.ORVO")
 
 public:
+    static constexpr char busName[] = "Quillon.ORVO";
+    static constexpr char objectPath[] = "/Quillon/ORVO";
+
+    enum class TerminateReply { TerminateNow, TerminateCancel };
+
     static AppDelegate& shared();
 
     QPointer<QWidget> mainWindow;
     bool exitAlreadyConfirmed = false;
 
+    // Before anything else: with ORVO_ANSWER_ALERTS set to a button index, every alert is answered
+    // with that button at once (and named on stderr), so unattended runs never wait on a dialog.
+    void applicationWillFinishLaunching();
+    // True when this copy may go on running. Otherwise another copy owns the session (the notice has
+    // been shown where needed and that copy is in front) and this one must end without starting.
+    bool ensureSingleInstance();
+    // Once the window exists and is shown: quit paths, termination signals, menu bar, automation hook.
+    void applicationDidFinishLaunching(ViewController& controller);
+
+    TerminateReply applicationShouldTerminate();
+    void applicationWillTerminate();
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+
+    // Our windows, in creation order: top-level widgets that have a window on screen or had one.
+    static QList<QWidget*> windows();
+    static bool hasVisibleWindows();
+    // Raises every visible window and gives the focus to the main window (or to the alert over it).
+    void activateApplication();
+
+public slots:
+    // A user's request to quit (menu, Ctrl+Q, Exit): asks first unless Exit was confirmed.
+    void terminate();
+    // The system's request to end (SIGINT, SIGTERM, SIGHUP): the same clean-up, never a question.
+    void terminateWithoutAsking();
+
+    // Called by a second copy over the session bus.
+    Q_SCRIPTABLE void Activate();
+    Q_SCRIPTABLE bool HasVisibleWindows();
+
 private:
-    AppDelegate() = default;
+    AppDelegate();
+    ~AppDelegate() override;
+
+    bool claimBusName();
+    bool claimLockFile();
+    void installSignalHandlers();
+    void finishTermination();
+
+    std::unique_ptr<QLockFile> instanceLock;
+    bool terminating = false;
 };

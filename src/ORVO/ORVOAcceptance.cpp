@@ -1,0 +1,316 @@
+#include "ORVOAcceptance.h"
+
+#include "AppDelegate.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <unistd.h>
+
+namespace {
+
+// Synthesised releases follow their presses by this much, as a quick real click or key stroke does.
+constexpr qint64 kReleaseAfterMs = 50;
+constexpr int kSmallestSnapshotWidth = 100;
+
+const QRegularExpression& blanks() {
+    static const QRegularExpression pattern(QStringLiteral("[ \\t]+"));
+    return pattern;
+}
+
+// The window a top-level widget is attached to: its parent widget's window, or the window the
+// platform keeps it above (alerts are only transient for the window they are about).
+QWidget* parentWindowOf(const QWidget* window) {
+    if (window->parentWidget()) {
+        return window->parentWidget()->window();
+    }
+    const QWindow* transient = window->windowHandle() ? window->windowHandle()->transientParent() : nullptr;
+    if (!transient) {
+        return nullptr;
+    }
+    for (QWidget* candidate : AppDelegate::windows()) {
+        if (candidate->windowHandle() == transient) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+// A window-modal window over another is what the platform shows as a sheet.
+bool hasSheetParent(const QWidget* window) {
+    return window->windowModality() == Qt::WindowModal && parentWindowOf(window);
+}
+
+int attachmentDepth(const QWidget* window) {
+    int depth = 0;
+    for (const QWidget* w = parentWindowOf(window); w; w = parentWindowOf(w)) {
+        ++depth;
+    }
+    return depth;
+}
+
+QString flag(bool value) {
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+QString decimal(int value) {
+    return QString::number(static_cast<double>(value), 'f', 1);
+}
+
+void writeAtomically(const QString& path, const QString& text) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(text.toUtf8());
+        file.commit();
+    }
+}
+
+void postReleasedAfter(QObject* receiver, QInputEvent* press, QInputEvent* release) {
+    QElapsedTimer uptime;
+    uptime.start();
+    const auto now = static_cast<quint64>(uptime.msecsSinceReference());
+    press->setTimestamp(now);
+    release->setTimestamp(now + kReleaseAfterMs);
+    QCoreApplication::postEvent(receiver, press);
+    QCoreApplication::postEvent(receiver, release);
+}
+
+} // namespace
+
+void ORVOAcceptance::installIfRequested() {
+    static bool installed = false;
+    if (installed || qEnvironmentVariable("ORVO_ACCEPTANCE") != QLatin1String("1")) {
+        return;
+    }
+    installed = true;
+    // Kept for the life of the process, like the subscription it holds.
+    auto* observer = new ORVOAcceptance;
+    QDBusConnection::sessionBus().connect(QString(), QString(), interfaceName, signalName, observer,
+                                          SLOT(receive(QDBusMessage)));
+    AppDelegate::shared().activateApplication();
+}
+
+void ORVOAcceptance::receive(const QDBusMessage& message) {
+    const QList<QVariant> arguments = message.arguments();
+    if (arguments.isEmpty() || arguments.constFirst().userType() != qMetaTypeId<QDBusArgument>()) {
+        return;
+    }
+    const auto dictionary = arguments.constFirst().value<QDBusArgument>();
+    QVariant command;
+    if (dictionary.currentSignature() == QLatin1String("a{sv}")) {
+        QVariantMap entries;
+        dictionary >> entries;
+        command = entries.value(QStringLiteral("command"));
+    } else if (dictionary.currentSignature() == QLatin1String("a{ss}")) {
+        QMap<QString, QString> entries;
+        dictionary >> entries;
+        if (entries.contains(QStringLiteral("command"))) {
+            command = entries.value(QStringLiteral("command"));
+        }
+    }
+    if (command.typeId() == QMetaType::QString) {
+        handle(command.toString());
+    }
+}
+
+void ORVOAcceptance::handle(const QString& line) {
+    static const QRegularExpression commandLine(QStringLiteral("^[ \\t]*([^ \\t]+)[ \\t]*(.*)$"),
+                                                QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = commandLine.match(line);
+    if (!match.hasMatch()) {
+        return;
+    }
+    const QString command = match.captured(1);
+    const QString argument = match.captured(2);
+    if (command == QLatin1String("activate")) {
+        AppDelegate::shared().activateApplication();
+    } else if (command == QLatin1String("snapshot") && !argument.isEmpty()) {
+        snapshot(argument);
+    } else if (command == QLatin1String("click")) {
+        click(argument);
+    } else if (command == QLatin1String("key")) {
+        key(argument);
+    } else if (command == QLatin1String("list") && !argument.isEmpty()) {
+        list(argument);
+    } else if (command == QLatin1String("quit")) {
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+}
+
+QWidget* ORVOAcceptance::mainWindow() {
+    QWidget* main = AppDelegate::shared().mainWindow;
+    if (main && main->isVisible()) {
+        return main;
+    }
+    for (QWidget* window : AppDelegate::windows()) {
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && !hasSheetParent(window) && (type == Qt::Window || type == Qt::Dialog)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+void ORVOAcceptance::list(const QString& path) {
+    QStringList lines;
+    for (QWidget* window : AppDelegate::windows()) {
+        const QRect frame = window->frameGeometry();
+        lines << QStringLiteral(
+                     "%1 title=%2 visible=%3 frame=(%4, %5, %6, %7) sheetParent=%8 parent=%9 number=%10")
+                     .arg(QString::fromLatin1(window->metaObject()->className())
+                              .section(QLatin1String("::"), -1),
+                          window->windowTitle(), flag(window->isVisible()), decimal(frame.x()),
+                          decimal(frame.y()), decimal(frame.width()), decimal(frame.height()),
+                          flag(hasSheetParent(window)), flag(parentWindowOf(window)))
+                     .arg(window->winId());
+    }
+    writeAtomically(path, lines.join('\n'));
+}
+
+void ORVOAcceptance::snapshot(const QString& directory) {
+    // A folder that cannot be made leaves every write below to fail, "done" included.
+    QDir().mkpath(directory);
+    const QDir folder(directory);
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9]+"));
+
+    const QList<QWidget*> windows = AppDelegate::windows();
+    QStringList report;
+    int number = 0;
+    for (QWidget* window : windows) {
+        if (!window->isVisible() || parentWindowOf(window) || window->width() <= kSmallestSnapshotWidth) {
+            continue;
+        }
+        QString name = window->windowTitle();
+        if (name.isEmpty()) {
+            name = QString::fromLatin1(window->metaObject()->className()).section(QLatin1String("::"), -1);
+        }
+        // Only letters, digits and dashes: no title can lead the file out of the folder.
+        name.replace(unsafe, QStringLiteral("-"));
+        const QString file = folder.filePath(QStringLiteral("%1-%2.png").arg(number++).arg(name));
+
+        const QPixmap capture = window->grab();
+        if (capture.isNull()) {
+            report << name + QStringLiteral(": no image");
+            continue;
+        }
+        const double scale = capture.width() / static_cast<double>(window->width());
+        QImage image(capture.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.drawPixmap(QRectF(image.rect()), capture, QRectF(capture.rect()));
+        int overlays = 0;
+        for (QWidget* attached : windows) {
+            if (attached == window || !attached->isVisible() || parentWindowOf(attached) != window) {
+                continue;
+            }
+            const QPixmap overlay = attached->grab();
+            if (overlay.isNull()) {
+                continue;
+            }
+            const QRect frame = attached->geometry().translated(-window->geometry().topLeft());
+            const QRectF target(frame.x() * scale, frame.y() * scale, frame.width() * scale,
+                                frame.height() * scale);
+            painter.drawPixmap(target, overlay, QRectF(overlay.rect()));
+            ++overlays;
+        }
+        painter.end();
+
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+            report << name + QStringLiteral(": png failed");
+            continue;
+        }
+        QFile out(file);
+        if (out.open(QIODevice::WriteOnly)) {
+            out.write(png);
+        }
+        report << QStringLiteral("%1: %2x%3 scale=%4 overlays=%5")
+                      .arg(name)
+                      .arg(image.width())
+                      .arg(image.height())
+                      .arg(scale)
+                      .arg(overlays);
+    }
+    writeAtomically(folder.filePath(QStringLiteral("done")), report.join('\n'));
+}
+
+void ORVOAcceptance::click(const QString& argument) {
+    QList<double> numbers;
+    for (const QString& part : argument.split(blanks(), Qt::SkipEmptyParts)) {
+        bool isNumber = false;
+        const double value = part.toDouble(&isNumber);
+        if (isNumber) {
+            numbers << value;
+        }
+    }
+    QWidget* window = mainWindow();
+    if (numbers.size() != 2 || !window) {
+        return;
+    }
+    const QPointF global = window->mapToGlobal(QPointF(numbers[0], numbers[1]));
+
+    // Qt keeps no stacking order across windows; a window's panels and alerts lie above it, so the
+    // most deeply attached window under the point is the topmost one.
+    QWidget* target = nullptr;
+    int targetDepth = -1;
+    for (QWidget* candidate : AppDelegate::windows()) {
+        const int depth = attachmentDepth(candidate);
+        if (candidate->isVisible() && candidate->geometry().contains(global.toPoint()) &&
+            depth >= targetDepth) {
+            target = candidate;
+            targetDepth = depth;
+        }
+    }
+    if (!target) {
+        return;
+    }
+    const QPointF local = target->mapFromGlobal(global);
+    target->raise();
+    target->activateWindow();
+    // Posted to the platform window, so modality, popups and the widget under the point are
+    // resolved as for a real click.
+    postReleasedAfter(target->windowHandle(),
+                      new QMouseEvent(QEvent::MouseButtonPress, local, local, global, Qt::LeftButton,
+                                      Qt::LeftButton, Qt::NoModifier),
+                      new QMouseEvent(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton,
+                                      Qt::NoButton, Qt::NoModifier));
+}
+
+void ORVOAcceptance::key(const QString& name) {
+    struct NamedKey {
+        const char* name;
+        Qt::Key key;
+        const char16_t* text;
+    };
+    static constexpr NamedKey keys[] = {
+        {"return", Qt::Key_Return, u"\r"}, {"escape", Qt::Key_Escape, u"\x1b"}, {"tab", Qt::Key_Tab, u"\t"},
+        {"left", Qt::Key_Left, u""},       {"right", Qt::Key_Right, u""},       {"down", Qt::Key_Down, u""},
+        {"up", Qt::Key_Up, u""},
+    };
+    const auto* named = std::find_if(std::begin(keys), std::end(keys),
+                                     [&name](const NamedKey& k) { return name == QLatin1String(k.name); });
+    QWidget* target = QApplication::activeWindow() ? QApplication::activeWindow() : mainWindow();
+    if (named == std::end(keys) || !target) {
+        return;
+    }
+    const QString text = QString::fromUtf16(named->text);
+    // Through the platform window to its focused widget, as a key stroke on the keyboard arrives.
+    postReleasedAfter(target->windowHandle(),
+                      new QKeyEvent(QEvent::KeyPress, named->key, Qt::NoModifier, text),
+                      new QKeyEvent(QEvent::KeyRelease, named->key, Qt::NoModifier, text));
+}

@@ -1,0 +1,203 @@
+#include "ORVOMenuBar.h"
+
+#include "AppDelegate.h"
+#include "LocalizationManager.h"
+#include "TextKeys.h"
+#include "Version.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <algorithm>
+
+namespace {
+
+QPointer<QMenuBar>& mainMenuBar() {
+    static QPointer<QMenuBar> bar;
+    return bar;
+}
+
+// Edit commands act on the focused field exactly as its own key binding would, so line edits, text
+// views and editable combo boxes each do what they do for the keyboard.
+void sendToFocusedField(QKeySequence::StandardKey command) {
+    QWidget* field = QApplication::focusWidget();
+    const QList<QKeySequence> bindings = QKeySequence::keyBindings(command);
+    if (!field || bindings.isEmpty()) {
+        return;
+    }
+    const QKeyCombination combination = bindings.constFirst()[0];
+    QKeyEvent press(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
+    QKeyEvent release(QEvent::KeyRelease, combination.key(), combination.keyboardModifiers());
+    QCoreApplication::sendEvent(field, &press);
+    QCoreApplication::sendEvent(field, &release);
+}
+
+void showAbout(QWidget* window) {
+    const QString title =
+        LocalizationManager::shared().localizedString(TextKeys::kAppWindowTitle, QStringLiteral("ORVO"));
+    QMessageBox::about(
+        window, title,
+        QStringLiteral("%1\n%2 (%3)")
+            .arg(title, QStringLiteral(ORVO_SHORT_VERSION), QStringLiteral(ORVO_BUILD_NUMBER)));
+}
+
+} // namespace
+
+const QSet<QString> ORVOMenuBar::dropTopLevelActions = {
+    QStringLiteral("newDocument:"),
+    QStringLiteral("openDocument:"),
+    QStringLiteral("orderFrontFontPanel:"),
+    QStringLiteral("toggleToolbarShown:"),
+};
+
+const QSet<QString> ORVOMenuBar::dropEditActions = {
+    QStringLiteral("pasteAsPlainText:"), QStringLiteral("performFindPanelAction:"),
+    QStringLiteral("showGuessPanel:"),   QStringLiteral("orderFrontSubstitutionsPanel:"),
+    QStringLiteral("uppercaseWord:"),    QStringLiteral("startSpeaking:"),
+};
+
+QAction* ORVOMenuBar::addItem(QMenu* menu, const QString& title, const QString& actionName) {
+    QAction* action = menu->addAction(title);
+    action->setProperty(actionNameProperty, actionName);
+    return action;
+}
+
+QString ORVOMenuBar::actionName(const QAction* action) {
+    return action->property(actionNameProperty).toString();
+}
+
+QMenuBar* ORVOMenuBar::mainMenu() {
+    return mainMenuBar();
+}
+
+QMenuBar* ORVOMenuBar::install(QWidget* window) {
+    auto* bar = new QMenuBar(window);
+
+    QMenu* application = bar->addMenu(QGuiApplication::applicationDisplayName());
+    QObject::connect(addItem(application, QObject::tr("About %1").arg(application->title()),
+                             QStringLiteral("orderFrontStandardAboutPanel:")),
+                     &QAction::triggered, window, [window] { showAbout(window); });
+    application->addSeparator();
+    QAction* quit =
+        addItem(application, QObject::tr("Quit %1").arg(application->title()), QStringLiteral("terminate:"));
+    quit->setShortcuts(QKeySequence::Quit);
+    if (quit->shortcuts().isEmpty()) {
+        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    }
+    QObject::connect(quit, &QAction::triggered, &AppDelegate::shared(), &AppDelegate::terminate);
+
+    struct EditCommand {
+        const char* title;
+        const char* actionName;
+        QKeySequence::StandardKey key;
+    };
+    static constexpr EditCommand editCommands[] = {
+        {"Undo", "undo:", QKeySequence::Undo},        {"Redo", "redo:", QKeySequence::Redo},
+        {nullptr, nullptr, QKeySequence::UnknownKey}, {"Cut", "cut:", QKeySequence::Cut},
+        {"Copy", "copy:", QKeySequence::Copy},        {"Paste", "paste:", QKeySequence::Paste},
+        {"Delete", "delete:", QKeySequence::Delete},  {"Select All", "selectAll:", QKeySequence::SelectAll},
+    };
+    QMenu* edit = bar->addMenu(QObject::tr("Edit"));
+    for (const EditCommand& command : editCommands) {
+        if (!command.title) {
+            edit->addSeparator();
+            continue;
+        }
+        QAction* action = addItem(edit, QObject::tr(command.title), QString::fromLatin1(command.actionName));
+        action->setShortcuts(command.key);
+        const QKeySequence::StandardKey key = command.key;
+        QObject::connect(action, &QAction::triggered, window, [key] { sendToFocusedField(key); });
+    }
+
+    // A bar that no global menu takes would sit over the styled window: keep it hidden, and let the
+    // window carry the items so their shortcuts still fire.
+    if (!bar->isNativeMenuBar()) {
+        bar->hide();
+    }
+    for (QMenu* menu : {application, edit}) {
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator()) {
+                window->addAction(action);
+            }
+        }
+    }
+    mainMenuBar() = bar;
+    return bar;
+}
+
+// ---- Pruning
+
+void ORVOMenuBar::prune() {
+    prune(mainMenu());
+}
+
+void ORVOMenuBar::prune(QMenuBar* menuBar) {
+    if (!menuBar) {
+        return;
+    }
+    const QList<QAction*> topLevel = menuBar->actions();
+    for (QAction* item : topLevel) {
+        if (item->menu() && containsAction(item->menu(), dropTopLevelActions)) {
+            menuBar->removeAction(item);
+        }
+    }
+
+    // The Edit menu is the first one that offers Select All itself.
+    QMenu* edit = nullptr;
+    for (const QAction* item : menuBar->actions()) {
+        const QList<QAction*> entries = item->menu() ? item->menu()->actions() : QList<QAction*>();
+        if (std::any_of(entries.cbegin(), entries.cend(),
+                        [](const QAction* a) { return actionName(a) == QLatin1String("selectAll:"); })) {
+            edit = item->menu();
+            break;
+        }
+    }
+    if (edit) {
+        const QList<QAction*> items = edit->actions();
+        for (QAction* item : items) {
+            const bool dropsSubmenu = item->menu() && containsAction(item->menu(), dropEditActions);
+            if (dropsSubmenu || dropEditActions.contains(actionName(item))) {
+                edit->removeAction(item);
+            }
+        }
+        trimSeparators(edit);
+    }
+
+    if (menuBar->actions().isEmpty() || !menuBar->actions().constFirst()->menu()) {
+        return;
+    }
+    QMenu* application = menuBar->actions().constFirst()->menu();
+    const QList<QAction*> items = application->actions();
+    for (QAction* item : items) {
+        if (actionName(item).isEmpty() && !item->isSeparator() && !item->menu()) {
+            application->removeAction(item);
+        }
+    }
+    trimSeparators(application);
+}
+
+bool ORVOMenuBar::containsAction(const QMenu* menu, const QSet<QString>& names) {
+    const QList<QAction*> items = menu->actions();
+    return std::any_of(items.cbegin(), items.cend(), [&names](const QAction* item) {
+        return names.contains(actionName(item)) || (item->menu() && containsAction(item->menu(), names));
+    });
+}
+
+void ORVOMenuBar::trimSeparators(QMenu* menu) {
+    while (!menu->actions().isEmpty() && menu->actions().constFirst()->isSeparator()) {
+        menu->removeAction(menu->actions().constFirst());
+    }
+    while (!menu->actions().isEmpty() && menu->actions().constLast()->isSeparator()) {
+        menu->removeAction(menu->actions().constLast());
+    }
+    const QList<QAction*> items = menu->actions();
+    for (qsizetype i = items.size() - 1; i >= 1; --i) {
+        if (items.at(i)->isSeparator() && items.at(i - 1)->isSeparator()) {
+            menu->removeAction(items.at(i));
+        }
+    }
+}
