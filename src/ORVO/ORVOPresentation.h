@@ -2,6 +2,7 @@
 
 #include "ORVODialogs.h"
 #include "ORVOPalette.h"
+#include "ORVOTour.h"
 
 #include <QDeadlineTimer>
 #include <QMap>
@@ -13,6 +14,7 @@
 #include <optional>
 
 class ORVOFieldContainer;
+class ORVOFirstRunGuide;
 class ORVOPassthroughView;
 class ORVOStyledLog;
 class ORVOThemeToggle;
@@ -114,6 +116,16 @@ public:
     std::array<ORVOFieldContainer*, 4> apertureSlots{};
     std::array<QLabel*, 4> apertureLabels{};
     double heroHeight = 204;
+
+    // Onboarding: the first-run guide once per run, then the guided tour once per language.
+    void showOnboardingIfNeeded();
+    void startTourIfNeeded();
+    void replayTour();
+    QList<ORVOTour::Step> tourSteps() const;
+    static QString tourCompletionKey();
+    bool hasShownGuideInSession = false;
+    QPointer<ORVOFirstRunGuide> onboarding;
+    QPointer<ORVOTour> activeTour;
 
 public slots:
     void selectProfileAction();

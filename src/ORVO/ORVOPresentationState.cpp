@@ -214,8 +214,6 @@ void ORVOPresentation::confirmSaveRequested() {
     }
 }
 
-void ORVOPresentation::replayTourRequested() {}
-
 // ---- Status and log
 
 void ORVOPresentation::updateConnectionStatus() {

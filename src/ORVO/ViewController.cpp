@@ -88,6 +88,7 @@ void ViewController::showEvent(QShowEvent* event) {
     startConnectionMonitoring();
     if (presentation) {
         presentation->updateWindowAppearance();
+        presentation->showOnboardingIfNeeded();
     }
 }
 

@@ -47,6 +47,8 @@ protected:
         static QTemporaryDir runtime;
         static QTemporaryDir config;
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        qputenv("ORVO_SKIP_GUIDE", "1");
+        qputenv("ORVO_SKIP_TOUR", "1");
         Settings::setFilePathForTesting(config.filePath("ORVO.conf"));
         Settings::shared().setValue("AppLanguageCode", "en");
         // Save and Exit ask first; here the user always agrees.
