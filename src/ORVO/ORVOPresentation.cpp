@@ -108,6 +108,7 @@ void ORVOPresentation::install() {
     installControlRow();
     interceptFooterButtons();
     configureInputControls();
+    installCatalogAssistance();
     selectProfile(0);
     applyTheme();
     refreshConnectionStatus();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LensCatalog.h"
 #include "ORVODialogs.h"
 #include "ORVOPalette.h"
 #include "ORVOTour.h"
@@ -17,14 +18,17 @@ class ORVOFieldContainer;
 class ORVOFirstRunGuide;
 class ORVOPassthroughView;
 class ORVOStyledLog;
+class ORVOSuggestionPanel;
 class ORVOThemeToggle;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTimer;
 class QWidget;
+class QWindow;
 class ViewController;
 
 // The styled single window laid over the controller's controls. It keeps every control of the
@@ -183,4 +187,65 @@ private:
     QList<QLabel*> chevronViews;
     QList<QPair<QLineEdit*, QLabel*>> devicePlaceholders;
     QList<QPair<QLabel*, QString>> localizedFields;
+
+    // Catalog-assisted profile editing: the mount and focal-length menus, the lens suggestion list,
+    // the character rules of the name and focal-length fields and the aperture fill offer.
+public:
+    // Settings keys of the mount remembered per profile, A to D.
+    static const std::array<QString, 4>& mountDefaultsKeys();
+    // A user-perceived character may stand in a lens name when each of its code points is printable
+    // ASCII or a Latin-1 letter (U+00C0 to U+00FF).
+    static bool isAllowedLensNameCharacter(QStringView character);
+    // What a field keeps of an edit, and where its insertion point goes.
+    struct FilteredText {
+        QString text;
+        int cursor = 0;
+    };
+    static FilteredText filteredLensName(const QString& text, int cursor);
+    static FilteredText filteredFocalLength(const QString& text, int cursor);
+    static QString apertureDisplayValue(const QComboBox* box);
+
+    void refreshCatalogMatches();
+    void presentSuggestions();
+    void showLensSuggestions();
+    void applyCatalogSelection(const QString& name);
+    void setMaximumAperture(const LensCatalogRecord& record, QComboBox* box);
+    void promptApertureAutoFill(int profileIndex);
+    void showMountMenu(QWidget* button);
+    void mountPicked(const QString& mount);
+    void saveMountSelections();
+    void restoreMountSelections();
+    QString mountDisplayName(const QString& mount) const;
+    void showFocalLengthMenu(QWidget* button);
+    void focalLengthPicked(const QString& option);
+    void openComboMenu(QWidget* button);
+    void comboMenuPicked(QComboBox* box, int index);
+    void installLensModelClickMonitor();
+    bool isCurrentLensModelField(const QObject* object) const;
+    void lensModelBeganEditing(QObject* field);
+    void lensModelTextChanged(QObject* field);
+    void lensModelEndedEditing(QObject* field);
+    void catalogFocalLengthChanged(QObject* field);
+    void catalogMaximumApertureChanged(QObject* box);
+
+    LensCatalog* lensCatalog = &LensCatalog::shared();
+    QList<LensCatalogRecord> catalogMatches;
+    QString catalogEmptyHint;
+    QPointer<ORVOSuggestionPanel> suggestionPanel;
+    QObject* lensModelClickMonitor = nullptr;
+    std::array<QString, 4> mountSelections;
+    QMap<int, QString> lastAppliedCatalogName;
+    QList<QPushButton*> comboMenuButtons;
+
+private:
+    bool hasSelectedProfile() const;
+    void installCatalogAssistance();
+    void showCatalogStateOfSelectedProfile();
+    void refreshCatalogLocalizedText();
+    void recomputeCatalogMatches();
+    void hideSuggestions();
+    void queueSuggestions();
+    void lensModelClicked(const QWindow* window, const QPoint& globalPosition);
+    bool writeBack(QLineEdit* field, const FilteredText& filtered);
+    QMenu* makeMenu();
 };

@@ -153,6 +153,7 @@ void ORVOPresentation::selectProfile(int index) {
     }
     replaceContent(modelSlot, profile.lensModel, 34);
     lastMaximumAperture[index] = profile.apertures[0]->currentText();
+    showCatalogStateOfSelectedProfile();
     applyProfileButtonAppearance();
 }
 
@@ -382,7 +383,7 @@ void ORVOPresentation::refreshLocalizedText() {
     for (int k = 0; k < 4; ++k) {
         apertureLabels[k]->setText(text(TextKeys::kLabelAperture) + ' ' + QString::number(k + 1));
     }
-    mountValueLabel->setText(text(TextKeys::kPlaceholderAllMounts));
+    refreshCatalogLocalizedText();
     styleSecondaryButton(controller->button_Help);
     styleTextButton(controller->button_Exit);
     stylePrimaryButton(controller->button_SaveToAdapter);
