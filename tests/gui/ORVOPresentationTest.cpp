@@ -5,6 +5,7 @@
 
 #include "AppDelegate.h"
 #include "EventLoop.h"
+#include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
 #include "ORVODialogs.h"
 #include "ORVOFieldContainer.h"
@@ -30,13 +31,7 @@ namespace {
 class ORVOPresentationTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        static QTemporaryDir config;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-        qputenv("ORVO_SKIP_GUIDE", "1");
-        qputenv("ORVO_SKIP_TOUR", "1");
-        Settings::setFilePathForTesting(config.filePath("ORVO.conf"));
-        Settings::shared().setValue("AppLanguageCode", "en");
+        useIsolatedEnvironment();
     }
     void TearDown() override {
         ORVODialogs::setResponder({});

@@ -5,6 +5,7 @@
 
 #include "DataStructureManager.h"
 #include "EventLoop.h"
+#include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
@@ -44,13 +45,7 @@ public slots:
 class ViewControllerTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        static QTemporaryDir config;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-        qputenv("ORVO_SKIP_GUIDE", "1");
-        qputenv("ORVO_SKIP_TOUR", "1");
-        Settings::setFilePathForTesting(config.filePath("ORVO.conf"));
-        Settings::shared().setValue("AppLanguageCode", "en");
+        useIsolatedEnvironment();
         // Save and Exit ask first; here the user always agrees.
         ORVODialogs::setResponder([](QMessageBox&, const QList<QPushButton*>&) { return 0; });
     }

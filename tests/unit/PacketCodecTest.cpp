@@ -51,15 +51,6 @@ TEST(PacketEncoding, hostRequestsMatchTheAdapterBytesExactly) {
     EXPECT_EQ(profile, expected);
 }
 
-TEST(PacketEncoding, adapterPacketsHaveTheirFixedSizesAndPrefixes) {
-    EXPECT_EQ(L2PC01_TD{}.toData().left(3), hex("55 01 27"));
-    EXPECT_EQ(L2PC02_TD{}.toData().left(3), hex("55 02 13"));
-    EXPECT_EQ(L2PC03_TD{}.toData().left(3), hex("55 03 36"));
-    EXPECT_EQ(L2PC01_TD{}.toData().size(), 39);
-    EXPECT_EQ(L2PC02_TD{}.toData().size(), 19);
-    EXPECT_EQ(L2PC03_TD{}.toData().size(), 54);
-}
-
 TEST(PacketDecoding, versionBytesArriveMinorFirst) {
     QByteArray bytes = deviceInfo().toData();
     bytes[35] = 0x03;
