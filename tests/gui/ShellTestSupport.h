@@ -5,71 +5,60 @@
 
 #include "EventLoop.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <memory>
 
-// A dbus-daemon of the test's own. ctest runs cases side by side, and each of them owns the program's
-// well-known name and receives broadcast commands: on one shared bus they would answer each other.
-class SessionBus {
-public:
-    SessionBus() {
-        daemon_.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-        if (daemon_.waitForStarted(5000) &&
-            runUntil([this] { return daemon_.canReadLine() || daemon_.state() == QProcess::NotRunning; })) {
-            address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-        }
-        if (!address_.isEmpty()) {
-            qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
-        }
-    }
-    ~SessionBus() {
-        daemon_.terminate();
-        daemon_.waitForFinished(2000);
-    }
-    bool isUp() const { return !address_.isEmpty(); }
-
-private:
-    QProcess daemon_;
-    QString address_;
-};
-
-// $XDG_CONFIG_HOME and $XDG_RUNTIME_DIR of the test and of the programs it starts, with English texts.
-class UserFolders {
-public:
-    UserFolders() {
-        qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
-        qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
+// A dbus-daemon and $XDG_CONFIG_HOME / $XDG_RUNTIME_DIR (English texts) of the test's own. ctest runs
+// cases side by side, and each owns the program's well-known name and receives broadcast commands:
+// on one shared bus they would answer each other.
+class ShellTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
         QSettings(settingsPath(), QSettings::IniFormat).setValue("AppLanguageCode", "en");
+        daemon = new QProcess;
+        daemon->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        if (daemon->waitForStarted(5000) &&
+            runUntil([] { return daemon->canReadLine() || daemon->state() == QProcess::NotRunning; })) {
+            qputenv("DBUS_SESSION_BUS_ADDRESS", daemon->readLine().trimmed());
+        }
     }
-    QString settingsPath() const { return config_.filePath("Quillon/ORVO.conf"); }
-    QString runtimePath() const { return runtime_.path(); }
+    static void TearDownTestSuite() {
+        daemon->terminate();
+        daemon->waitForFinished(2000);
+        delete daemon;
+    }
+    void SetUp() override {
+        if (daemon->state() != QProcess::Running) {
+            GTEST_SKIP() << "dbus-daemon did not start";
+        }
+    }
+    static QString settingsPath() { return config.filePath("Quillon/ORVO.conf"); }
+    static QVariant storedLensAModel() {
+        return QSettings(settingsPath(), QSettings::IniFormat).value("LensA_Model");
+    }
 
-private:
-    QTemporaryDir config_;
-    QTemporaryDir runtime_;
+    static inline QProcess* daemon = nullptr;
+    static inline QTemporaryDir config;
+    static inline QTemporaryDir runtime;
 };
 
-inline QProcessEnvironment programEnvironment() {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("ORVO_SKIP_GUIDE", "1");
-    environment.insert("ORVO_SKIP_TOUR", "1");
-    environment.remove("ORVO_ACCEPTANCE");
-    environment.remove("ORVO_ANSWER_ALERTS");
-    return environment;
-}
-
-// The real program, started with environment on top of programEnvironment().
+// The real program, without the first-run guide and the tour, with environment on top.
 inline std::unique_ptr<QProcess> startProgram(const QMap<QString, QString>& environment = {}) {
-    auto program = std::make_unique<QProcess>();
-    QProcessEnvironment env = programEnvironment();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("ORVO_SKIP_GUIDE", "1");
+    env.insert("ORVO_SKIP_TOUR", "1");
+    env.remove("ORVO_ACCEPTANCE");
     for (auto entry = environment.cbegin(); entry != environment.cend(); ++entry) {
         env.insert(entry.key(), entry.value());
     }
+    auto program = std::make_unique<QProcess>();
     program->setProcessEnvironment(env);
     program->start(QStringLiteral(ORVO_BIN_DIR "/orvo"), {});
     program->waitForStarted(5000);
@@ -93,17 +82,9 @@ inline QString readText(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// Commands run in arrival order: once a later "list" has written its file, everything sent
-// before it has been handled.
+// Commands run in arrival order: once a later "list" has written its file, everything sent before it
+// has been handled.
 inline bool listWindows(const QString& path, int timeoutMs = 5000) {
     QFile::remove(path);
-    if (sendCommand("list " + path) != 0) {
-        return false;
-    }
-    return runUntil([&] { return QFile::exists(path); }, timeoutMs);
-}
-
-// Waits until the program's automation hook answers (it is installed last at launch).
-inline bool waitForHook(const QString& path, int timeoutMs = 15000) {
-    return runUntil([&] { return listWindows(path, 300); }, timeoutMs);
+    return sendCommand("list " + path) == 0 && runUntil([&] { return QFile::exists(path); }, timeoutMs);
 }
