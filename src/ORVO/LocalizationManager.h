@@ -37,6 +37,9 @@ public:
     // is not empty, else the key itself, so a missing text shows its key.
     QString localizedString(const QString& key, const QString& defaultValue = {}) const;
 
+    // The shared manager's text for key, with the key itself as the fallback.
+    static QString text(const QString& key) { return shared().localizedString(key); }
+
     uint8_t getCurrentLanguage() const { return currentLanguage_; }
 
     // Table order is the order of the language pickers; the index is what setLanguage takes.

@@ -3,8 +3,10 @@
 #include "LocalizationManager.h"
 #include "ORVOFieldContainer.h"
 #include "ORVOImages.h"
+#include "ORVOPalette.h"
 #include "SymbolIcon.h"
 #include "TextKeys.h"
+#include "Typography.h"
 #include "ViewController.h"
 
 #include <QComboBox>
@@ -27,21 +29,6 @@ constexpr int kSelectorWidth = 280;
 constexpr int kSelectorHeight = 36;
 constexpr int kBadgeSize = 22;
 constexpr int kWellHeight = 168;
-
-QFont guideFont(int pixelSize, QFont::Weight weight = QFont::Normal) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
-}
-
-QString rgb(const QColor& colour) {
-    return colour.name(QColor::HexRgb);
-}
-
-QString text(const QString& key) {
-    return LocalizationManager::shared().localizedString(key);
-}
 
 } // namespace
 
@@ -67,7 +54,7 @@ void ORVOFirstRunGuide::buildPanel() {
     // A hairline keeps the sheet apart from the window of the same colour below it.
     setStyleSheet(QStringLiteral("QDialog#firstRunGuide { background: %1; border: 1px solid %2; }"
                                  "QLabel { background: transparent; }")
-                      .arg(rgb(palette.background), rgb(palette.border)));
+                      .arg(ORVOPalette::css(palette.background), ORVOPalette::css(palette.border)));
 
     pageContainer = new QStackedWidget(this);
     auto* content = new QVBoxLayout(this);
@@ -85,7 +72,7 @@ QLabel* ORVOFirstRunGuide::makeLabel(const QFont& font, const QColor& colour, bo
     auto* label = new QLabel;
     label->setFont(font);
     label->setWordWrap(wraps);
-    label->setStyleSheet(QStringLiteral("color: %1;").arg(rgb(colour)));
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(ORVOPalette::css(colour)));
     return label;
 }
 
@@ -100,8 +87,8 @@ QWidget* ORVOFirstRunGuide::buildLanguagePage() {
     ring->setFixedSize(kRingSize, kRingSize);
     ring->setPixmap(
         ORVOImages::image(QStringLiteral("AdapterRing"), QSizeF(kRingSize, kRingSize), devicePixelRatioF()));
-    languageTitle = makeLabel(guideFont(24, QFont::DemiBold), palette.text);
-    languageHint = makeLabel(guideFont(14), palette.muted, true);
+    languageTitle = makeLabel(Typography::ofSize(24, QFont::DemiBold), palette.text);
+    languageHint = makeLabel(Typography::ofSize(14), palette.muted, true);
     // Narrower than the page, so a long hint breaks into a short paragraph.
     languageHint->setContentsMargins(70, 0, 70, 0);
     languageHint->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -111,7 +98,7 @@ QWidget* ORVOFirstRunGuide::buildLanguagePage() {
     well->setFixedSize(kSelectorWidth, kSelectorHeight);
     languageSelector = new QComboBox(well);
     languageSelector->setGeometry(0, 0, kSelectorWidth, kSelectorHeight);
-    languageSelector->setFont(guideFont(15));
+    languageSelector->setFont(Typography::ofSize(15));
     languageSelector->setMaxVisibleItems(16);
     languageSelector->setStyleSheet(
         QStringLiteral("QComboBox { background: transparent; border: none; color: %1; padding-left: 14px; }"
@@ -119,8 +106,9 @@ QWidget* ORVOFirstRunGuide::buildLanguagePage() {
                        "QComboBox::down-arrow { image: none; width: 0; height: 0; }"
                        "QComboBox QAbstractItemView { background: %2; color: %1; border: 1px solid %3; "
                        "outline: 0; selection-background-color: %4; selection-color: %5; }")
-            .arg(rgb(palette.text), rgb(palette.card), rgb(palette.border), rgb(palette.selectedFill),
-                 rgb(palette.selectedText)));
+            .arg(ORVOPalette::css(palette.text), ORVOPalette::css(palette.card),
+                 ORVOPalette::css(palette.border), ORVOPalette::css(palette.selectedFill),
+                 ORVOPalette::css(palette.selectedText)));
     for (const LocalizationManager::Language& language : LocalizationManager::availableLanguages()) {
         languageSelector->addItem(language.displayName);
     }
@@ -154,8 +142,8 @@ QWidget* ORVOFirstRunGuide::buildConnectPage() {
     auto* column = new QVBoxLayout(page);
     column->setContentsMargins(kSideMargin, 28, kSideMargin, 22);
     column->setSpacing(0);
-    connectTitle = makeLabel(guideFont(24, QFont::DemiBold), palette.text);
-    connectIntro = makeLabel(guideFont(14), palette.muted, true);
+    connectTitle = makeLabel(Typography::ofSize(24, QFont::DemiBold), palette.text);
+    connectIntro = makeLabel(Typography::ofSize(14), palette.muted, true);
     connectIntro->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     column->addWidget(connectTitle, 0, Qt::AlignHCenter);
     column->addSpacing(8);
@@ -169,7 +157,7 @@ QWidget* ORVOFirstRunGuide::buildConnectPage() {
     column->addLayout(steps);
     column->addSpacing(14);
 
-    statusLabel = makeLabel(guideFont(13), palette.muted, true);
+    statusLabel = makeLabel(Typography::ofSize(13), palette.muted, true);
     statusLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     column->addWidget(statusLabel);
     column->addStretch();
@@ -198,7 +186,8 @@ QWidget* ORVOFirstRunGuide::buildStepCard(int number, const QString& imageName) 
         QStringLiteral("QFrame#stepCard { background: %1; border: 1px solid %2; "
                        "border-radius: 14px; }"
                        "QFrame#imageWell { background: %3; border: none; border-radius: 10px; }")
-            .arg(rgb(palette.card), rgb(palette.border), rgb(palette.field)));
+            .arg(ORVOPalette::css(palette.card), ORVOPalette::css(palette.border),
+                 ORVOPalette::css(palette.field)));
     auto* column = new QVBoxLayout(card);
     column->setContentsMargins(10, 10, 10, 12);
     column->setSpacing(10);
@@ -217,11 +206,12 @@ QWidget* ORVOFirstRunGuide::buildStepCard(int number, const QString& imageName) 
     auto* badge = new QLabel(QString::number(number));
     badge->setFixedSize(kBadgeSize, kBadgeSize);
     badge->setAlignment(Qt::AlignCenter);
-    badge->setFont(guideFont(13, QFont::DemiBold));
-    badge->setStyleSheet(QStringLiteral("background: %1; color: %2; border-radius: %3px;")
-                             .arg(rgb(palette.selectedFill), rgb(palette.selectedText))
-                             .arg(kBadgeSize / 2));
-    QLabel* label = makeLabel(guideFont(14), palette.text, true);
+    badge->setFont(Typography::ofSize(13, QFont::DemiBold));
+    badge->setStyleSheet(
+        QStringLiteral("background: %1; color: %2; border-radius: %3px;")
+            .arg(ORVOPalette::css(palette.selectedFill), ORVOPalette::css(palette.selectedText))
+            .arg(kBadgeSize / 2));
+    QLabel* label = makeLabel(Typography::ofSize(14), palette.text, true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     stepLabels << label;
     auto* row = new QHBoxLayout;
@@ -234,35 +224,36 @@ QWidget* ORVOFirstRunGuide::buildStepCard(int number, const QString& imageName) 
 }
 
 void ORVOFirstRunGuide::stylePrimaryButton(QPushButton* button) {
-    button->setFont(guideFont(14, QFont::DemiBold));
+    button->setFont(Typography::ofSize(14, QFont::DemiBold));
     button->setFixedHeight(40);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; border: none; border-radius: 10px; "
-                                         "color: %2; padding: 0 24px; }")
-                              .arg(rgb(palette.selectedFill), rgb(palette.selectedText)));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; border: none; border-radius: 10px; "
+                       "color: %2; padding: 0 24px; }")
+            .arg(ORVOPalette::css(palette.selectedFill), ORVOPalette::css(palette.selectedText)));
 }
 
 void ORVOFirstRunGuide::styleTextButton(QPushButton* button) {
-    button->setFont(guideFont(14, QFont::Medium));
+    button->setFont(Typography::ofSize(14, QFont::Medium));
     button->setFixedHeight(40);
     button->setCursor(Qt::PointingHandCursor);
     button->setStyleSheet(
         QStringLiteral("QPushButton { background: transparent; border: none; color: %1; padding: 0 12px; }")
-            .arg(rgb(palette.text)));
+            .arg(ORVOPalette::css(palette.text)));
 }
 
 void ORVOFirstRunGuide::updateText() {
-    languageTitle->setText(text(TextKeys::kLanguagePromptTitle));
-    languageHint->setText(text(TextKeys::kLanguagePromptHint));
-    languageConfirm->setText(text(TextKeys::kLanguagePromptConfirm));
-    connectTitle->setText(text(TextKeys::kGuideTitle));
-    connectIntro->setText(text(TextKeys::kGuideIntro));
+    languageTitle->setText(LocalizationManager::text(TextKeys::kLanguagePromptTitle));
+    languageHint->setText(LocalizationManager::text(TextKeys::kLanguagePromptHint));
+    languageConfirm->setText(LocalizationManager::text(TextKeys::kLanguagePromptConfirm));
+    connectTitle->setText(LocalizationManager::text(TextKeys::kGuideTitle));
+    connectIntro->setText(LocalizationManager::text(TextKeys::kGuideIntro));
     for (int i = 0; i < stepLabels.size(); ++i) {
-        stepLabels[i]->setText(text(TextKeys::guideStep(i + 1)));
+        stepLabels[i]->setText(LocalizationManager::text(TextKeys::guideStep(i + 1)));
     }
-    statusLabel->setText(text(TextKeys::kGuideStatusHint));
-    laterButton->setText(text(TextKeys::kGuideLater));
-    beginButton->setText(text(TextKeys::kGuideBegin));
+    statusLabel->setText(LocalizationManager::text(TextKeys::kGuideStatusHint));
+    laterButton->setText(LocalizationManager::text(TextKeys::kGuideLater));
+    beginButton->setText(LocalizationManager::text(TextKeys::kGuideBegin));
     for (QPushButton* button : {languageConfirm, beginButton}) {
         button->setMinimumWidth(
             std::max(180, QFontMetrics(button->font()).horizontalAdvance(button->text()) + 52));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QString>
 
 // The window's own colours, independent of the desktop theme. Two fixed sets; the theme pass picks one
 // and hands it to every view it recolours.
@@ -17,6 +18,9 @@ struct ORVOPalette {
     QColor selectedText;
     QColor positive;
     QColor negative;
+
+    // A colour as style sheets write it ("#1a1a1a").
+    static QString css(const QColor& colour) { return colour.name(QColor::HexRgb); }
 
     static const ORVOPalette& dark();
     static const ORVOPalette& light();

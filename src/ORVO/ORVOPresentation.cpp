@@ -39,10 +39,6 @@ constexpr int kSlotHeight = 36;
 constexpr int kChevronInset = 34;
 constexpr int kApertureInset = 2;
 
-QString text(const QString& key) {
-    return LocalizationManager::shared().localizedString(key);
-}
-
 } // namespace
 
 ORVOPresentation::ORVOPresentation(ViewController* owner) : QObject(owner), controller(owner) {}
@@ -148,7 +144,7 @@ QFrame* ORVOPresentation::makeSeparator(QWidget* parent, bool vertical) {
 }
 
 QLabel* ORVOPresentation::localizedPrimaryLabel(const QString& name, const QFont& font) {
-    auto* label = new QLabel(text(TextKeys::label(name)));
+    auto* label = new QLabel(LocalizationManager::text(TextKeys::label(name)));
     label->setFont(font);
     primaryLabels << label;
     localizedFields << qMakePair(label, name);
@@ -209,7 +205,7 @@ void ORVOPresentation::buildTitleStrip(QWidget* parent) {
     auto* layout = new QVBoxLayout(strip);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    windowTitleLabel = new QLabel(text(TextKeys::kAppWindowTitle), strip);
+    windowTitleLabel = new QLabel(LocalizationManager::text(TextKeys::kAppWindowTitle), strip);
     windowTitleLabel->setFont(Typography::windowTitle());
     windowTitleLabel->setAlignment(Qt::AlignCenter);
     primaryLabels << windowTitleLabel;
@@ -275,7 +271,7 @@ QFrame* ORVOPresentation::buildProfileCard() {
     grid->addWidget(localizedPrimaryLabel(TextKeys::kLabelNameLensConfiguration, Typography::cardTitle()), 0,
                     0, 1, 2);
 
-    mountValueLabel = new QLabel(text(TextKeys::kPlaceholderAllMounts));
+    mountValueLabel = new QLabel(LocalizationManager::text(TextKeys::kPlaceholderAllMounts));
     mountValueLabel->setFont(Typography::fieldValue());
     primaryLabels << mountValueLabel;
     mountSlot = makeSlot(mountValueLabel, kChevronInset);
@@ -464,7 +460,8 @@ void ORVOPresentation::installControlRow() {
     ViewController& c = *controller;
     statusDot = new QFrame(hero);
     statusDot->setFixedSize(9, 9);
-    statusLabel = new QLabel(text(TextKeys::label(TextKeys::kStatusAdapterNotConnected)), hero);
+    statusLabel =
+        new QLabel(LocalizationManager::text(TextKeys::label(TextKeys::kStatusAdapterNotConnected)), hero);
     statusLabel->setFont(Typography::status());
 
     headerActionsView = new QWidget(hero);
@@ -472,7 +469,7 @@ void ORVOPresentation::installControlRow() {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
     c.button_Help->setParent(headerActionsView);
-    tourButton = new QPushButton(text(TextKeys::kButtonTour), headerActionsView);
+    tourButton = new QPushButton(LocalizationManager::text(TextKeys::kButtonTour), headerActionsView);
     tourButton->setObjectName("tourButton");
     connect(tourButton, &QPushButton::clicked, this, &ORVOPresentation::replayTourRequested);
     themeToggle = new ORVOThemeToggle(headerActionsView);

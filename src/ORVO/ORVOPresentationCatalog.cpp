@@ -8,6 +8,7 @@
 #include "LocalizationManager.h"
 #include "MainQueue.h"
 #include "ORVOFieldContainer.h"
+#include "ORVOPalette.h"
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
 #include "Settings.h"
@@ -35,14 +36,6 @@ constexpr int kFocalLengthDigitLimit = 4;
 // The trailing strip of the lens-model row that belongs to the suggestion button.
 constexpr int kSuggestionButtonStrip = 34;
 constexpr double kNumberTolerance = 0.001;
-
-QString text(const char* key) {
-    return LocalizationManager::shared().localizedString(QString::fromLatin1(key));
-}
-
-QString rgb(const QColor& colour) {
-    return colour.name(QColor::HexRgb);
-}
 
 bool sameNumber(const std::optional<double>& value, double wanted) {
     return value && std::abs(*value - wanted) < kNumberTolerance;
@@ -218,13 +211,13 @@ void ORVOPresentation::recomputeCatalogMatches() {
     const ProfileControls& profile = profileControls[selectedProfileIndex];
     if (lensCatalog->records().isEmpty()) {
         catalogMatches.clear();
-        catalogEmptyHint = text(TextKeys::kPlaceholderCatalogUnavailable);
+        catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderCatalogUnavailable);
         return;
     }
     const QString focalLength = profile.focalLength->text();
     if (!lensCatalogNumber(focalLength)) {
         catalogMatches.clear();
-        catalogEmptyHint = text(TextKeys::kPlaceholderEnterFocalLength);
+        catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderEnterFocalLength);
         return;
     }
     const QComboBox* firstBox = profile.apertures[0];
@@ -244,7 +237,7 @@ void ORVOPresentation::recomputeCatalogMatches() {
         firstBox->currentIndex() >= 1 ? std::optional(aperture) : std::nullopt;
     catalogMatches = lensCatalog->matchingRecords(mountSelections[selectedProfileIndex], focalLength,
                                                   maximumAperture, query);
-    catalogEmptyHint = text(TextKeys::kPlaceholderCatalogNoMatch);
+    catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderCatalogNoMatch);
 }
 
 void ORVOPresentation::presentSuggestions() {
@@ -424,8 +417,9 @@ void ORVOPresentation::applyCatalogSelection(const QString& name) {
         return;
     }
     if (characterCount(name) > kLensNameCharacterLimit) {
-        QMessageBox alert(QMessageBox::Warning, QString(), text(TextKeys::kPlaceholderNameTooLong));
-        alert.addButton(text(TextKeys::kButtonExit), QMessageBox::AcceptRole);
+        QMessageBox alert(QMessageBox::Warning, QString(),
+                          LocalizationManager::text(TextKeys::kPlaceholderNameTooLong));
+        alert.addButton(LocalizationManager::text(TextKeys::kButtonExit), QMessageBox::AcceptRole);
         alert.setWindowModality(Qt::ApplicationModal);
         alert.exec();
         return;
@@ -517,7 +511,8 @@ QMenu* ORVOPresentation::makeMenu() {
                        "QMenu::item { padding: 4px 22px 4px 28px; }"
                        "QMenu::item:selected { background: %4; color: %5; }"
                        "QMenu::indicator { width: 14px; height: 14px; left: 8px; }")
-            .arg(rgb(p.card), rgb(p.border), rgb(p.text), rgb(p.selectedFill), rgb(p.selectedText)));
+            .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border), ORVOPalette::css(p.text),
+                 ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText)));
     return menu;
 }
 
@@ -551,7 +546,7 @@ void ORVOPresentation::mountPicked(const QString& mount) {
 }
 
 QString ORVOPresentation::mountDisplayName(const QString& mount) const {
-    return mount.isEmpty() ? text(TextKeys::kPlaceholderAllMounts) : mount;
+    return mount.isEmpty() ? LocalizationManager::text(TextKeys::kPlaceholderAllMounts) : mount;
 }
 
 void ORVOPresentation::saveMountSelections() {

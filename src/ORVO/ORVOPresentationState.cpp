@@ -31,14 +31,6 @@ constexpr QSize kLargestInitialContentSize(1284, 809);
 constexpr double kAroundBody = 201;
 constexpr double kBodyMinimum = 422;
 
-QString text(const QString& key) {
-    return LocalizationManager::shared().localizedString(key);
-}
-
-QString rgb(const QColor& colour) {
-    return colour.name(QColor::HexRgb);
-}
-
 // Wide enough for the title in the button's font with its padding on both sides.
 void fitToTitle(QPushButton* button, int padding) {
     button->setMinimumWidth(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 2 * padding + 4);
@@ -112,7 +104,7 @@ void ORVOPresentation::updateWindowAppearance() {
         return;
     }
     QWidget* window = controller->window();
-    window->setWindowTitle(text(TextKeys::kAppWindowTitle));
+    window->setWindowTitle(LocalizationManager::text(TextKeys::kAppWindowTitle));
     window->setMinimumSize(kMinimumContentSize);
     if (!didSetInitialWindowSize || window->width() < kMinimumContentSize.width() ||
         window->height() < kMinimumContentSize.height()) {
@@ -163,8 +155,8 @@ void ORVOPresentation::applyProfileButtonAppearance() {
         const bool selected = i == selectedProfileIndex;
         profileButtons[i]->setStyleSheet(
             QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 8px; }")
-                .arg(selected ? rgb(p.selectedFill) : QStringLiteral("transparent"),
-                     rgb(selected ? p.selectedText : p.text)));
+                .arg(selected ? ORVOPalette::css(p.selectedFill) : QStringLiteral("transparent"),
+                     ORVOPalette::css(selected ? p.selectedText : p.text)));
     }
     const auto visible = visibleDividers(selectedProfileIndex);
     for (int i = 0; i < 3; ++i) {
@@ -244,10 +236,12 @@ void ORVOPresentation::refreshConnectionStatus() {
         savedNoticeUntil.reset();
     }
     const QColor colour = connected ? p.positive : p.negative;
-    statusLabel->setText(text(TextKeys::label(key)));
-    statusLabel->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(rgb(colour)));
+    statusLabel->setText(LocalizationManager::text(TextKeys::label(key)));
+    statusLabel->setStyleSheet(
+        QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(colour)));
     statusLabel->adjustSize();
-    statusDot->setStyleSheet(QStringLiteral("background: %1; border-radius: 4px;").arg(rgb(colour)));
+    statusDot->setStyleSheet(
+        QStringLiteral("background: %1; border-radius: 4px;").arg(ORVOPalette::css(colour)));
     for (const auto& [field, placeholder] : devicePlaceholders) {
         placeholder->setHidden(!field->text().trimmed().isEmpty());
     }
@@ -272,10 +266,11 @@ QString ORVOPresentation::rawLogText() const {
 void ORVOPresentation::styleSecondaryButton(QPushButton* button) {
     const ORVOPalette& p = palette();
     button->setFont(Typography::button());
-    button->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: 1px solid %1; "
-                                         "border-radius: 8px; color: %2; padding: 0 14px; }"
-                                         "QPushButton:pressed { background: %3; }")
-                              .arg(rgb(p.border), rgb(p.text), rgb(p.field)));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background: transparent; border: 1px solid %1; "
+                       "border-radius: 8px; color: %2; padding: 0 14px; }"
+                       "QPushButton:pressed { background: %3; }")
+            .arg(ORVOPalette::css(p.border), ORVOPalette::css(p.text), ORVOPalette::css(p.field)));
     fitToTitle(button, 14);
 }
 
@@ -285,7 +280,7 @@ void ORVOPresentation::stylePrimaryButton(QPushButton* button) {
     button->setMinimumHeight(40);
     button->setStyleSheet(QStringLiteral("QPushButton { background: %1; border: none; border-radius: 10px; "
                                          "color: %2; padding: 0 24px; }")
-                              .arg(rgb(p.selectedFill), rgb(p.selectedText)));
+                              .arg(ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText)));
     button->setMinimumWidth(
         std::max(180, QFontMetrics(button->font()).horizontalAdvance(button->text()) + 52));
 }
@@ -296,7 +291,7 @@ void ORVOPresentation::styleTextButton(QPushButton* button) {
     button->setMinimumHeight(40);
     button->setStyleSheet(
         QStringLiteral("QPushButton { background: transparent; border: none; color: %1; padding: 0 12px; }")
-            .arg(rgb(p.text)));
+            .arg(ORVOPalette::css(p.text)));
     fitToTitle(button, 12);
 }
 
@@ -305,30 +300,34 @@ void ORVOPresentation::applyTheme() {
         return;
     }
     const ORVOPalette& p = palette();
-    rootView->setStyleSheet(QStringLiteral("QWidget#rootView { background: %1; }").arg(rgb(p.background)));
+    rootView->setStyleSheet(
+        QStringLiteral("QWidget#rootView { background: %1; }").arg(ORVOPalette::css(p.background)));
     for (QFrame* card : cardViews) {
         card->setStyleSheet(QStringLiteral("QFrame#orvoCard { background: %1; border: 1px solid %2; "
                                            "border-radius: 14px; }")
-                                .arg(rgb(p.card), rgb(p.border)));
+                                .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border)));
     }
     for (ORVOFieldContainer* container : fieldContainers) {
         container->apply(p);
     }
     for (QFrame* separator : separatorViews) {
-        separator->setStyleSheet(QStringLiteral("background: %1; border: none;").arg(rgb(p.divider)));
+        separator->setStyleSheet(
+            QStringLiteral("background: %1; border: none;").arg(ORVOPalette::css(p.divider)));
     }
-    const QString labelStyle = QStringLiteral("color: %1; background: transparent;").arg(rgb(p.text));
+    const QString labelStyle =
+        QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(p.text));
     for (QLabel* label : primaryLabels + secondaryLabels) {
         label->setStyleSheet(labelStyle);
     }
     badgeView->setStyleSheet(QStringLiteral("QFrame#badge { border: 2px solid %1; border-radius: 18px; }"
                                             "QLabel { color: %1; background: transparent; border: none; }")
-                                 .arg(rgb(p.text)));
-    logPlaceholder->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(rgb(p.muted)));
+                                 .arg(ORVOPalette::css(p.text)));
+    logPlaceholder->setStyleSheet(
+        QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(p.muted)));
     profileSelectorView->setStyleSheet(
         QStringLiteral(
             "QFrame#profileSelector { background: %1; border: 1px solid %2; border-radius: 10px; }")
-            .arg(rgb(p.field), rgb(p.border)));
+            .arg(ORVOPalette::css(p.field), ORVOPalette::css(p.border)));
     const QString inputStyle =
         QStringLiteral(
             "QLineEdit { background: transparent; border: none; color: %1; selection-background-color: "
@@ -338,7 +337,8 @@ void ORVOPresentation::applyTheme() {
             "QComboBox::down-arrow { image: none; width: 0; height: 0; }"
             "QComboBox QAbstractItemView { background: %4; color: %1; border: 1px solid %5; outline: 0; "
             "selection-background-color: %2; selection-color: %3; }")
-            .arg(rgb(p.text), rgb(p.selectedFill), rgb(p.selectedText), rgb(p.card), rgb(p.border));
+            .arg(ORVOPalette::css(p.text), ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText),
+                 ORVOPalette::css(p.card), ORVOPalette::css(p.border));
     for (QWidget* control : inputControls) {
         control->setStyleSheet(inputStyle);
     }
@@ -363,7 +363,7 @@ void ORVOPresentation::applyTheme() {
             "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 24px; }"
             "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
             "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-            .arg(rgb(p.border)));
+            .arg(ORVOPalette::css(p.border)));
     styledLog->setPalette(p);
     applyProfileButtonAppearance();
     refreshConnectionStatus();
@@ -377,18 +377,19 @@ void ORVOPresentation::refreshLocalizedText() {
         return;
     }
     for (const auto& [label, name] : localizedFields) {
-        label->setText(text(TextKeys::label(name)));
+        label->setText(LocalizationManager::text(TextKeys::label(name)));
     }
-    windowTitleLabel->setText(text(TextKeys::kAppWindowTitle));
+    windowTitleLabel->setText(LocalizationManager::text(TextKeys::kAppWindowTitle));
     for (int k = 0; k < 4; ++k) {
-        apertureLabels[k]->setText(text(TextKeys::kLabelAperture) + ' ' + QString::number(k + 1));
+        apertureLabels[k]->setText(LocalizationManager::text(TextKeys::kLabelAperture) + ' ' +
+                                   QString::number(k + 1));
     }
     refreshCatalogLocalizedText();
     styleSecondaryButton(controller->button_Help);
     styleTextButton(controller->button_Exit);
     stylePrimaryButton(controller->button_SaveToAdapter);
     syncLanguageSelection();
-    tourButton->setText(text(TextKeys::kButtonTour));
+    tourButton->setText(LocalizationManager::text(TextKeys::kButtonTour));
     styleSecondaryButton(tourButton);
     tourButton->setFixedWidth(tourButtonWidth(tourButton->text()));
     const auto& languages = LocalizationManager::availableLanguages();

@@ -1,5 +1,6 @@
 #include "ORVOSuggestionPanel.h"
 
+#include "ORVOPalette.h"
 #include "Typography.h"
 
 #include <QApplication>
@@ -13,10 +14,6 @@ namespace {
 constexpr qreal kCornerRadius = 10;
 constexpr int kTextLeading = 12;
 constexpr int kTextTrailing = 10;
-
-QString rgb(const QColor& colour) {
-    return colour.name(QColor::HexRgb);
-}
 
 // One line of text, 12 from the leading edge and 10 from the trailing one, cut with an ellipsis.
 // No selection or hover background: the rows are plain text on the panel.
@@ -97,7 +94,7 @@ void ORVOSuggestionPanel::apply(const ORVOPalette& palette) {
                        "QScrollBar::handle:vertical { background: %1; border-radius: 2px; min-height: 24px; }"
                        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
                        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
-            .arg(rgb(palette.border)));
+            .arg(ORVOPalette::css(palette.border)));
     reloadRows();
     update();
 }

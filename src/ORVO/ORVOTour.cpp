@@ -3,7 +3,9 @@
 #include "LocalizationManager.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "ORVOPalette.h"
 #include "TextKeys.h"
+#include "Typography.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -24,17 +26,6 @@ namespace {
 constexpr int kCardPadding = 20;
 constexpr int kBodyWidth = 320;
 constexpr int kButtonHeight = 30;
-
-QFont cardFont(int pixelSize, QFont::Weight weight) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
-}
-
-QString rgb(const QColor& colour) {
-    return colour.name(QColor::HexRgb);
-}
 
 bool isClick(QEvent::Type type) {
     return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
@@ -108,35 +99,35 @@ void ORVOTour::buildCard() {
     card->setStyleSheet(
         QStringLiteral("QFrame#tourCard { background: %1; border: 1px solid %2; border-radius: 12px; }"
                        "QLabel { background: transparent; border: none; }")
-            .arg(rgb(palette.card), rgb(palette.border)));
+            .arg(ORVOPalette::css(palette.card), ORVOPalette::css(palette.border)));
 
     titleField = new QLabel(card);
-    titleField->setFont(cardFont(16, QFont::DemiBold));
+    titleField->setFont(Typography::ofSize(16, QFont::DemiBold));
     bodyField = new QLabel(card);
-    bodyField->setFont(cardFont(13, QFont::Normal));
+    bodyField->setFont(Typography::ofSize(13, QFont::Normal));
     bodyField->setWordWrap(true);
     bodyField->setFixedWidth(kBodyWidth);
     progressField = new QLabel(card);
-    progressField->setFont(cardFont(12, QFont::Normal));
-    const QString textColour = QStringLiteral("color: %1;").arg(rgb(palette.text));
+    progressField->setFont(Typography::ofSize(12, QFont::Normal));
+    const QString textColour = QStringLiteral("color: %1;").arg(ORVOPalette::css(palette.text));
     titleField->setStyleSheet(textColour);
     bodyField->setStyleSheet(textColour);
-    progressField->setStyleSheet(QStringLiteral("color: %1;").arg(rgb(palette.muted)));
+    progressField->setStyleSheet(QStringLiteral("color: %1;").arg(ORVOPalette::css(palette.muted)));
 
     skipButton = new QPushButton(card);
     prevButton = new QPushButton(card);
     nextButton = new QPushButton(card);
     const QString textStyle =
         QStringLiteral("QPushButton { background: transparent; border: none; color: %1; padding: 0 8px; }")
-            .arg(rgb(palette.text));
+            .arg(ORVOPalette::css(palette.text));
     skipButton->setStyleSheet(textStyle);
     prevButton->setStyleSheet(textStyle);
     nextButton->setStyleSheet(
         QStringLiteral("QPushButton { background: %1; border: none; border-radius: 8px; "
                        "color: %2; padding: 0 16px; }")
-            .arg(rgb(palette.selectedFill), rgb(palette.selectedText)));
+            .arg(ORVOPalette::css(palette.selectedFill), ORVOPalette::css(palette.selectedText)));
     for (QPushButton* button : {skipButton, prevButton, nextButton}) {
-        button->setFont(cardFont(13, button == nextButton ? QFont::DemiBold : QFont::Medium));
+        button->setFont(Typography::ofSize(13, button == nextButton ? QFont::DemiBold : QFont::Medium));
         button->setFixedHeight(kButtonHeight);
         button->setCursor(Qt::PointingHandCursor);
         // The overlay keeps the focus, so Space and Return always mean "next".

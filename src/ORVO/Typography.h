@@ -24,6 +24,8 @@ public:
     // The heavy display face of the profile badge: the black weight of Noto Sans CJK (or of a
     // sibling family) when installed, otherwise the general font at black weight.
     static QFont badge(qreal pointSize);
+    // The general font at a size and weight of the caller's (texts of the guide and the tour).
+    static QFont ofSize(qreal size, QFont::Weight weight = QFont::Normal) { return systemFont(size, weight); }
 
 private:
     static QFont systemFont(qreal pointSize, QFont::Weight weight);
