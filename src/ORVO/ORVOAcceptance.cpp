@@ -96,8 +96,8 @@ void ORVOAcceptance::installIfRequested() {
         return;
     }
     installed = true;
-    // Kept for the life of the process, like the subscription it holds.
-    auto* observer = new ORVOAcceptance;
+    // Lives as long as the application object, like the subscription it holds.
+    auto* observer = new ORVOAcceptance(qApp);
     QDBusConnection::sessionBus().connect(QString(), QString(), interfaceName, signalName, observer,
                                           SLOT(receive(QDBusMessage)));
     AppDelegate::shared().activateApplication();

@@ -30,7 +30,7 @@ private slots:
     void receive(const QDBusMessage& message);
 
 private:
-    ORVOAcceptance() = default;
+    using QObject::QObject;
 
     static void handle(const QString& line);
     static void list(const QString& path);
