@@ -29,7 +29,11 @@ void PacketFramer::feedByte(char byte, const PacketHandler& onPacket) {
         const QByteArrayView contents = buffer.view();
         if (const qsizetype length = descriptor.packetLengthAtEndOfBuffer(contents)) {
             const QByteArray packet = contents.last(length).toByteArray();
-            buffer.clearBuffer();
+            // A window that fails its check may hold the start of a real packet after its first
+            // byte: keep the bytes and let the window slide on, instead of losing that packet.
+            if (descriptor.passesIntegrityCheck(packet)) {
+                buffer.clearBuffer();
+            }
             onPacket(packet, descriptor);
         }
     }

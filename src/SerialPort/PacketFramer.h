@@ -9,8 +9,9 @@
 #include <vector>
 
 // Cuts a byte stream into packets: every byte goes into one bounded buffer per descriptor, and a
-// descriptor that finds a packet ending at that byte delivers it and empties its buffer. Not
-// thread-safe; the port guards it.
+// descriptor that finds a packet ending at that byte delivers it and empties its buffer. A window
+// that fails the descriptor's integrity check is delivered too (its receiver reports it), but its
+// bytes stay, so the search goes on from the next possible start. Not thread-safe; the port guards it.
 class PacketFramer {
 public:
     using PacketHandler =

@@ -28,6 +28,7 @@ struct SerialPacketDescriptor::Data {
     QVariant userInfo;
     QUuid uuid = QUuid::createUuid();
     ResponseEvaluator responseEvaluator;
+    ResponseEvaluator integrityCheck;
 };
 
 SerialPacketDescriptor::SerialPacketDescriptor(std::shared_ptr<const Data> d) : d_(std::move(d)) {}
@@ -103,9 +104,11 @@ SerialPacketDescriptor::withRegularExpression(const QRegularExpression& regularE
 SerialPacketDescriptor SerialPacketDescriptor::withFixedLengthPacket(const QByteArray& prefix,
                                                                      qsizetype packetLength,
                                                                      const QByteArray& suffix,
-                                                                     const QVariant& userInfo) {
+                                                                     const QVariant& userInfo,
+                                                                     ResponseEvaluator integrityCheck) {
     auto d = std::make_shared<Data>();
     d->kind = Kind::FixedLength;
+    d->integrityCheck = std::move(integrityCheck);
     d->prefix = prefix;
     d->suffix = suffix;
     d->maximumPacketLength = packetLength;
@@ -145,6 +148,10 @@ bool SerialPacketDescriptor::dataIsValidPacket(QByteArrayView data) const {
     return d_->responseEvaluator(data);
 }
 
+bool SerialPacketDescriptor::passesIntegrityCheck(QByteArrayView packet) const {
+    return !d_->integrityCheck || d_->integrityCheck(packet);
+}
+
 std::optional<QByteArray> SerialPacketDescriptor::packetMatchingAtEndOfBuffer(QByteArrayView buffer) const {
     const qsizetype length = packetLengthAtEndOfBuffer(buffer);
     if (length == 0) {
@@ -181,9 +188,22 @@ qsizetype SerialPacketDescriptor::packetLengthAtEndOfBuffer(QByteArrayView buffe
         }
         return 0;
     }
-    case Kind::PacketData:
     case Kind::FixedLength: {
-        // Only one window length can match.
+        // Only one window length can match; its first and last bytes rule out almost every byte
+        // position before the whole window is compared.
+        const qsizetype length = d_->maximumPacketLength;
+        if (length == 0 || length > n) {
+            return 0;
+        }
+        const QByteArray& prefix = d_->prefix;
+        const QByteArray& suffix = d_->suffix;
+        if ((!suffix.isEmpty() && buffer.back() != suffix.back()) ||
+            (!prefix.isEmpty() && buffer[n - length] != prefix.front())) {
+            return 0;
+        }
+        return dataIsValidPacket(buffer.last(length)) ? length : 0;
+    }
+    case Kind::PacketData: {
         const qsizetype length = d_->maximumPacketLength;
         if (length == 0 || length > n) {
             return 0;

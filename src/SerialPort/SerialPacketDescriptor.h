@@ -36,10 +36,13 @@ public:
                                                           const QVariant& userInfo = {},
                                                           ResponseEvaluator responseEvaluator = {});
     // A whole packet of exactly packetLength bytes that begins with prefix and ends with suffix.
-    // Unlike withPrefix, a suffix byte inside the packet does not cut it short.
+    // Unlike withPrefix, a suffix byte inside the packet does not cut it short. A window of that
+    // shape that fails integrityCheck (a checksum, say) is a false start: the framer reports it but
+    // keeps its bytes, so a real packet that began inside it is still found.
     static SerialPacketDescriptor withFixedLengthPacket(const QByteArray& prefix, qsizetype packetLength,
                                                         const QByteArray& suffix,
-                                                        const QVariant& userInfo = {});
+                                                        const QVariant& userInfo = {},
+                                                        ResponseEvaluator integrityCheck = {});
 
     QByteArray packetData() const;
     QByteArray prefix() const;
@@ -51,6 +54,8 @@ public:
     const ResponseEvaluator& responseEvaluator() const;
 
     bool dataIsValidPacket(QByteArrayView data) const;
+    // True without an integrity check.
+    bool passesIntegrityCheck(QByteArrayView packet) const;
 
     // The shortest window ending at the last byte of buffer that is a valid packet, if any.
     std::optional<QByteArray> packetMatchingAtEndOfBuffer(QByteArrayView buffer) const;

@@ -52,6 +52,9 @@ Registry& registry() {
     return *instance;
 }
 
+// Every successful open of any port takes the next number.
+std::atomic<quint64> lastConnectionNumber{0};
+
 bool onMainThread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
@@ -80,11 +83,14 @@ struct SerialPort::State {
     std::atomic<bool> DSR{false};
     std::atomic<bool> DCD{false};
 
-    // The descriptor, 0 when closed. The port counts as open from a successful open until the main
-    // thread has taken note of the close, so `close(); isOpen()` still answers true.
-    int fd = 0;
+    // The descriptor, -1 when closed (0 is a valid descriptor). The port counts as open from a
+    // successful open until the main thread has taken note of the close, so `close(); isOpen()` still
+    // answers true.
+    int fd = -1;
     std::atomic<bool> open{false};
+    // The connection number of the current or last open.
     quint64 generation = 0;
+    SerialWriteQueue writes;
     bool closeRequested = false;
     bool hasModemLines = true;
     termios savedAttributes{};
@@ -170,6 +176,11 @@ int SerialPort::fileDescriptor() const {
     return state_->fd;
 }
 
+quint64 SerialPort::connectionNumber() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->fd >= 0 ? state_->generation : 0;
+}
+
 void SerialPort::open() {
     State& s = *state_;
     if (s.open.load()) {
@@ -183,6 +194,7 @@ void SerialPort::open() {
     int error = 0;
     {
         std::lock_guard lock(s.mutex);
+        // The descriptor stays non-blocking: the port's thread waits in poll() for both directions.
         const int fd =
             ::open(QFile::encodeName(device_.path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
@@ -191,7 +203,7 @@ void SerialPort::open() {
             // Someone else has the port; "busy" says that better than "would block".
             error = errno == EWOULDBLOCK ? EBUSY : errno;
             ::close(fd);
-        } else if (::fcntl(fd, F_SETFL, 0) != 0 || ::tcgetattr(fd, &s.savedAttributes) != 0) {
+        } else if (::tcgetattr(fd, &s.savedAttributes) != 0) {
             error = errno;
             ::close(fd);
         } else {
@@ -202,7 +214,7 @@ void SerialPort::open() {
             s.closeRequested = false;
             s.hasModemLines = true;
             s.wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-            ++s.generation;
+            s.generation = ++lastConnectionNumber;
         }
     }
     if (error != 0) {
@@ -224,7 +236,7 @@ void SerialPort::open() {
 
 bool SerialPort::close() {
     std::lock_guard lock(state_->mutex);
-    if (state_->fd != 0 && !state_->closeRequested) {
+    if (state_->fd >= 0 && !state_->closeRequested) {
         state_->closeRequested = true;
         wakeIoThread();
     }
@@ -247,33 +259,14 @@ void SerialPort::wakeIoThread() {
     }
 }
 
-bool SerialPort::sendData(const QByteArray& data) {
-    int error = 0;
-    {
-        std::lock_guard lock(state_->mutex);
-        if (state_->fd == 0) {
-            return false;
-        }
-        const char* next = data.constData();
-        qsizetype remaining = data.size();
-        while (remaining > 0) {
-            const ssize_t written = ::write(state_->fd, next, static_cast<size_t>(remaining));
-            if (written < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                error = errno;
-                break;
-            }
-            next += written;
-            remaining -= written;
-        }
+quint64 SerialPort::sendData(const QByteArray& data) {
+    std::lock_guard lock(state_->mutex);
+    if (state_->fd < 0 || state_->closeRequested) {
+        return 0;
     }
-    if (error != 0) {
-        reportError(error);
-        return false;
-    }
-    return true;
+    const quint64 id = state_->writes.push(data, state_->generation);
+    wakeIoThread();
+    return id;
 }
 
 // Line settings ---------------------------------------------------------------------------------
@@ -281,7 +274,7 @@ bool SerialPort::sendData(const QByteArray& data) {
 int SerialPort::applyPortOptions() {
     State& s = *state_;
     std::lock_guard lock(s.mutex);
-    if (s.fd == 0) {
+    if (s.fd < 0) {
         return 0;
     }
     termios attributes{};
@@ -346,7 +339,7 @@ int SerialPort::applyPortOptions() {
 int SerialPort::applyModemLines() {
     State& s = *state_;
     std::lock_guard lock(s.mutex);
-    if (s.fd == 0 || !s.hasModemLines) {
+    if (s.fd < 0 || !s.hasModemLines) {
         return 0;
     }
     int bits = 0;
@@ -573,7 +566,7 @@ bool SerialPort::startRequest(const SerialRequest& request) {
             wakeIoThread();
         }
     }
-    const bool sent = sendData(request.dataToSend());
+    const bool sent = sendData(request.dataToSend()) != 0;
     if (!sent) {
         // Nothing will answer a request that never left, and a closed port has no timer to end it.
         f.pendingRequest.reset();
@@ -639,30 +632,13 @@ void SerialPort::runIoThread(int fd, int wakeFd, quint64 generation) {
     auto nextModemLinePoll = Clock::now();
 
     while (!removed) {
-        // Sleep until data, a wake-up, the next modem-line poll or the request deadline; a port
-        // without modem lines and without a pending request sleeps until something happens.
-        std::optional<Clock::time_point> wakeAt;
+        bool wantsOutput = false;
         {
             std::lock_guard lock(state_->mutex);
-            if (state_->hasModemLines) {
-                wakeAt = nextModemLinePoll;
-            }
+            wantsOutput = !state_->writes.isEmpty();
         }
-        {
-            std::lock_guard lock(framing_->mutex);
-            if (framing_->pendingRequestDeadline &&
-                (!wakeAt || *framing_->pendingRequestDeadline < *wakeAt)) {
-                wakeAt = framing_->pendingRequestDeadline;
-            }
-        }
-        int timeoutMs = -1;
-        if (wakeAt) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*wakeAt - Clock::now());
-            timeoutMs = static_cast<int>(std::max<qint64>(left.count(), 0));
-        }
-
-        pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, timeoutMs);
+        pollfd fds[2] = {{fd, short(POLLIN | (wantsOutput ? POLLOUT : 0)), 0}, {wakeFd, POLLIN, 0}};
+        const int ready = ::poll(fds, 2, ioThreadTimeout(nextModemLinePoll));
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -685,11 +661,13 @@ void SerialPort::runIoThread(int fd, int wakeFd, quint64 generation) {
             if (n > 0) {
                 receive(QByteArrayView(chunk, n));
             } else if (n == 0 || isRemovalError(errno)) {
-                // With VMIN 1 a blocking read returns 0 only on hang-up, and a hung-up terminal
-                // stays readable: reading on would spin.
+                // A hung-up terminal reads 0 and stays readable: reading on would spin.
                 removed = true;
             }
         } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            removed = true;
+        }
+        if (!removed && isRemovalError(flushWrites(fd, fds[0].revents))) {
             removed = true;
         }
 
@@ -707,6 +685,63 @@ void SerialPort::runIoThread(int fd, int wakeFd, quint64 generation) {
         MainThreadMailbox::shared().post([] { SerialPortManager::refreshSharedManagerIfCreated(); });
     }
     closeDescriptor(fd, removed, generation);
+}
+
+// Milliseconds until the next modem-line poll, request deadline or write deadline, or -1: a port
+// without modem lines, requests or writes sleeps until something happens.
+int SerialPort::ioThreadTimeout(Clock::time_point nextModemLinePoll) {
+    std::optional<Clock::time_point> wakeAt;
+    const auto consider = [&](Clock::time_point t) {
+        if (!wakeAt || t < *wakeAt) {
+            wakeAt = t;
+        }
+    };
+    {
+        std::lock_guard lock(state_->mutex);
+        if (state_->hasModemLines) {
+            consider(nextModemLinePoll);
+        }
+        if (!state_->writes.isEmpty()) {
+            consider(state_->writes.nextDeadline());
+        }
+    }
+    {
+        std::lock_guard lock(framing_->mutex);
+        if (framing_->pendingRequestDeadline) {
+            consider(*framing_->pendingRequestDeadline);
+        }
+    }
+    if (!wakeAt) {
+        return -1;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*wakeAt - Clock::now());
+    return static_cast<int>(std::max<qint64>(left.count(), 0));
+}
+
+// Writes what the device takes now and gives up writes past their deadline. Returns a write error.
+int SerialPort::flushWrites(int fd, short revents) {
+    std::vector<SerialWriteOutcome> finished;
+    int error = 0;
+    {
+        std::lock_guard lock(state_->mutex);
+        if (revents & POLLOUT) {
+            error = state_->writes.writeTo(fd, finished);
+        }
+        state_->writes.expire(Clock::now(), finished);
+    }
+    if (error != 0 && !isRemovalError(error)) {
+        reportError(error);
+    }
+    deliverWriteOutcomes(std::move(finished));
+    return error;
+}
+
+void SerialPort::deliverWriteOutcomes(std::vector<SerialWriteOutcome>&& outcomes) {
+    for (const SerialWriteOutcome& outcome : outcomes) {
+        deliver([outcome](SerialPortDelegate& d, const SerialPortPtr& port) {
+            d.serialPortDidFinishWrite(port, outcome);
+        });
+    }
 }
 
 // Returns false when the device has gone away.
@@ -759,6 +794,7 @@ void SerialPort::receive(QByteArrayView chunk) {
 void SerialPort::closeDescriptor(int fd, bool removed, quint64 generation) {
     State& s = *state_;
     int error = 0;
+    std::vector<SerialWriteOutcome> unwritten;
     {
         std::lock_guard lock(s.mutex);
         termios attributes{};
@@ -777,12 +813,15 @@ void SerialPort::closeDescriptor(int fd, bool removed, quint64 generation) {
         }
         ::close(s.wakeFd);
         s.wakeFd = -1;
-        s.fd = 0;
+        s.fd = -1;
         s.closeRequested = false;
+        // Bytes still queued can no longer reach the device.
+        s.writes.failAll(ENODEV, unwritten);
     }
     if (error != 0) {
         reportError(error);
     }
+    deliverWriteOutcomes(std::move(unwritten));
     {
         std::lock_guard lock(framing_->mutex);
         framing_->requestsQueue.clear();

@@ -4,6 +4,7 @@
 #include "SerialPacketDescriptor.h"
 #include "SerialPortDelegate.h"
 #include "SerialRequest.h"
+#include "SerialWriteQueue.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -53,9 +54,14 @@ public:
     // as serialPortWasClosed. Always true.
     bool close();
     bool isOpen() const;
+    // The open descriptor, or -1.
     int fileDescriptor() const;
-    // Writes all of data before returning. False if the port is not open or the write failed.
-    bool sendData(const QByteArray& data);
+    // A number that tells one open of any port from every other: it grows with every successful
+    // open in the process, so a replugged adapter on the same path is a new connection. 0 when closed.
+    quint64 connectionNumber() const;
+    // Queues data for the port's thread and returns at once with the write's number (0 if the port
+    // is not open). The delegate hears serialPortDidFinishWrite with its outcome.
+    quint64 sendData(const QByteArray& data);
 
     // Line settings; a change is applied at once while open.
     qint64 baudRate() const;
@@ -122,6 +128,9 @@ private:
     void closeAndWait();
     void wakeIoThread();
     void runIoThread(int fd, int wakeFd, quint64 generation);
+    int ioThreadTimeout(std::chrono::steady_clock::time_point nextModemLinePoll);
+    int flushWrites(int fd, short revents);
+    void deliverWriteOutcomes(std::vector<SerialWriteOutcome>&& outcomes);
     void receive(QByteArrayView chunk);
     bool pollModemLines(int fd, int& lastError);
     void closeDescriptor(int fd, bool removed, quint64 generation);

@@ -14,3 +14,5 @@ void SerialPortDelegate::serialPortDidReceiveResponse(const std::shared_ptr<Seri
                                                       const SerialRequest&) {}
 void SerialPortDelegate::serialPortRequestDidTimeout(const std::shared_ptr<SerialPort>&,
                                                      const SerialRequest&) {}
+void SerialPortDelegate::serialPortDidFinishWrite(const std::shared_ptr<SerialPort>&,
+                                                  const SerialWriteOutcome&) {}

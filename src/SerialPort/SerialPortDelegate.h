@@ -3,6 +3,7 @@
 #include "SerialPacketDescriptor.h"
 #include "SerialPortError.h"
 #include "SerialRequest.h"
+#include "SerialWriteQueue.h"
 
 #include <QByteArray>
 #include <memory>
@@ -28,6 +29,9 @@ public:
                                             const SerialPacketDescriptor& descriptor);
     virtual void serialPortDidEncounterError(const std::shared_ptr<SerialPort>& serialPort,
                                              const SerialPortError& error);
+    // A write queued with sendData was written whole or has failed.
+    virtual void serialPortDidFinishWrite(const std::shared_ptr<SerialPort>& serialPort,
+                                          const SerialWriteOutcome& outcome);
     virtual void serialPortDidReceiveResponse(const std::shared_ptr<SerialPort>& serialPort,
                                               const QByteArray& responseData, const SerialRequest& request);
     virtual void serialPortRequestDidTimeout(const std::shared_ptr<SerialPort>& serialPort,
