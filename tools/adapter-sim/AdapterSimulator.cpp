@@ -118,13 +118,11 @@ void AdapterSimulator::handle(const QByteArray& packet, QList<QByteArray>& repli
     }
 }
 
+// The line that carries the reply logs it ("TX") once its bytes are written, not here.
 QByteArray AdapterSimulator::reply(QByteArray packet) {
     ++repliesSent_;
     if (options_.corruptEvery > 0 && repliesSent_ % options_.corruptEvery == 0) {
         packet[packet.size() - 2] = char(packet[packet.size() - 2] + 1);
-        writeLog(QStringLiteral("TX %1 (checksum corrupted)").arg(hexLine(packet)));
-    } else {
-        writeLog(QStringLiteral("TX %1").arg(hexLine(packet)));
     }
     return packet;
 }

@@ -33,7 +33,7 @@ public:
     const L2PC02_TD& settings() const { return settings_; }
     const L2PC03_TD& profile(int lensSeq) const { return profiles_.at(lensSeq); }
 
-    // One line per packet received ("RX ...") and sent ("TX ..."), bytes in hex.
+    // One line per packet received ("RX ..."), bytes in hex.
     std::function<void(const QString& line)> log;
 
 private:

@@ -99,19 +99,32 @@ void SimulatedAdapter::queueReply(const QByteArray& reply) {
     if (!isPlugged()) {
         return;
     }
+    ++repliesQueued_;
+    const bool truncated = line_.truncateEvery > 0 && repliesQueued_ % line_.truncateEvery == 0;
+    const QByteArray sent = truncated ? reply.first(reply.size() / 2) : reply;
     QByteArray bytes;
     for (int i = 0; i < line_.noiseBytes; ++i) {
-        char noise = char(QRandomGenerator::global()->bounded(256));
-        bytes.append(noise == char(kPacketHeader) ? char(0) : noise);
+        bytes.append(char(QRandomGenerator::global()->bounded(256)));
     }
-    bytes.append(reply);
+    bytes.append(sent);
     const qsizetype step = line_.chunkSize > 0 ? line_.chunkSize : bytes.size();
     for (qsizetype i = 0; i < bytes.size(); i += step) {
-        outgoing_.push_back(bytes.mid(i, step));
+        const bool last = i + step >= bytes.size();
+        outgoing_.push_back({bytes.mid(i, step), last ? describeReply(sent, truncated) : QString()});
     }
     if (!writer_->isActive()) {
         writer_->start();
     }
+}
+
+QString SimulatedAdapter::describeReply(const QByteArray& sent, bool truncated) const {
+    QString line = QStringLiteral("TX ") + hexLine(sent);
+    if (truncated) {
+        line += QStringLiteral(" (truncated)");
+    } else if (packetChecksum(sent) != uint8_t(sent[sent.size() - 2])) {
+        line += QStringLiteral(" (checksum corrupted)");
+    }
+    return line;
 }
 
 void SimulatedAdapter::writeNextChunk() {
@@ -119,12 +132,16 @@ void SimulatedAdapter::writeNextChunk() {
         writer_->stop();
         return;
     }
-    QByteArray& chunk = outgoing_.front();
-    const ssize_t written = ::write(master_, chunk.constData(), size_t(chunk.size()));
+    Chunk& chunk = outgoing_.front();
+    const ssize_t written = ::write(master_, chunk.bytes.constData(), size_t(chunk.bytes.size()));
     if (written > 0) {
-        chunk.remove(0, written);
+        chunk.bytes.remove(0, written);
     }
-    if (chunk.isEmpty()) {
+    if (chunk.bytes.isEmpty()) {
+        const QString text = chunk.logWhenWritten;
         outgoing_.pop_front();
+        if (!text.isEmpty()) {
+            emit logLine(text);
+        }
     }
 }

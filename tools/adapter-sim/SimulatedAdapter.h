@@ -22,8 +22,10 @@ public:
         int latencyMs = 0;
         // Replies go out in pieces of this many bytes, a millisecond apart (0: whole).
         int chunkSize = 0;
-        // Random bytes (never the header byte) sent before each reply.
+        // Random bytes, the header byte among them, sent before each reply.
         int noiseBytes = 0;
+        // Every nth reply is cut off after its first half, as by a glitch on the line (0: never).
+        int truncateEvery = 0;
         // Unplug after this many packets received (0: never).
         int unplugAfter = 0;
     };
@@ -47,8 +49,15 @@ signals:
     void logLine(const QString& line);
 
 private:
+    // Bytes for the line; a chunk that ends a reply logs it ("TX ...") once it is written whole.
+    struct Chunk {
+        QByteArray bytes;
+        QString logWhenWritten;
+    };
+
     void readHost();
     void queueReply(const QByteArray& reply);
+    QString describeReply(const QByteArray& sent, bool truncated) const;
     void writeNextChunk();
 
     AdapterSimulator protocol_;
@@ -60,5 +69,6 @@ private:
     int slave_ = -1;
     QSocketNotifier* notifier_ = nullptr;
     QTimer* writer_ = nullptr;
-    std::deque<QByteArray> outgoing_;
+    std::deque<Chunk> outgoing_;
+    int repliesQueued_ = 0;
 };

@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
         "Standard output: the first line is the port's path; after it, one line per packet, bytes in hex:\n"
         "  RX <bytes>   a packet received from the host (\"(bad checksum, ignored)\" when it does not add "
         "up)\n"
-        "  TX <bytes>   a reply sent (\"(checksum corrupted)\" when --corrupt-every spoiled it)\n"
+        "  TX <bytes>   a reply written to the terminal (\"(checksum corrupted)\" when --corrupt-every\n"
+        "               spoiled it, \"(truncated)\" when --truncate-every cut it short)\n"
         "  # <text>     an event, such as \"# unplugged\"\n"
         "Every line is flushed at once. Errors go to standard error.\n"
         "\n"
@@ -69,8 +70,10 @@ int main(int argc, char** argv) {
          QStringLiteral("0")},
         {QStringLiteral("chunk-size"), QStringLiteral("Send replies in pieces of n bytes, 1 ms apart."),
          QStringLiteral("n"), QStringLiteral("0")},
-        {QStringLiteral("noise"), QStringLiteral("Random bytes sent before each reply."), QStringLiteral("n"),
-         QStringLiteral("0")},
+        {QStringLiteral("noise"), QStringLiteral("Random bytes (0x55 among them) sent before each reply."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("truncate-every"), QStringLiteral("Cut every nth reply off after its first half."),
+         QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("corrupt-every"), QStringLiteral("Spoil the checksum of every nth reply."),
          QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("unplug-after"),
@@ -95,6 +98,7 @@ int main(int argc, char** argv) {
     line.latencyMs = positive(parser, QStringLiteral("latency-ms"));
     line.chunkSize = positive(parser, QStringLiteral("chunk-size"));
     line.noiseBytes = positive(parser, QStringLiteral("noise"));
+    line.truncateEvery = positive(parser, QStringLiteral("truncate-every"));
     line.unplugAfter = positive(parser, QStringLiteral("unplug-after"));
 
     SimulatedAdapter adapter(protocol, line);
