@@ -7,11 +7,14 @@
 #include "ORVOMenuBar.h"
 #include "ViewController.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
 #include <QLockFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
@@ -135,8 +138,13 @@ bool AppDelegate::claimLockFile() {
 void AppDelegate::applicationDidFinishLaunching(ViewController& controller) {
     connect(&controller, &ViewController::terminationRequested, this, &AppDelegate::terminate);
     installSignalHandlers();
-    ORVOMenuBar::install(controller.window());
+    QMenuBar* bar = ORVOMenuBar::install(controller.window());
     ORVOMenuBar::prune();
+    // Restoring a backup sits in the application menu, above Quit.
+    if (!bar->actions().isEmpty() && bar->actions().first()->menu()) {
+        QMenu* application = bar->actions().first()->menu();
+        application->insertAction(application->actions().value(1), controller.restoreAction);
+    }
     ORVOAcceptance::installIfRequested();
 }
 

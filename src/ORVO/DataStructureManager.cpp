@@ -5,6 +5,7 @@
 #include "SerialPortManager.h"
 #include "Settings.h"
 
+#include <QVariantMap>
 #include <cerrno>
 
 namespace {
@@ -53,11 +54,11 @@ std::optional<Packet> acceptedPacket(const QByteArray& data, const char* formatE
                                      const char* checksumError) {
     auto packet = Packet::fromData(data);
     if (!packet) {
-        logLine(QString::fromUtf8(formatError));
+        logLine(QStringLiteral("❌ ") + QString::fromUtf8(formatError));
         return std::nullopt;
     }
     if (!packet->verifyChecksum()) {
-        logLine(QString::fromUtf8(checksumError));
+        logLine(QStringLiteral("❌ ") + QString::fromUtf8(checksumError));
         return std::nullopt;
     }
     return packet;
@@ -73,9 +74,14 @@ DataStructureManager& DataStructureManager::shared() {
 DataStructureManager::DataStructureManager() : serialController(std::make_unique<SerialController>()) {
     serialController->delegate = this;
     initializeDefaultPackets();
+    // Hot-plug: whoever watches for the adapter hears of a new port at once, not at its next poll.
+    NotificationCenter::defaultCenter().addObserver(
+        this, QString::fromLatin1(SerialPortWasConnectedNotification),
+        [](const Notification&) { post(NotificationNames::PortsArrived, {}); });
 }
 
 DataStructureManager::~DataStructureManager() {
+    NotificationCenter::defaultCenter().removeObserver(this);
     serialController->delegate = nullptr;
 }
 
@@ -188,7 +194,7 @@ bool DataStructureManager::autoConnect() {
     for (const SerialPortPtr& port : ports) {
         if (port->path().contains(orvoDeviceIdentifier)) {
             connectToPort(port->path(), kAdapterBaudRate);
-            Settings::shared().setValue(lastConnectedPortKey, port->path());
+            rememberPort(port->path());
             return true;
         }
     }
@@ -202,6 +208,32 @@ bool DataStructureManager::autoConnect() {
         }
     }
     return false;
+}
+
+// A retry of the same port every few seconds must not rewrite the settings file each time.
+void DataStructureManager::rememberPort(const QString& path) {
+    QSettings& settings = Settings::shared();
+    if (settings.value(lastConnectedPortKey).toString() != path) {
+        settings.setValue(lastConnectedPortKey, path);
+    }
+}
+
+quint64 DataStructureManager::currentConnectionNumber() const {
+    return serialController->connectionNumber();
+}
+
+AdapterSnapshot DataStructureManager::adapterSnapshot() const {
+    AdapterSnapshot snapshot;
+    snapshot.info = l2pc01Packet.value_or(L2PC01_TD{});
+    snapshot.settings = l2pc02Packet.value_or(L2PC02_TD{});
+    for (int i = 0; i < kAdapterProfileCount && i < int(l2pc03Packets.size()); ++i) {
+        snapshot.profiles[size_t(i)] = l2pc03Packets[size_t(i)];
+    }
+    return snapshot;
+}
+
+quint64 DataStructureManager::sendToAdapter(const QByteArray& data) {
+    return serialController->sendData(data);
 }
 
 SerialPortList DataStructureManager::getORVOPorts() const {
@@ -264,8 +296,10 @@ void DataStructureManager::serialControllerDidConnectToPort(SerialController&, c
     pendingOpenPath_.reset();
     lastLoggedOpenFailure_.reset();
     announcedPortPath_ = port->path();
-    post(NotificationNames::PortConnected,
-         QStringLiteral("DataStructureManager: 成功连接到串口: ") + port->path());
+    NotificationCenter::defaultCenter().postAsync(
+        NotificationNames::PortConnected,
+        QStringLiteral("DataStructureManager: 成功连接到串口: ") + port->path(),
+        {{QString::fromLatin1(NotificationNames::ConnectionKey), port->connectionNumber()}});
 }
 
 // Removal is reported once or twice and the close that follows once more; the window hears of
@@ -293,6 +327,15 @@ void DataStructureManager::serialControllerHandleL2PC03Packet(SerialController&,
 }
 
 void DataStructureManager::serialControllerDidReceiveData(SerialController&, const QByteArray&) {}
+
+void DataStructureManager::serialControllerDidFinishWrite(SerialController&,
+                                                          const SerialWriteOutcome& outcome) {
+    using namespace NotificationNames;
+    NotificationCenter::defaultCenter().postAsync(PacketWriteFinished, {},
+                                                  {{QString::fromLatin1(WriteIdKey), outcome.writeId},
+                                                   {QString::fromLatin1(ConnectionKey), outcome.connection},
+                                                   {QString::fromLatin1(ErrorCodeKey), outcome.errorCode}});
+}
 
 // The controller has already routed the packet to its handler.
 void DataStructureManager::serialControllerDidReceivePacket(SerialController&, const QByteArray&,

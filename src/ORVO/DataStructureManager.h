@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AdapterSnapshot.h"
 #include "ConnectionStatus.h"
 #include "DataStructures.h"
 #include "SerialController.h"
@@ -44,6 +45,14 @@ public:
     bool autoConnect();
     SerialPortList getORVOPorts() const;
     ConnectionStatus getConnectionStatus() const;
+    // The open connection's number (it grows with every open, a replug included), or 0.
+    quint64 currentConnectionNumber() const;
+    // The last port that failed to open and its errno, until a port opens.
+    std::optional<std::pair<QString, int>> lastOpenFailure() const { return lastLoggedOpenFailure_; }
+    // The adapter packets as last received (or their start values), as one snapshot.
+    AdapterSnapshot adapterSnapshot() const;
+    // Sends one host packet's bytes; the write's number, or 0 when no port is open.
+    quint64 sendToAdapter(const QByteArray& data);
 
     void handleL2PC01Packet(const QByteArray& data);
     void handleL2PC02Packet(const QByteArray& data);
@@ -60,11 +69,14 @@ public:
     void serialControllerHandleL2PC01Packet(SerialController& controller, const QByteArray& packet) override;
     void serialControllerHandleL2PC02Packet(SerialController& controller, const QByteArray& packet) override;
     void serialControllerHandleL2PC03Packet(SerialController& controller, const QByteArray& packet) override;
+    void serialControllerDidFinishWrite(SerialController& controller,
+                                        const SerialWriteOutcome& outcome) override;
 
 private:
     void initializeDefaultPackets();
     template <typename Change> void updateProfile(int lensIndex, Change change);
     void reportFailedOpen(const SerialPortError& error);
+    void rememberPort(const QString& path);
 
     // The port whose connection was announced; a disconnect is announced once, for it alone.
     std::optional<QString> announcedPortPath_;

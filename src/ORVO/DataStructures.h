@@ -17,6 +17,8 @@ using ApertureBytes = std::array<uint8_t, 4>;
 
 constexpr uint8_t kPacketHeader = 0x55;
 constexpr uint8_t kPacketEnd = 0xAA;
+// The adapter stores four lens profiles, A to D, at lensSeq 0 to 3.
+constexpr int kAdapterProfileCount = 4;
 
 // Sum modulo 256 of the wire bytes from the header up to the last payload byte (all but the
 // trailing checksum and end bytes).

@@ -10,9 +10,11 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QWindow>
+#include <algorithm>
 
 using namespace TextKeys;
 
@@ -113,6 +115,7 @@ struct Line {
     QFont font;
     int gapAfter = 0;
     bool secondary = false;
+    bool changed = false;
 };
 
 void addLabel(QWidget* view, const Line& line, int top) {
@@ -123,6 +126,9 @@ void addLabel(QWidget* view, const Line& line, int top) {
     label->setAlignment(Qt::AlignCenter);
     if (line.secondary) {
         label->setForegroundRole(QPalette::PlaceholderText);
+    }
+    if (line.changed) {
+        label->setForegroundRole(QPalette::Highlight);
     }
     label->setGeometry(0, top, ORVODialogs::summaryWidth, kLineHeight);
 }
@@ -153,10 +159,42 @@ bool ORVODialogs::confirmApertureFill(QWidget* over) {
 }
 
 bool ORVODialogs::confirmSave(QWidget* over, const QString& defaultLens, const QList<SummaryRow>& rows) {
+    const bool anyChange =
+        std::any_of(rows.begin(), rows.end(), [](const SummaryRow& r) { return !r.changes.isEmpty(); });
+    const QString hint =
+        text(kDialogSaveHint, "save_hint") +
+        (anyChange ? QStringLiteral("\n") + text(kDialogSaveChangedHint, "save_changed_hint") : QString());
     return confirm(over, {text(kDialogSaveTitle, "save_title"),
-                          text(kDialogSaveHint, "save_hint"),
+                          hint,
                           {text(kDialogSaveConfirm, "save_confirm"), text(kDialogSaveBack, "save_back")},
                           summaryView(defaultLens, rows)});
+}
+
+std::optional<int> ORVODialogs::chooseBackup(QWidget* over, const QStringList& lines) {
+    if (lines.isEmpty()) {
+        run(over, {text(kDialogRestoreTitle, "restore_title"),
+                   text(kDialogRestoreNone, "restore_none"),
+                   {text(kDialogRestoreBack, "restore_back")}});
+        return std::nullopt;
+    }
+    auto* list = new QListWidget;
+    list->setObjectName(QStringLiteral("backupList"));
+    list->addItems(lines);
+    list->setCurrentRow(0);
+    list->setMinimumWidth(summaryWidth);
+    list->setAccessibleName(text(kDialogRestoreTitle, "restore_title"));
+    // The list goes with the alert; the row is kept as it changes.
+    int chosen = 0;
+    QObject::connect(list, &QListWidget::currentRowChanged, [&chosen](int row) { chosen = row; });
+    const int answer =
+        run(over, {text(kDialogRestoreTitle, "restore_title"),
+                   text(kDialogRestoreHint, "restore_hint"),
+                   {text(kDialogRestoreConfirm, "restore_confirm"), text(kDialogRestoreBack, "restore_back")},
+                   list});
+    if (answer != 0 || chosen < 0) {
+        return std::nullopt;
+    }
+    return chosen;
 }
 
 QWidget* ORVODialogs::summaryView(const QString& defaultLens, const QList<SummaryRow>& rows) {
@@ -166,8 +204,11 @@ QWidget* ORVODialogs::summaryView(const QString& defaultLens, const QList<Summar
     for (const SummaryRow& row : rows) {
         const QString name = row.name.isEmpty() ? QStringLiteral(u"\u2014") : storedName(row.name);
         lines.append({row.group + kIdeographicSpace + name, semibold, 2, false});
-        lines.append(
-            {row.focal + QStringLiteral(u" mm\u3000\u00B7\u3000") + row.apertures, regular, 9, true});
+        lines.append({row.focal + QStringLiteral(u" mm\u3000\u00B7\u3000") + row.apertures, regular,
+                      row.changes.isEmpty() ? 9 : 2, true});
+        if (!row.changes.isEmpty()) {
+            lines.append({QStringLiteral(u"\u25CF ") + row.changes, regular, 9, false, true});
+        }
     }
     int height = 34;
     for (const Line& line : lines) {

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QMessageBox;
 class QPushButton;
@@ -14,6 +15,7 @@ struct SummaryRow {
     QString name;      // the lens model name
     QString focal;     // the focal length text
     QString apertures; // the four aperture texts joined by " / "
+    QString changes;   // what differs from the adapter, "50 → 35 mm · F4.0 → F2.8"; empty when nothing
 };
 
 // The application's modal alerts. They hold no state and change nothing: each returns the user's
@@ -28,6 +30,9 @@ public:
     static bool confirmExit(QWidget* over);
     static bool confirmApertureFill(QWidget* over);
     static bool confirmSave(QWidget* over, const QString& defaultLens, const QList<SummaryRow>& rows);
+    // Lets the user pick one of the lines (a backup each); its index, or nothing when cancelled.
+    // Without lines it only says that there is none.
+    static std::optional<int> chooseBackup(QWidget* over, const QStringList& lines);
 
     // What will be written to the adapter: the default lens, then two lines per row. 460 wide; the
     // caller owns the view.

@@ -336,6 +336,16 @@ QFrame* ORVOPresentation::buildProfileCard() {
         apertures->addWidget(apertureSlots[k], 1, k);
     }
     grid->addWidget(apertureRowView, line++, 0, 1, 3);
+    // Restore and Revert fill the fields only; nothing is written before Save.
+    auto* actions = new QHBoxLayout;
+    actions->setContentsMargins(0, 4, 0, 0);
+    actions->addStretch();
+    for (QPushButton* button : {controller->button_Restore, controller->button_Revert}) {
+        button->setParent(card);
+        actions->addWidget(button);
+        button->show();
+    }
+    grid->addLayout(actions, line++, 0, 1, 3);
     grid->setRowStretch(line, 1);
     grid->setColumnStretch(1, 1);
     return card;
@@ -439,10 +449,13 @@ QWidget* ORVOPresentation::buildFooter() {
     auto* buttons = new QHBoxLayout;
     QPushButton* exit = controller->button_Exit;
     QPushButton* save = controller->button_SaveToAdapter;
+    QPushButton* readAgain = controller->button_ReadAgain;
     exit->setParent(view);
     save->setParent(view);
+    readAgain->setParent(view);
     buttons->addWidget(exit);
     buttons->addStretch();
+    buttons->addWidget(readAgain);
     buttons->addWidget(save);
     layout->addLayout(buttons);
     layout->addWidget(makeSeparator(view));

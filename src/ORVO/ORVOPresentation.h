@@ -136,6 +136,8 @@ public slots:
     void confirmExitRequested();
     void confirmSaveRequested();
     void updateConnectionStatus();
+    // The status shows the saved notice for six seconds.
+    void showSavedNotice();
     void replayTourRequested();
 
 protected:

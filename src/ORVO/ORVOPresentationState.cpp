@@ -168,7 +168,7 @@ QString ORVOPresentation::defaultLensDisplayValue() const {
     if (!defaultLensComboBox || defaultLensComboBox->currentText().isEmpty()) {
         return QStringLiteral("—");
     }
-    return defaultLensComboBox->currentText();
+    return controller->defaultLensChange();
 }
 
 QList<SummaryRow> ORVOPresentation::profileSummaryRows() const {
@@ -179,9 +179,11 @@ QList<SummaryRow> ORVOPresentation::profileSummaryRows() const {
         for (QComboBox* box : profile.apertures) {
             apertures << box->currentText();
         }
-        const QString focal = profile.focalLength->text();
+        // The summary shows the focal length exactly as it will be written.
+        const auto focal = controller->focalLengthToWrite(p);
         rows << SummaryRow{ViewController::profileLetter(p), profile.lensModel->text(),
-                           focal.isEmpty() ? QStringLiteral("—") : focal, apertures.join(" / ")};
+                           focal ? QString::number(*focal) : QStringLiteral("—"), apertures.join(" / "),
+                           controller->changesFromAdapter(p)};
     }
     return rows;
 }
@@ -201,10 +203,13 @@ void ORVOPresentation::confirmSaveRequested() {
         !ORVODialogs::confirmSave(controller->window(), defaultLensDisplayValue(), profileSummaryRows())) {
         return;
     }
-    if (legacySaveAction()) {
-        savedNoticeUntil = QDeadlineTimer(6000);
-        refreshConnectionStatus();
-    }
+    // The saved notice waits for the write sequence to verify what it wrote.
+    legacySaveAction();
+}
+
+void ORVOPresentation::showSavedNotice() {
+    savedNoticeUntil = QDeadlineTimer(6000);
+    refreshConnectionStatus();
 }
 
 // ---- Status and log
@@ -236,7 +241,9 @@ void ORVOPresentation::refreshConnectionStatus() {
         savedNoticeUntil.reset();
     }
     const QColor colour = connected ? p.positive : p.negative;
-    statusLabel->setText(LocalizationManager::text(TextKeys::label(key)));
+    // A running read-out or save says how far it has got; the one-second refresh keeps that.
+    const QString activity = connected ? controller->activityStatus : QString();
+    statusLabel->setText(activity.isEmpty() ? LocalizationManager::text(TextKeys::label(key)) : activity);
     statusLabel->setStyleSheet(
         QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(colour)));
     statusLabel->adjustSize();
@@ -351,6 +358,9 @@ void ORVOPresentation::applyTheme() {
     themeToggle->apply(p);
     styleSecondaryButton(tourButton);
     styleSecondaryButton(controller->button_Help);
+    styleSecondaryButton(controller->button_ReadAgain);
+    styleSecondaryButton(controller->button_Revert);
+    styleSecondaryButton(controller->button_Restore);
     stylePrimaryButton(controller->button_SaveToAdapter);
     styleTextButton(controller->button_Exit);
     for (QPushButton* button : {mountButton, focalMenuButton, suggestionButton}) {
@@ -388,6 +398,9 @@ void ORVOPresentation::refreshLocalizedText() {
     styleSecondaryButton(controller->button_Help);
     styleTextButton(controller->button_Exit);
     stylePrimaryButton(controller->button_SaveToAdapter);
+    styleSecondaryButton(controller->button_ReadAgain);
+    styleSecondaryButton(controller->button_Revert);
+    styleSecondaryButton(controller->button_Restore);
     syncLanguageSelection();
     tourButton->setText(LocalizationManager::text(TextKeys::kButtonTour));
     styleSecondaryButton(tourButton);

@@ -95,6 +95,7 @@ void ORVOStyledLog::append(const QString& text) {
         return;
     }
     raw += text;
+    lineBreaks += text.count(u'\n');
     QTextCursor cursor(view->document());
     cursor.beginEditBlock();
     if (openLineShown) {
@@ -102,7 +103,34 @@ void ORVOStyledLog::append(const QString& text) {
     }
     renderFrom(cursor, openLineStart);
     cursor.endEditBlock();
+    dropOldestLines();
     scrollToEnd();
+}
+
+// Cuts the text before the oldest kept line and the blocks its shown lines had.
+void ORVOStyledLog::dropOldestLines() {
+    qsizetype excess = lineBreaks - (kMaximumLines - 1);
+    if (excess <= 0) {
+        return;
+    }
+    qsizetype cut = 0;
+    int droppedShown = 0;
+    for (; excess > 0; --excess) {
+        const qsizetype end = raw.indexOf(u'\n', cut);
+        droppedShown += QStringView(raw).mid(cut, end - cut).trimmed().isEmpty() ? 0 : 1;
+        cut = end + 1;
+        --lineBreaks;
+    }
+    raw.remove(0, cut);
+    openLineStart -= cut;
+    if (droppedShown >= shownLines) {
+        renderAll();
+        return;
+    }
+    QTextCursor cursor(view->document());
+    cursor.setPosition(view->document()->findBlockByNumber(droppedShown).position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    shownLines -= droppedShown;
 }
 
 void ORVOStyledLog::setPalette(const ORVOPalette& palette) {

@@ -21,6 +21,9 @@ class QTextEdit;
 // whole text. A palette change renders everything again.
 class ORVOStyledLog {
 public:
+    // The oldest lines drop off beyond this many, so a day of retries costs no memory.
+    static constexpr qsizetype kMaximumLines = 5000;
+
     struct LineStyle {
         QString symbol;
         QColor colour;
@@ -53,12 +56,14 @@ private:
     void renderLine(QTextCursor& cursor, QStringView line);
     void clearLastBlock(QTextCursor& cursor);
     void scrollToEnd();
+    void dropOldestLines();
 
     QTextEdit* view;
     ORVOPalette colours;
     QTextBlockFormat paragraph;
     QTextCharFormat textFormat;
     QString raw;
+    qsizetype lineBreaks = 0;
     int shownLines = 0;
     // The document ends in an empty block that the next shown line fills.
     bool lastBlockEmpty = true;

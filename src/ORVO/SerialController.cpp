@@ -8,12 +8,19 @@ namespace {
 SerialPacketDescriptor wholePacket(uint8_t cmd, int length) {
     QByteArray prefix;
     prefix.append(char(kPacketHeader)).append(char(cmd)).append(char(length));
-    return SerialPacketDescriptor::withFixedLengthPacket(prefix, length, QByteArray(1, char(kPacketEnd)));
+    const auto checksumAddsUp = [](QByteArrayView packet) {
+        return packetChecksum(packet.toByteArray()) == uint8_t(packet[packet.size() - 2]);
+    };
+    return SerialPacketDescriptor::withFixedLengthPacket(prefix, length, QByteArray(1, char(kPacketEnd)), {},
+                                                         checksumAddsUp);
 }
 
 } // namespace
 
-SerialController::SerialController() : serialPortManager(SerialPortManager::sharedSerialPortManager()) {}
+SerialController::SerialController()
+    : serialPortManager(SerialPortManager::sharedSerialPortManager()),
+      l2pc01Descriptor(makeL2PC01Descriptor()), l2pc02Descriptor(makeL2PC02Descriptor()),
+      l2pc03Descriptor(makeL2PC03Descriptor()) {}
 
 SerialController::~SerialController() {
     if (serialPort && serialPort->delegate() == this) {
@@ -35,6 +42,9 @@ void SerialController::connectToPort(const SerialPortPtr& port, qint64 baudRate)
     if (!port) {
         return;
     }
+    if (serialPort && serialPort != port) {
+        listenForAdapterPackets(false);
+    }
     serialPort = port;
     port->setDelegate(this);
     port->setBaudRate(baudRate);
@@ -45,32 +55,35 @@ void SerialController::connectToPort(const SerialPortPtr& port, qint64 baudRate)
     port->setUsesDTRDSRFlowControl(false);
     port->setShouldEchoReceivedData(false);
     port->open();
+    listenForAdapterPackets(true);
+}
 
-    l2pc01Descriptor = makeL2PC01Descriptor();
-    l2pc02Descriptor = makeL2PC02Descriptor();
-    l2pc03Descriptor = makeL2PC03Descriptor();
-    port->startListeningForPacketsMatchingDescriptor(*l2pc01Descriptor);
-    port->startListeningForPacketsMatchingDescriptor(*l2pc02Descriptor);
-    port->startListeningForPacketsMatchingDescriptor(*l2pc03Descriptor);
+// Listening again for a descriptor already listened for changes nothing.
+void SerialController::listenForAdapterPackets(bool listen) {
+    for (const auto* descriptor : {&l2pc01Descriptor, &l2pc02Descriptor, &l2pc03Descriptor}) {
+        if (listen) {
+            serialPort->startListeningForPacketsMatchingDescriptor(**descriptor);
+        } else {
+            serialPort->stopListeningForPacketsMatchingDescriptor(**descriptor);
+        }
+    }
 }
 
 void SerialController::disconnect() {
     if (!serialPort) {
         return;
     }
-    for (const auto* descriptor : {&l2pc01Descriptor, &l2pc02Descriptor, &l2pc03Descriptor}) {
-        if (*descriptor) {
-            serialPort->stopListeningForPacketsMatchingDescriptor(**descriptor);
-        }
-    }
+    listenForAdapterPackets(false);
     serialPort->close();
     serialPort.reset();
 }
 
-void SerialController::sendData(const QByteArray& data) {
-    if (serialPort && serialPort->isOpen()) {
-        serialPort->sendData(data);
-    }
+quint64 SerialController::sendData(const QByteArray& data) {
+    return serialPort && serialPort->isOpen() ? serialPort->sendData(data) : 0;
+}
+
+quint64 SerialController::connectionNumber() const {
+    return serialPort && serialPort->isOpen() ? serialPort->connectionNumber() : 0;
 }
 
 void SerialController::handleL2PCPacketsIfNeeded(const QByteArray& packet) {
@@ -128,6 +141,12 @@ void SerialController::serialPortDidReceivePacket(const SerialPortPtr&, const QB
     handleL2PCPacketsIfNeeded(packet);
     if (delegate) {
         delegate->serialControllerDidReceivePacket(*this, packet, descriptor);
+    }
+}
+
+void SerialController::serialPortDidFinishWrite(const SerialPortPtr&, const SerialWriteOutcome& outcome) {
+    if (delegate) {
+        delegate->serialControllerDidFinishWrite(*this, outcome);
     }
 }
 

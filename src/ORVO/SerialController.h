@@ -21,6 +21,8 @@ public:
     SerialControllerDelegate* delegate = nullptr;
     SerialPortPtr serialPort;
     SerialPortManager& serialPortManager;
+    // Made once: a port object outlives its connections (a replug hands back the same one), and
+    // listening for the same descriptors again must not deliver each packet twice.
     std::optional<SerialPacketDescriptor> l2pc01Descriptor;
     std::optional<SerialPacketDescriptor> l2pc02Descriptor;
     std::optional<SerialPacketDescriptor> l2pc03Descriptor;
@@ -29,10 +31,14 @@ public:
     // The outcome arrives later as a connect event or an error.
     void connectToPort(const SerialPortPtr& port, qint64 baudRate);
     void disconnect();
-    // Sends one packet's bytes when a port is open; otherwise drops them.
-    void sendData(const QByteArray& data);
+    // Queues one packet's bytes when a port is open and returns the write's number; 0 (nothing
+    // sent) otherwise. The outcome reaches the delegate as serialControllerDidFinishWrite.
+    quint64 sendData(const QByteArray& data);
+    // The open connection's number, or 0.
+    quint64 connectionNumber() const;
 
-    // The three adapter packets, each matched whole: its prefix, exactly its length, 0xAA last.
+    // The three adapter packets, each matched whole: its prefix, exactly its length, 0xAA last, and a
+    // checksum that adds up.
     static SerialPacketDescriptor makeL2PC01Descriptor();
     static SerialPacketDescriptor makeL2PC02Descriptor();
     static SerialPacketDescriptor makeL2PC03Descriptor();
@@ -44,7 +50,9 @@ public:
     void serialPortDidReceivePacket(const SerialPortPtr& port, const QByteArray& packet,
                                     const SerialPacketDescriptor& descriptor) override;
     void serialPortDidEncounterError(const SerialPortPtr& port, const SerialPortError& error) override;
+    void serialPortDidFinishWrite(const SerialPortPtr& port, const SerialWriteOutcome& outcome) override;
 
 private:
     void handleL2PCPacketsIfNeeded(const QByteArray& packet);
+    void listenForAdapterPackets(bool listen);
 };

@@ -2,6 +2,7 @@
 
 #include "SerialPacketDescriptor.h"
 #include "SerialPortError.h"
+#include "SerialWriteQueue.h"
 
 #include <QByteArray>
 #include <memory>
@@ -29,4 +30,7 @@ public:
                                                     const QByteArray& packet) = 0;
     virtual void serialControllerHandleL2PC03Packet(SerialController& controller,
                                                     const QByteArray& packet) = 0;
+    // A write handed to sendData was written whole, or failed.
+    virtual void serialControllerDidFinishWrite(SerialController& controller,
+                                                const SerialWriteOutcome& outcome) = 0;
 };

@@ -15,6 +15,7 @@ inline constexpr char kButtonExit[] = "buttons.exit";
 inline constexpr char kButtonHelp[] = "buttons.help";
 inline constexpr char kButtonSaveToAdapter[] = "buttons.save_to_adapter";
 inline constexpr char kButtonTour[] = "buttons.tour";
+inline constexpr char kButtonReadAgain[] = "buttons.read_again";
 
 inline constexpr char kDialogAlreadyRunningTitle[] = "dialogs.already_running_title";
 inline constexpr char kDialogAlreadyRunningMessage[] = "dialogs.already_running_message";
@@ -64,6 +65,36 @@ inline constexpr char kMessageSaveToAdapterEnabled[] = "messages.save_to_adapter
 inline constexpr char kMessageSerialDisconnected[] = "messages.serial_disconnected";
 inline constexpr char kMessageSerialDisconnecting[] = "messages.serial_disconnecting";
 inline constexpr char kMessageUiStateSaved[] = "messages.ui_state_saved";
+// "{0}" is a list of part names such as "device information, profile B".
+inline constexpr char kMessageReadOutIncomplete[] = "messages.read_out_incomplete";
+inline constexpr char kMessagePartDeviceInfo[] = "messages.part_device_info";
+inline constexpr char kMessagePartDefaultLens[] = "messages.part_default_lens";
+// "{0}" is the profile letter.
+inline constexpr char kMessagePartProfile[] = "messages.part_profile";
+// Saving, backups, Revert and Restore; "{0}" and "{1}" are filled in by the window.
+inline constexpr char kMessageSaveRefusedDefaultLens[] = "messages.save_refused_default_lens";
+inline constexpr char kMessageSaveRefusedFocalLength[] = "messages.save_refused_focal_length";
+inline constexpr char kMessageSaveRefusedAperture[] = "messages.save_refused_aperture";
+inline constexpr char kMessageSaveRefusedNoAdapter[] = "messages.save_refused_no_adapter";
+inline constexpr char kMessageSaveRefusedIncomplete[] = "messages.save_refused_incomplete";
+inline constexpr char kMessageSaveBackupFailed[] = "messages.save_backup_failed";
+inline constexpr char kMessageSaveInterrupted[] = "messages.save_interrupted";
+inline constexpr char kMessageSaveNotVerified[] = "messages.save_not_verified";
+inline constexpr char kMessageBackupKept[] = "messages.backup_kept";
+inline constexpr char kMessageFieldCarriedValues[] = "messages.field_carried_values";
+inline constexpr char kMessageReverted[] = "messages.reverted";
+inline constexpr char kMessageRestored[] = "messages.restored";
+inline constexpr char kStatusReading[] = "labels.status_reading";
+inline constexpr char kStatusSaving[] = "labels.status_saving";
+inline constexpr char kStatusVerifying[] = "labels.status_verifying";
+inline constexpr char kButtonRevert[] = "buttons.revert";
+inline constexpr char kButtonRestore[] = "buttons.restore";
+inline constexpr char kDialogRestoreTitle[] = "dialogs.restore_title";
+inline constexpr char kDialogRestoreHint[] = "dialogs.restore_hint";
+inline constexpr char kDialogRestoreNone[] = "dialogs.restore_none";
+inline constexpr char kDialogRestoreConfirm[] = "dialogs.restore_confirm";
+inline constexpr char kDialogRestoreBack[] = "dialogs.restore_back";
+inline constexpr char kDialogSaveChangedHint[] = "dialogs.save_changed_hint";
 
 inline constexpr char kPlaceholderAllMounts[] = "placeholder.all_mounts";
 inline constexpr char kPlaceholderCatalogNoMatch[] = "placeholder.catalog_no_match";

@@ -7,6 +7,7 @@
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "ORVOPresentation.h"
+#include "ReadOutSequence.h"
 #include "SerialPortManager.h"
 #include "TextKeys.h"
 
@@ -29,6 +30,11 @@ ViewController::ViewController(QWidget* parent)
     : QWidget(parent), dataManager(DataStructureManager::shared()),
       localizationManager(LocalizationManager::shared()) {
     buildControls();
+    readOut = new ReadOutSequence(dataManager, this);
+    readOut->beforeProfileRequests = [this] { updatePC2L03PacketFromUI(); };
+    connect(readOut, &ReadOutSequence::finished, this, &ViewController::readOutFinished);
+    setUpWriteSequence();
+    updateBackupControls();
     wireActions();
     Language->setEnabled(true);
     registerNotificationHandlers();
@@ -46,18 +52,23 @@ ViewController::~ViewController() {
 void ViewController::registerNotificationHandlers() {
     auto& center = NotificationCenter::defaultCenter();
     using namespace NotificationNames;
-    center.addObserver(this, L2PC01PacketReceived, [this](const Notification& n) {
-        if (n.object.typeId() == QMetaType::QByteArray) {
+    // A save's read-back is compared by the write sequence, never copied into the fields: they keep
+    // what the user wrote.
+    const auto fillsFields = [this](const Notification& n) {
+        return n.object.typeId() == QMetaType::QByteArray && !writeSequence->isRunning();
+    };
+    center.addObserver(this, L2PC01PacketReceived, [this, fillsFields](const Notification& n) {
+        if (fillsFields(n)) {
             handleReceivedL2PC01Packet();
         }
     });
-    center.addObserver(this, L2PC02PacketReceived, [this](const Notification& n) {
-        if (n.object.typeId() == QMetaType::QByteArray) {
+    center.addObserver(this, L2PC02PacketReceived, [this, fillsFields](const Notification& n) {
+        if (fillsFields(n)) {
             handleReceivedL2PC02Packet();
         }
     });
-    center.addObserver(this, L2PC03PacketReceived, [this](const Notification& n) {
-        if (n.object.typeId() == QMetaType::QByteArray) {
+    center.addObserver(this, L2PC03PacketReceived, [this, fillsFields](const Notification& n) {
+        if (fillsFields(n)) {
             handleReceivedL2PC03Packet(n.object.toByteArray());
         }
     });
@@ -69,6 +80,12 @@ void ViewController::registerNotificationHandlers() {
     // A failed open ends the attempt, so a later tick may try again; the store logs the failure once.
     center.addObserver(this, PortOpenFailed,
                        [this](const Notification&) { hasAttemptedAutoConnect = false; });
+    // A plugged adapter is looked for at once, not at the monitor's next tick.
+    center.addObserver(this, PortsArrived, [this](const Notification&) {
+        if (connectionCheckTimer) {
+            checkConnection();
+        }
+    });
     center.addObserver(this, UpdatePrintView, [this](const Notification& n) {
         if (n.object.typeId() == QMetaType::QString) {
             appendToPrintView("\n" + n.object.toString());
@@ -131,13 +148,24 @@ void ViewController::checkConnection() {
     }
 }
 
+// A port that keeps failing the same way is retried quietly: the attempt lines come only when
+// something changed (another port, another error, or the first attempt since a success), so the
+// line with the cause stays the last one the user sees.
 void ViewController::attemptAutoConnect(int orvoCount, int totalCount) {
     hasAttemptedAutoConnect = true;
+    const auto failureBefore = dataManager.lastOpenFailure();
+    const bool started = dataManager.autoConnect();
+    const auto failureAfter = dataManager.lastOpenFailure();
+    const bool sameFailureAgain = failureBefore && failureAfter && *failureBefore == *failureAfter &&
+                                  dataManager.currentConnectionNumber() == 0;
+    if (sameFailureAgain) {
+        return;
+    }
     QString detected = text(TextKeys::kMessageDeviceDetected);
     detected.replace("{0}", QString::number(orvoCount)).replace("{1}", QString::number(totalCount));
     appendToPrintView(QStringLiteral("\n🔍 ") + detected);
     logMessage("🔄", TextKeys::kMessageAutoConnecting);
-    if (dataManager.autoConnect()) {
+    if (started) {
         logMessage("✅", TextKeys::kMessageConnectionSuccess);
     } else {
         logMessage("⚠️", TextKeys::kMessageConnectionFailed);
@@ -152,44 +180,57 @@ void ViewController::handlePortConnected(const Notification& notification) {
         return;
     }
     appendToPrintView("\n" + notification.object.toString());
-    setSaveEnabled(true);
-    runReadOutChain();
+    // Save waits for a complete read-out: writing over profiles never read would lose them.
+    setSaveEnabled(false);
+    runReadOutChain(notification.userInfo.value(NotificationNames::ConnectionKey).toULongLong());
 }
 
-// Six read requests, 0.2 s apart, all with rw 0. Nothing waits for the adapter's answers.
-void ViewController::runReadOutChain() {
-    const std::array<std::function<void()>, 6> steps = {
-        [this] {
-            if (dataManager.pc2l01Packet) {
-                dataManager.updatePC2L01Packet();
-                dataManager.serialController->sendData(dataManager.pc2l01Packet->toData());
-            }
-        },
-        [this] {
-            dataManager.updatePC2L02Packet(0, 0);
-            updatePC2L02PacketFromUI(0, 0);
-        },
-        [this] {
-            updatePC2L03PacketFromUI();
-            for (int i = 0; i < static_cast<int>(dataManager.pc2l03Packets.size()); ++i) {
-                dataManager.updatePC2L03PacketRW(i, 0);
-            }
-            sendPC2L03Packet(0);
-        },
-        [this] { sendPC2L03Packet(1); },
-        [this] { sendPC2L03Packet(2); },
-        [this] {
-            sendPC2L03Packet(3);
-            setSaveEnabled(true);
-            logMessage(nullptr, TextKeys::kMessageSaveToAdapterEnabled);
-        },
-    };
-    for (size_t i = 0; i < steps.size(); ++i) {
-        MainQueue::after(kChainStepMs * static_cast<int>(i + 1), this, steps[i]);
+void ViewController::runReadOutChain(quint64 connection) {
+    button_ReadAgain->hide();
+    readOut->start(connection);
+    updateBackupControls();
+}
+
+void ViewController::readOutFinished(bool complete) {
+    setSaveEnabled(complete);
+    button_ReadAgain->setVisible(!complete);
+    updateBackupControls();
+    if (complete) {
+        logMessage(nullptr, TextKeys::kMessageSaveToAdapterEnabled);
+        return;
+    }
+    QString line = text(TextKeys::kMessageReadOutIncomplete);
+    appendToPrintView(QStringLiteral("\n❌ ") + line.replace("{0}", missingPartsText()));
+}
+
+// "device information, profile B" in the current language.
+QString ViewController::missingPartsText() const {
+    QStringList names;
+    for (const ReadOutSequence::Part part : readOut->missingParts()) {
+        if (part == ReadOutSequence::DeviceInfo) {
+            names << text(TextKeys::kMessagePartDeviceInfo);
+        } else if (part == ReadOutSequence::DefaultLens) {
+            names << text(TextKeys::kMessagePartDefaultLens);
+        } else {
+            names << text(TextKeys::kMessagePartProfile)
+                         .replace("{0}", profileLetter(part - ReadOutSequence::ProfileA));
+        }
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+void ViewController::On_ButtonReadAgain_Clicked() {
+    if (const quint64 connection = dataManager.currentConnectionNumber()) {
+        runReadOutChain(connection);
     }
 }
 
 void ViewController::handlePortDisconnected() {
+    readOut->cancel();
+    button_ReadAgain->hide();
+    updateBackupControls();
+    // The adapter may come back on the same path; the next tick must be free to connect it.
+    hasAttemptedAutoConnect = false;
     logMessage("❌", TextKeys::kMessageSerialDisconnected);
     setSaveEnabled(false);
     logMessage("⚠️", TextKeys::kMessageSaveToAdapterDisabled);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConnectionStatus.h"
+#include "WriteSequence.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -10,12 +11,14 @@
 class DataStructureManager;
 class ORVOPresentation;
 class LocalizationManager;
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTextEdit;
 class QTimer;
+class ReadOutSequence;
 struct Notification;
 
 // The main window's controller. It drives a connection from detection to read-out, maps received
@@ -36,6 +39,12 @@ public:
     LocalizationManager& localizationManager;
     bool hasAttemptedAutoConnect = false;
     ORVOPresentation* presentation = nullptr;
+    // Reads the adapter out after every connection; Save stays off until it is complete.
+    ReadOutSequence* readOut = nullptr;
+    // Backs up, writes and verifies; the only way a save reaches the adapter.
+    WriteSequence* writeSequence = nullptr;
+    // What the status line shows while a read-out or a save runs ("Saving… 2/6"); empty otherwise.
+    QString activityStatus;
 
     // "A" to "D" for the profiles 0 to 3.
     static QString profileLetter(int profile);
@@ -50,6 +59,13 @@ public:
     QPushButton* button_SaveToAdapter = nullptr;
     QPushButton* button_Exit = nullptr;
     QPushButton* button_Fresh = nullptr;
+    // Shown while the last read-out missed answers; reruns it.
+    QPushButton* button_ReadAgain = nullptr;
+    // Put the values last read from the adapter, or those of a backup, back into the fields.
+    QPushButton* button_Revert = nullptr;
+    QPushButton* button_Restore = nullptr;
+    // The menu's way to the same chooser as button_Restore.
+    QAction* restoreAction = nullptr;
     QLabel* DeviceModel_Title = nullptr;
     QLabel* DeviceSN = nullptr;
     QLabel* FW_Version_Title = nullptr;
@@ -79,11 +95,12 @@ public:
     void handleReceivedL2PC01Packet();
     void handleReceivedL2PC02Packet();
     void handleReceivedL2PC03Packet(const QByteArray& data);
-    void updatePC2L02PacketFromUI(uint8_t rw, uint8_t DefaultCustomLens);
     void updatePC2L03PacketFromUI();
-    void sendPC2L03Packet(int lensIndex);
-    void sendPC2L03PacketsWithDelay(int startIndex);
     static QString firmwareText(uint8_t major, uint8_t minor);
+    std::optional<uint16_t> focalLengthToWrite(int profile) const;
+    // For the save summary: what a save changes against the adapter's values ("50 → 35 mm").
+    QString changesFromAdapter(int profile) const;
+    QString defaultLensChange() const;
 
     // Fields and persisted state.
     void Init_UI();
@@ -105,6 +122,9 @@ public slots:
     void On_ButtonFresh_Clicked();
     void On_PortSelection_Changed();
     void On_buttonExit_Clicked();
+    void On_ButtonReadAgain_Clicked();
+    void On_ButtonRevert_Clicked();
+    void On_ButtonRestore_Clicked();
     void On_Aperture_Changed(QComboBox* sender);
     void On_Default_LensSeq_Changed();
     void On_FocalLength_Changed(int profile);
@@ -131,10 +151,19 @@ private:
     void setSaveEnabled(bool enabled);
     void logMessage(const char* marker, const char* key);
     QString text(const char* key) const;
-    void runReadOutChain();
+    void setUpWriteSequence();
+    void fillFieldsFrom(const AdapterSnapshot& snapshot);
+    void updateBackupControls();
+    void runReadOutChain(quint64 connection);
+    void readOutFinished(bool complete);
+    QString missingPartsText() const;
     void handlePortConnected(const Notification& notification);
     void handlePortDisconnected();
     std::optional<QString> unsavableProfileReason() const;
+    void writeFinished(const WriteSequence::Outcome& outcome);
+    void showActivity(const QString& status);
+    QString partName(const QString& part) const;
+    QString mismatchText(const WriteSequence::Mismatch& mismatch) const;
     void stopConnectionMonitoring();
 
     QTimer* connectionCheckTimer = nullptr;

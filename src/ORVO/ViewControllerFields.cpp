@@ -7,6 +7,7 @@
 #include "TextKeys.h"
 #include "ViewController.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,6 +89,10 @@ void ViewController::updateButtonTitles() {
     button_Exit->setText(text(kButtonExit));
     button_Help->setText(text(kButtonHelp));
     button_SaveToAdapter->setText(text(kButtonSaveToAdapter));
+    button_ReadAgain->setText(text(kButtonReadAgain));
+    button_Revert->setText(text(kButtonRevert));
+    button_Restore->setText(text(kButtonRestore));
+    restoreAction->setText(text(kButtonRestore));
     DeviceModel_Title->setText(text(kLabelDeviceModel));
     DeviceSN->setText(text(kLabelDeviceSN));
     FW_Version_Title->setText(text(kLabelFirmwareVersion));

@@ -3,6 +3,7 @@
 
 #include "ViewController.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -69,8 +70,14 @@ void ViewController::buildControls() {
     }
 
     PrintView = named<QTextEdit>(this, "PrintView");
+    PrintView->document()->setMaximumBlockCount(5000);
     button_SaveToAdapter = named<QPushButton>(this, "button_SaveToAdapter");
     button_Exit = named<QPushButton>(this, "button_Exit");
+    button_ReadAgain = named<QPushButton>(this, "button_ReadAgain");
+    button_ReadAgain->hide();
+    button_Revert = named<QPushButton>(this, "button_Revert");
+    button_Restore = named<QPushButton>(this, "button_Restore");
+    restoreAction = new QAction(this);
 
     auto* header = new QHBoxLayout;
     header->addWidget(Language);
@@ -109,6 +116,9 @@ void ViewController::buildControls() {
     auto* footer = new QHBoxLayout;
     footer->addStretch();
     footer->addWidget(button_Exit);
+    footer->addWidget(button_Revert);
+    footer->addWidget(button_Restore);
+    footer->addWidget(button_ReadAgain);
     footer->addWidget(button_SaveToAdapter);
 
     auto* column = new QVBoxLayout(this);
@@ -128,6 +138,10 @@ void ViewController::wireActions() {
     connect(PortSelection, &QComboBox::activated, this, &ViewController::On_PortSelection_Changed);
     connect(button_SaveToAdapter, &QPushButton::clicked, this, &ViewController::On_Button_SaveToAdapter);
     connect(button_Exit, &QPushButton::clicked, this, &ViewController::On_buttonExit_Clicked);
+    connect(button_ReadAgain, &QPushButton::clicked, this, &ViewController::On_ButtonReadAgain_Clicked);
+    connect(button_Revert, &QPushButton::clicked, this, &ViewController::On_ButtonRevert_Clicked);
+    connect(button_Restore, &QPushButton::clicked, this, &ViewController::On_ButtonRestore_Clicked);
+    connect(restoreAction, &QAction::triggered, this, &ViewController::On_ButtonRestore_Clicked);
     connect(Default_LensSeq, &QComboBox::activated, this, &ViewController::On_Default_LensSeq_Changed);
     for (int p = 0; p < kProfileCount; ++p) {
         connect(LensFocalLengths[p], &QLineEdit::textEdited, this, [this, p] { On_FocalLength_Changed(p); });

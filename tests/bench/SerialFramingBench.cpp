@@ -3,13 +3,14 @@
 
 #include "DataStructures.h"
 #include "PacketFramer.h"
+#include "SerialController.h"
 
 #include <QRandomGenerator>
 #include <benchmark/benchmark.h>
 
 namespace {
 
-// The three replies in turn, each after up to seven bytes of noise that never holds a prefix.
+// The three replies in turn, each after up to seven bytes of noise (header bytes among them).
 QByteArray adapterStream(qsizetype size) {
     L2PC01_TD info;
     fillZeroPaddedText(info.DeviceModel.data(), info.DeviceModel.size(), QStringLiteral("ORVO-EF"));
@@ -25,7 +26,7 @@ QByteArray adapterStream(qsizetype size) {
     QByteArray stream;
     for (int n = 0; stream.size() < size; ++n) {
         for (int i = random.bounded(8); i > 0; --i) {
-            stream.append(char(random.bounded(0x55)));
+            stream.append(char(random.bounded(256)));
         }
         stream.append(replies[n % 3]);
     }
@@ -35,9 +36,11 @@ QByteArray adapterStream(qsizetype size) {
 void adapterFraming(benchmark::State& state) {
     const QByteArray stream = adapterStream(1 << 20);
     PacketFramer framer;
-    for (const auto& [prefix, length] : {std::pair{"550127", 39}, {"550213", 19}, {"550336", 54}}) {
-        framer.startListening(SerialPacketDescriptor::withPrefix(QByteArray::fromHex(prefix),
-                                                                 QByteArray(1, char(kPacketEnd)), length));
+    // The serial controller's own descriptors: fixed lengths and a checksum test on every candidate.
+    for (const auto& descriptor :
+         {SerialController::makeL2PC01Descriptor(), SerialController::makeL2PC02Descriptor(),
+          SerialController::makeL2PC03Descriptor()}) {
+        framer.startListening(descriptor);
     }
     int64_t packets = 0;
     const PacketFramer::PacketHandler count = [&](const QByteArray&, const SerialPacketDescriptor&) {

@@ -56,10 +56,10 @@ protected:
 
 TEST(SummaryView, hasTwoLinesPerRowAndADashForAnEmptyName) {
     QSize size;
-    const QStringList lines = linesOf({{"A", "Planar 50", "50", "1.4 / 2 / 2.8 / 4"},
-                                       {"B", "", "35", "2 / 2.8 / 4 / 5.6"},
-                                       {"C", "Tele 135", "135", "2.8 / 4 / 5.6 / 8"},
-                                       {"D", "Wide 21", "21", "4 / 5.6 / 8 / 11"}},
+    const QStringList lines = linesOf({{"A", "Planar 50", "50", "1.4 / 2 / 2.8 / 4", ""},
+                                       {"B", "", "35", "2 / 2.8 / 4 / 5.6", ""},
+                                       {"C", "Tele 135", "135", "2.8 / 4 / 5.6 / 8", ""},
+                                       {"D", "Wide 21", "21", "4 / 5.6 / 8 / 11", ""}},
                                       &size);
     EXPECT_EQ(size, QSize(460, 214));
     ASSERT_EQ(lines.size(), 9);
@@ -81,7 +81,7 @@ TEST(SummaryView, namesAppearAsTheAdapterWillStoreThem) {
         {"x" + accents, "x" + accents.chopped(1) + ellipsis},
     };
     for (const auto& [name, shown] : cases) {
-        EXPECT_EQ(linesOf({{"A", name, "50", "1.4"}}).at(1), "A" + kSpace + shown);
+        EXPECT_EQ(linesOf({{"A", name, "50", "1.4", ""}}).at(1), "A" + kSpace + shown);
     }
 }
 
@@ -104,7 +104,7 @@ TEST_F(DialogsTest, saveShowsTheSummaryAndAMissingHintShowsItsFallback) {
     LocalizationManager::shared().setLanguage(2);
 
     answerWith(1);
-    EXPECT_FALSE(ORVODialogs::confirmSave(nullptr, "C", {{"A", "", "50", "1.4 / 2 / 2.8 / 4"}}));
+    EXPECT_FALSE(ORVODialogs::confirmSave(nullptr, "C", {{"A", "", "50", "1.4 / 2 / 2.8 / 4", ""}}));
     EXPECT_EQ(message, "Write?");
     EXPECT_EQ(informative, "save_hint");
     EXPECT_TRUE(accessoryLines.contains("A" + kSpace + QStringLiteral(u"\u2014")));

@@ -141,10 +141,17 @@ TEST_F(ORVOPresentationTest, statusFollowsTheConnectionAndTheSavedNoticeEndsOnDi
     EXPECT_EQ(statusText(), text("labels.adapter_connected"));
     EXPECT_TRUE(controller.button_SaveToAdapter->isEnabled());
 
+    // Confirmed with no adapter behind the status: refused, and never reported as saved.
     answerAlerts(0);
     QTest::mouseClick(controller.button_SaveToAdapter, Qt::LeftButton);
     ASSERT_EQ(alertTitles.size(), 1);
     EXPECT_EQ(alertTitles[0], text("dialogs.save_title"));
+    runFor(50);
+    EXPECT_EQ(statusText(), text("labels.adapter_connected"));
+    EXPECT_TRUE(controller.logText().contains(text("messages.save_refused_no_adapter")));
+    EXPECT_FALSE(controller.logText().contains(text("messages.device_info_saved")));
+
+    presentation().showSavedNotice();
     EXPECT_EQ(statusText(), text("labels.adapter_saved"));
     runFor(1100); // a tick of the status timer keeps the notice
     EXPECT_EQ(statusText(), text("labels.adapter_saved"));

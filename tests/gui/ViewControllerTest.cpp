@@ -232,6 +232,8 @@ TEST_F(ViewControllerTest, editedProfilesAreWrittenToTheAdapterAndKeptWhenItIsUn
     EXPECT_EQ(written["ApretureValue"].toArray()[2].toInt(), 11);
     EXPECT_EQ(written["name"].toString(), "Summicron 35 ASPH.");
     EXPECT_EQ(state["settings"].toObject()["DefaultCustomLens"].toInt(), 2);
+    // Success is told only once the adapter has read back what was written.
+    ASSERT_TRUE(waitForLine(text("messages.device_info_saved")));
 
     adapter->unplug();
     ASSERT_TRUE(waitForLine("⚠️ " + text("messages.save_to_adapter_disabled")));

@@ -182,7 +182,7 @@ TEST_F(StoreAgainstSimulator, onALineWithFaultsOnlyValidPacketsAreStored) {
     runFor(300);
     EXPECT_EQ(receivedPackets(), 4);
     EXPECT_EQ(recorder.objectsOf(UpdatePrintView),
-              (QStringList{"L2PC03_TD数据包校验和错误", "L2PC03_TD数据包校验和错误"}));
+              (QStringList{"❌ L2PC03_TD数据包校验和错误", "❌ L2PC03_TD数据包校验和错误"}));
     EXPECT_EQ(store->l2pc03Packets[0].toData(), before[0].toData());
     EXPECT_EQ(store->l2pc03Packets[1].toData(), adapter->protocol().profile(1).toData());
     EXPECT_EQ(store->l2pc03Packets[2].toData(), adapter->protocol().profile(2).toData());

@@ -117,7 +117,7 @@ TEST_F(DataStructureManagerTest, badPacketsAreReportedOnceAndStoreNothing) {
     runFor(50);
     EXPECT_EQ(
         recorder.objectsOf(NotificationNames::UpdatePrintView),
-        (QStringList{"L2PC01_TD数据包校验和错误", "无效的L2PC01_TD数据包格式", "L2PC03_TD数据包校验和错误"}));
+        (QStringList{"❌ L2PC01_TD数据包校验和错误", "❌ 无效的L2PC01_TD数据包格式", "❌ L2PC03_TD数据包校验和错误"}));
     EXPECT_EQ(store.l2pc01Packet->VerNo_major, 1);
     EXPECT_EQ(store.l2pc03Packets[1].getLensNameString(), "Lens 2");
     EXPECT_EQ(recorder.count(NotificationNames::L2PC01PacketReceived), 0);

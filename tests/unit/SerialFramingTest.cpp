@@ -2,6 +2,7 @@
 
 #include "DataStructures.h"
 #include "PacketFramer.h"
+#include "SerialController.h"
 #include "SerialPacketDescriptor.h"
 
 #include <gtest/gtest.h>
@@ -82,4 +83,42 @@ TEST(PacketFramer, twoDescriptorsSeeEveryByteAndDeliverOnlyTheirOwn) {
     EXPECT_EQ(delivered[0], std::make_pair(settingsPacket(2), kSettings));
     EXPECT_EQ(delivered[1], std::make_pair(deviceInfoPacket(), kInfo));
     EXPECT_EQ(delivered[2], std::make_pair(settingsPacket(3), kSettings));
+}
+
+// The adapter's own descriptors check the checksum: a window that only looks like a packet must not
+// take the bytes of the real packet that starts inside it.
+TEST(PacketFramer, aFalseStartIsReportedAndTheRealPacketInsideItIsStillFound) {
+    L2PC03_TD profile;
+    profile.lensSeq = 2;
+    fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(),
+                       QString(35, u'x') + QStringLiteral("ª"));
+    profile.calculateChecksum();
+    const QByteArray packet = profile.toData();
+    ASSERT_EQ(uint8_t(packet[48]), 0xAA);
+
+    for (const qsizetype fragment : {3, 5, 20}) {
+        const auto delivered =
+            frame({SerialController::makeL2PC03Descriptor()}, packet.first(fragment) + packet + packet, 7);
+        QList<QByteArray> valid;
+        for (const auto& [bytes, descriptor] : delivered) {
+            if (descriptor.passesIntegrityCheck(bytes)) {
+                valid << bytes;
+            }
+        }
+        EXPECT_EQ(valid, (QList{packet, packet})) << "fragment of " << fragment;
+        EXPECT_LE(delivered.size(), 3) << "fragment of " << fragment;
+    }
+}
+
+TEST(PacketFramer, noiseFullOfHeaderBytesNeverHidesAValidPacket) {
+    const QByteArray packet = deviceInfoPacket();
+    QByteArray stream;
+    for (int i = 0; i < 200; ++i) {
+        stream += QByteArray::fromHex("55 01 27 55 55 AA 55").repeated(i % 5) + packet;
+    }
+    int valid = 0;
+    for (const auto& [bytes, descriptor] : frame({SerialController::makeL2PC01Descriptor()}, stream, 13)) {
+        valid += bytes == packet;
+    }
+    EXPECT_EQ(valid, 200);
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+// What the adapter's profile values mean to a person: the aperture list (a byte is an index into
+// it), reading a typed focal length, and the firmware version as text. Shared by the window, the
+// command-line tool and the simulator, so they all agree on every value.
+class ProfileValues {
+public:
+    ProfileValues() = delete;
+
+    static constexpr int kAperturesPerProfile = 4;
+    static constexpr int kMaximumFocalLength = 65535;
+
+    // "F1.0" to "F32", 22 stops; an aperture byte is the index of its stop.
+    static const QStringList& apertureTexts();
+    // The index of "F2.8" (also "f/2.8", "2.8"), or nothing.
+    static std::optional<uint8_t> apertureIndex(const QString& text);
+    // "F2.8" for the byte 8; nothing for a byte beyond the list.
+    static std::optional<QString> apertureText(uint8_t index);
+
+    // The number at the start of a focal-length entry: any script's decimal digits count as the
+    // ASCII ones, and one '.' or ',' may separate a fraction ("85", "８５", "28.5mm"). Nothing when
+    // the entry does not start with a digit.
+    static std::optional<double> focalLengthNumber(const QString& text);
+    // The focal length as written to the adapter: the nearest whole millimetre, halves up, or nothing
+    // when the entry holds no number or it is beyond 0 to 65535.
+    static std::optional<uint16_t> focalLengthToWrite(const QString& text);
+    static std::optional<uint16_t> focalLengthToWrite(double millimetres);
+    // The entry as the field keeps it: digits made ASCII, one decimal separator at most, nothing else.
+    static QString normalizedFocalLengthEntry(const QString& text);
+
+    // "M.H.L": the major version, then the minor byte's high and low nibbles.
+    static QString firmwareText(uint8_t major, uint8_t minor);
+};

@@ -1,0 +1,145 @@
+#include "ReadOutSequence.h"
+
+#include "DataStructureManager.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+
+#include <QTimer>
+#include <algorithm>
+
+ReadOutSequence::ReadOutSequence(DataStructureManager& store, QObject* parent)
+    : QObject(parent), store_(store) {
+    observePackets();
+}
+
+ReadOutSequence::~ReadOutSequence() {
+    NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+// The store has checked each packet before it announces it, so an announced packet is a valid answer.
+void ReadOutSequence::observePackets() {
+    using namespace NotificationNames;
+    auto& center = NotificationCenter::defaultCenter();
+    center.addObserver(this, L2PC01PacketReceived, [this](const Notification&) { answer(DeviceInfo); });
+    center.addObserver(this, L2PC02PacketReceived, [this](const Notification&) { answer(DefaultLens); });
+    center.addObserver(this, L2PC03PacketReceived, [this](const Notification& n) {
+        const auto profile = L2PC03_TD::fromData(n.object.toByteArray());
+        if (profile && profile->lensSeq < kAdapterProfileCount) {
+            answer(profilePart(profile->lensSeq));
+        }
+    });
+}
+
+void ReadOutSequence::start(quint64 connection) {
+    ++run_;
+    connection_ = connection;
+    running_ = true;
+    requestsSent_ = false;
+    answered_.fill(false);
+    retriesLeft_.fill(kRetriesPerPart);
+    emit progressed(0, kPartCount);
+    for (int part = 0; part < kPartCount; ++part) {
+        after(kStepMs * (part + 1), [this, part] {
+            if (part == ProfileA && beforeProfileRequests) {
+                beforeProfileRequests();
+            }
+            request(Part(part));
+            if (part == kPartCount - 1) {
+                requestsSent_ = true;
+                after(kAnswerWaitMs, [this] { checkAnswers(); });
+            }
+        });
+    }
+}
+
+void ReadOutSequence::cancel() {
+    ++run_;
+    running_ = false;
+}
+
+int ReadOutSequence::answeredCount() const {
+    return int(std::count(answered_.begin(), answered_.end(), true));
+}
+
+QList<ReadOutSequence::Part> ReadOutSequence::missingParts() const {
+    QList<Part> missing;
+    for (int part = 0; part < kPartCount; ++part) {
+        if (!answered_[part]) {
+            missing.append(Part(part));
+        }
+    }
+    return missing;
+}
+
+void ReadOutSequence::answer(Part part) {
+    if (!running_ || answered_[part] || !stillCurrent()) {
+        return;
+    }
+    answered_[part] = true;
+    emit progressed(answeredCount(), kPartCount);
+    if (requestsSent_ && isComplete()) {
+        finish(true);
+    }
+}
+
+// The same packets as the first round, all with rw 0.
+void ReadOutSequence::request(Part part) {
+    if (part == DeviceInfo) {
+        store_.updatePC2L01Packet();
+        store_.sendToAdapter(store_.pc2l01Packet->toData());
+    } else if (part == DefaultLens) {
+        store_.updatePC2L02Packet(0, 0);
+        store_.sendToAdapter(store_.pc2l02Packet->toData());
+    } else {
+        const int lensSeq = part - ProfileA;
+        store_.updatePC2L03PacketRW(lensSeq, 0);
+        store_.sendToAdapter(store_.pc2l03Packets.at(size_t(lensSeq)).toData());
+    }
+}
+
+// Runs step after ms unless the run has been replaced or its connection is gone meanwhile.
+void ReadOutSequence::after(int ms, std::function<void()> step) {
+    QTimer::singleShot(ms, this, [this, run = run_, step = std::move(step)] {
+        if (run == run_ && running_ && stillCurrent()) {
+            step();
+        }
+    });
+}
+
+bool ReadOutSequence::stillCurrent() {
+    if (store_.currentConnectionNumber() == connection_) {
+        return true;
+    }
+    cancel();
+    return false;
+}
+
+// Asks again, 0.2 s apart, for every missing part that has a retry left, then looks once more.
+void ReadOutSequence::checkAnswers() {
+    if (isComplete()) {
+        finish(true);
+        return;
+    }
+    int asked = 0;
+    for (const Part part : missingParts()) {
+        if (retriesLeft_[part] == 0) {
+            continue;
+        }
+        --retriesLeft_[part];
+        after(kStepMs * asked++, [this, part] {
+            if (!answered_[part]) {
+                request(part);
+            }
+        });
+    }
+    if (asked == 0) {
+        finish(false);
+        return;
+    }
+    after(kStepMs * (asked - 1) + kAnswerWaitMs, [this] { checkAnswers(); });
+}
+
+void ReadOutSequence::finish(bool complete) {
+    cancel();
+    emit finished(complete);
+}

@@ -1,0 +1,68 @@
+// Revert and Restore: the fields take the values last read from the adapter, or those of a backup.
+// Neither writes anything; the user saves as usual afterwards.
+
+#include "BackupStore.h"
+#include "DataStructureManager.h"
+#include "ORVODialogs.h"
+#include "ReadOutSequence.h"
+#include "TextKeys.h"
+#include "ViewController.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLocale>
+#include <QPushButton>
+
+void ViewController::fillFieldsFrom(const AdapterSnapshot& snapshot) {
+    if (snapshot.settings.DefaultCustomLens < Default_LensSeq->count()) {
+        Default_LensSeq->setCurrentIndex(snapshot.settings.DefaultCustomLens);
+    }
+    for (const L2PC03_TD& profile : snapshot.profiles) {
+        handleReceivedL2PC03Packet(profile.toData());
+    }
+}
+
+// Revert and Restore need values read on this connection: the adapter's own, and its serial.
+void ViewController::updateBackupControls() {
+    const bool readOutHolds =
+        readOut->isComplete() && readOut->connection() == dataManager.currentConnectionNumber();
+    button_Revert->setEnabled(readOutHolds);
+    button_Restore->setEnabled(readOutHolds);
+    restoreAction->setEnabled(readOutHolds);
+}
+
+void ViewController::On_ButtonRevert_Clicked() {
+    if (!readOut->isComplete()) {
+        return;
+    }
+    fillFieldsFrom(writeSequence->adapterValues());
+    logMessage("🔄", TextKeys::kMessageReverted);
+}
+
+void ViewController::On_ButtonRestore_Clicked() {
+    if (!readOut->isComplete()) {
+        return;
+    }
+    const QList<BackupStore::Entry> backups =
+        BackupStore::list(writeSequence->adapterValues().info.getDeviceSNString());
+    QStringList lines;
+    for (const BackupStore::Entry& backup : backups) {
+        QStringList names;
+        for (const L2PC03_TD& profile : backup.snapshot.profiles) {
+            names << profile.getLensNameString();
+        }
+        lines << QStringLiteral("%1 · %2 · %3")
+                     .arg(QLocale().toString(backup.takenAt.toLocalTime(), QLocale::ShortFormat),
+                          profileLetter(backup.snapshot.settings.DefaultCustomLens),
+                          names.join(QStringLiteral(" / ")));
+    }
+    const auto choice = ORVODialogs::chooseBackup(window(), lines);
+    if (!choice) {
+        return;
+    }
+    fillFieldsFrom(backups[*choice].snapshot);
+    QString line = text(TextKeys::kMessageRestored);
+    appendToPrintView(QStringLiteral("\n📝 ") +
+                      line.replace("{0}", QLocale().toString(backups[*choice].takenAt.toLocalTime(),
+                                                             QLocale::ShortFormat)));
+}

@@ -1,0 +1,143 @@
+// The window's side of connecting: a read-out that must be complete before Save, reconnecting after
+// an early unplug, quiet retries of a port that cannot open, hot-plug at once and a bounded log.
+
+#include "DataStructureManager.h"
+#include "EventLoop.h"
+#include "IsolatedEnvironment.h"
+#include "LocalizationManager.h"
+#include "NotificationNames.h"
+#include "NotificationRecorder.h"
+#include "SerialPortManager.h"
+#include "Settings.h"
+#include "SimulatorProcess.h"
+#include "TestSideAdapter.h"
+#include "ViewController.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPushButton>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace NotificationNames;
+
+class ConnectionLifecycle : public testing::Test {
+protected:
+    static void SetUpTestSuite() { useIsolatedEnvironment(); }
+    void TearDown() override {
+        controller.performCleanup();
+        runFor(100);
+    }
+
+    static std::unique_ptr<SimulatorProcess> plugAdapter(const QString& serial) {
+        auto adapter = std::make_unique<SimulatorProcess>(
+            QStringList{"--ports-dir", SerialPortManager::portsDirectory(), "--serial", serial});
+        EXPECT_FALSE(adapter->linkPath().isEmpty());
+        return adapter;
+    }
+
+    QString text(const char* key) const { return LocalizationManager::text(key); }
+    int linesContaining(const QString& part) const { return int(controller.logText().count(part)); }
+    QString lastLine() const { return controller.logText().trimmed().split('\n').last(); }
+
+    ViewController controller;
+};
+
+} // namespace
+
+TEST_F(ConnectionLifecycle, anEarlyUnplugThenReplugOfTheSameAdapterIsReadOutAgain) {
+    auto adapter = plugAdapter("9201");
+    controller.show();
+    ASSERT_TRUE(runUntil([&] { return linesContaining("成功连接到串口") == 1; }));
+    runFor(500);
+    adapter->unplug();
+    ASSERT_TRUE(runUntil([&] { return linesContaining(text("messages.serial_disconnected")) == 1; }));
+    runFor(1000);
+    EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled()) << "the rest of the chain ran on a dead port";
+
+    adapter = plugAdapter("9201");
+    ASSERT_TRUE(
+        runUntil([&] { return linesContaining(text("messages.save_to_adapter_enabled")) == 1; }, 6000))
+        << controller.logText().toStdString();
+    EXPECT_TRUE(controller.button_SaveToAdapter->isEnabled());
+    EXPECT_EQ(adapter->received.size(), 6);
+}
+
+TEST_F(ConnectionLifecycle, saveStaysOffUntilEverySixAnswersArrivedAndReadAgainRecovers) {
+    TestSideAdapter adapter(SerialPortManager::portsDirectory(), "9202");
+    bool answerProfileD = false;
+    adapter.setReplyFilter([&](const QByteArray& reply) {
+        const auto profile = L2PC03_TD::fromData(reply);
+        return profile && profile->lensSeq == 3 && !answerProfileD ? QByteArray() : reply;
+    });
+    controller.show();
+    ASSERT_TRUE(runUntil([&] { return linesContaining("成功连接到串口") == 1; }));
+    EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
+
+    const QString missing = text("messages.part_profile").replace("{0}", "D");
+    ASSERT_TRUE(runUntil([&] { return controller.logText().contains(missing); }, 8000));
+    EXPECT_TRUE(lastLine().startsWith("❌")) << lastLine().toStdString();
+    EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
+    EXPECT_FALSE(controller.logText().contains(text("messages.save_to_adapter_enabled")));
+    ASSERT_TRUE(controller.button_ReadAgain->isVisibleTo(&controller));
+
+    answerProfileD = true;
+    controller.button_ReadAgain->click();
+    ASSERT_TRUE(runUntil([&] { return controller.button_SaveToAdapter->isEnabled(); }, 4000));
+    EXPECT_FALSE(controller.button_ReadAgain->isVisibleTo(&controller));
+    EXPECT_EQ(linesContaining(text("messages.save_to_adapter_enabled")), 1);
+}
+
+TEST_F(ConnectionLifecycle, aBusyPortIsRetriedQuietlyWithTheCauseLastAndNoSettingsWrites) {
+    auto adapter = plugAdapter("9203");
+    const int holder = ::open(QFile::encodeName(adapter->linkPath()).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    NotificationRecorder failures({PortOpenFailed});
+    controller.show();
+    ASSERT_TRUE(runUntil([&] { return failures.count(PortOpenFailed) == 1; }));
+    runFor(100);
+    Settings::shared().sync();
+    const QDateTime written = QFileInfo(Settings::shared().fileName()).lastModified();
+    for (int retry = 2; retry <= 4; ++retry) {
+        controller.checkConnection();
+        ASSERT_TRUE(runUntil([&] { return failures.count(PortOpenFailed) == retry; }));
+    }
+    runFor(100);
+    Settings::shared().sync();
+    EXPECT_EQ(linesContaining(text("messages.auto_connecting")), 1);
+    EXPECT_TRUE(lastLine().startsWith("❌")) << controller.logText().toStdString();
+    EXPECT_EQ(QFileInfo(Settings::shared().fileName()).lastModified(), written);
+
+    ::close(holder);
+    controller.checkConnection();
+    ASSERT_TRUE(
+        runUntil([&] { return linesContaining(text("messages.save_to_adapter_enabled")) == 1; }, 4000));
+    EXPECT_EQ(linesContaining(text("messages.auto_connecting")), 2) << "the attempt that works is told";
+}
+
+TEST_F(ConnectionLifecycle, aPluggedAdapterIsNoticedAtOnceNotAtTheNextMonitorTick) {
+    controller.show();
+    runFor(300);
+    QElapsedTimer clock;
+    clock.start();
+    auto adapter = plugAdapter("9204");
+    ASSERT_TRUE(runUntil([&] { return adapter->received.size() == 6; }, 5000));
+    // The chain alone takes 1.2 s; the 3 s monitor would add up to 3 s more.
+    EXPECT_LT(adapter->received.last().atMs, 2200);
+}
+
+TEST_F(ConnectionLifecycle, theLogKeepsItsNewestFiveThousandLines) {
+    for (int i = 1; i <= 6000; ++i) {
+        controller.appendToPrintView(QStringLiteral("\n📝 line %1").arg(i));
+    }
+    const QStringList lines = controller.logText().split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_LE(lines.size(), 5000);
+    EXPECT_GE(lines.size(), 4990);
+    EXPECT_EQ(lines.last(), "📝 line 6000");
+    EXPECT_FALSE(controller.logText().contains("📝 line 1000\n"));
+}

@@ -1,0 +1,274 @@
+// Connecting and reading out in every order of events, end to end: the store, its serial controller
+// and the read-out sequence against adapters on real pseudo-terminals in the ports folder.
+
+#include "DataStructureManager.h"
+#include "EventLoop.h"
+#include "NotificationNames.h"
+#include "NotificationRecorder.h"
+#include "ReadOutSequence.h"
+#include "SerialPortManager.h"
+#include "Settings.h"
+#include "SimulatedAdapter.h"
+#include "TestSideAdapter.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace NotificationNames;
+
+class ConnectionStories : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    }
+    void SetUp() override { Settings::setFilePathForTesting(config.filePath("ORVO.conf")); }
+    void TearDown() override {
+        store->serialController->disconnect();
+        runUntil([&] { return !store->getConnectionStatus().isConnected(); }, 1000);
+        Settings::setFilePathForTesting({});
+    }
+
+    static bool waitForPort(const QString& path, bool present = true) {
+        return runUntil([&] {
+            const auto ports = SerialPortManager::sharedSerialPortManager().availablePorts();
+            return std::ranges::any_of(ports, [&](const auto& port) { return port->path() == path; }) ==
+                   present;
+        });
+    }
+
+    std::unique_ptr<SimulatedAdapter> plug(const QString& serial, AdapterSimulator::Options protocol = {}) {
+        SimulatedAdapter::LineOptions line;
+        line.portsDirectory = SerialPortManager::portsDirectory();
+        line.serial = serial;
+        auto adapter = std::make_unique<SimulatedAdapter>(protocol, line);
+        EXPECT_TRUE(adapter->start());
+        EXPECT_TRUE(waitForPort(adapter->linkPath()));
+        return adapter;
+    }
+
+    bool connectAndWait(int connections = 1) {
+        store->autoConnect();
+        return runUntil([&] { return recorder.count(PortConnected) == connections; });
+    }
+
+    quint64 lastConnectionNumber() const {
+        for (auto it = recorder.received.rbegin(); it != recorder.received.rend(); ++it) {
+            if (it->name == PortConnected) {
+                return it->userInfo.value(ConnectionKey).toULongLong();
+            }
+        }
+        return 0;
+    }
+
+    int packetNotifications() const {
+        return recorder.count(L2PC01PacketReceived) + recorder.count(L2PC02PacketReceived) +
+               recorder.count(L2PC03PacketReceived);
+    }
+
+    // Reads everything once and lets stragglers arrive.
+    bool readOutCompletes(ReadOutSequence& readOut) {
+        QSignalSpy finished(&readOut, &ReadOutSequence::finished);
+        readOut.start(store->currentConnectionNumber());
+        const bool done = runUntil([&] { return !finished.isEmpty(); }, 8000);
+        runFor(300);
+        return done && finished.first().first().toBool();
+    }
+
+    QTemporaryDir config;
+    std::unique_ptr<DataStructureManager> store = std::make_unique<DataStructureManager>();
+    NotificationRecorder recorder{{PortConnected, PortDisconnected, PortOpenFailed, UpdatePrintView,
+                                   L2PC01PacketReceived, L2PC02PacketReceived, L2PC03PacketReceived}};
+};
+
+// ---- One delivery per packet, however often the port was tried or replugged
+
+TEST_F(ConnectionStories, threeFailedOpensThenEachPacketIsDeliveredOnce) {
+    auto adapter = plug("8101");
+    const int holder = ::open(QFile::encodeName(adapter->linkPath()).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        store->autoConnect();
+        ASSERT_TRUE(runUntil([&] { return recorder.count(PortOpenFailed) == attempt; }));
+    }
+    ::close(holder);
+    ASSERT_TRUE(connectAndWait());
+
+    ReadOutSequence readOut(*store);
+    ASSERT_TRUE(readOutCompletes(readOut));
+    EXPECT_EQ(recorder.count(L2PC01PacketReceived), 1);
+    EXPECT_EQ(recorder.count(L2PC02PacketReceived), 1);
+    EXPECT_EQ(recorder.count(L2PC03PacketReceived), 4);
+}
+
+TEST_F(ConnectionStories, replugTwiceThenEachPacketIsDeliveredOnceOnANewConnection) {
+    std::set<quint64> connections;
+    auto adapter = plug("8102");
+    for (int round = 1; round <= 3; ++round) {
+        ASSERT_TRUE(connectAndWait(round));
+        connections.insert(lastConnectionNumber());
+        if (round < 3) {
+            adapter->unplug();
+            ASSERT_TRUE(runUntil([&] { return recorder.count(PortDisconnected) == round; }));
+            adapter = plug("8102");
+        }
+    }
+    EXPECT_EQ(connections.size(), 3u) << "a replug on the same path is a new connection";
+
+    ReadOutSequence readOut(*store);
+    ASSERT_TRUE(readOutCompletes(readOut));
+    EXPECT_EQ(packetNotifications(), 6);
+}
+
+// ---- A read-out that notices what is missing
+
+TEST_F(ConnectionStories, aLostProfileAnswerIsAskedForAgain) {
+    TestSideAdapter adapter(SerialPortManager::portsDirectory(), "8103");
+    int profileBAnswers = 0;
+    adapter.setReplyFilter([&](const QByteArray& reply) {
+        const auto profile = L2PC03_TD::fromData(reply);
+        return profile && profile->lensSeq == 1 && ++profileBAnswers == 1 ? QByteArray() : reply;
+    });
+    ASSERT_TRUE(waitForPort(adapter.linkPath()));
+    ASSERT_TRUE(connectAndWait());
+
+    ReadOutSequence readOut(*store);
+    EXPECT_TRUE(readOutCompletes(readOut));
+    EXPECT_EQ(profileBAnswers, 2) << "profile B is asked for once more, nothing else";
+    EXPECT_EQ(adapter.protocol().packetsReceived(), 7);
+}
+
+TEST_F(ConnectionStories, anAnswerThatNeverComesLeavesTheReadOutIncompleteAfterTwoRetries) {
+    TestSideAdapter adapter(SerialPortManager::portsDirectory(), "8104");
+    int profileCRequests = 0;
+    adapter.setReplyFilter([&](const QByteArray& reply) {
+        const auto profile = L2PC03_TD::fromData(reply);
+        return profile && profile->lensSeq == 2 && ++profileCRequests ? QByteArray() : reply;
+    });
+    ASSERT_TRUE(waitForPort(adapter.linkPath()));
+    ASSERT_TRUE(connectAndWait());
+
+    ReadOutSequence readOut(*store);
+    EXPECT_FALSE(readOutCompletes(readOut));
+    EXPECT_EQ(readOut.missingParts(), QList{ReadOutSequence::ProfileC});
+    EXPECT_EQ(profileCRequests, 3);
+}
+
+TEST_F(ConnectionStories, aReadOutWhoseConnectionWentAwayEndsQuietly) {
+    auto adapter = plug("8105");
+    ASSERT_TRUE(connectAndWait());
+    ReadOutSequence readOut(*store);
+    QSignalSpy finished(&readOut, &ReadOutSequence::finished);
+    readOut.start(store->currentConnectionNumber());
+    runFor(500);
+    adapter->unplug();
+    ASSERT_TRUE(runUntil([&] { return recorder.count(PortDisconnected) == 1; }));
+    runFor(2500);
+    EXPECT_TRUE(finished.isEmpty());
+    EXPECT_FALSE(readOut.isRunning());
+    EXPECT_LT(adapter->protocol().packetsReceived(), 6);
+}
+
+// ---- Noise and fragments on the line
+
+TEST_F(ConnectionStories, aFragmentBeforeAValidPacketWithAnInnerEndByteDoesNotSwallowIt) {
+    TestSideAdapter adapter(SerialPortManager::portsDirectory(), "8106");
+    ASSERT_TRUE(waitForPort(adapter.linkPath()));
+    ASSERT_TRUE(connectAndWait());
+
+    // 35 letters and "ª" (C2 AA) put 0xAA at byte 48, where a window opened by the fragment ends.
+    L2PC03_TD profile;
+    profile.lensSeq = 1;
+    profile.WideFlocalLength = profile.TeleFlocalLength = 58;
+    fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(),
+                       QString(35, u'N') + QStringLiteral("ª"));
+    profile.calculateChecksum();
+    const QByteArray packet = profile.toData();
+    ASSERT_EQ(uint8_t(packet[48]), 0xAA);
+    adapter.writeRaw(packet.first(5) + packet);
+
+    ASSERT_TRUE(runUntil([&] { return recorder.count(L2PC03PacketReceived) == 1; }));
+    EXPECT_EQ(store->l2pc03Packets[1].getLensNameString(), QString(35, u'N') + QStringLiteral("ª"));
+    const QStringList lines = recorder.objectsOf(UpdatePrintView);
+    ASSERT_EQ(lines.size(), 1) << "the false start is reported once";
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("❌ "))) << lines[0].toStdString();
+}
+
+TEST_F(ConnectionStories, truncatedRepliesAndNoiseStillGiveACompleteReadOut) {
+    SimulatedAdapter::LineOptions line;
+    line.portsDirectory = SerialPortManager::portsDirectory();
+    line.serial = "8107";
+    line.noiseBytes = 12;
+    line.truncateEvery = 3;
+    SimulatedAdapter adapter(AdapterSimulator::Options{}, line);
+    ASSERT_TRUE(adapter.start());
+    ASSERT_TRUE(waitForPort(adapter.linkPath()));
+    ASSERT_TRUE(connectAndWait());
+    ReadOutSequence readOut(*store);
+    EXPECT_TRUE(readOutCompletes(readOut));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(store->l2pc03Packets[i].toData(), adapter.protocol().profile(i).toData());
+    }
+}
+
+// ---- Descriptors and writes
+
+TEST_F(ConnectionStories, aPortOpenedOnDescriptorZeroWorksAndCloses) {
+    TestSideAdapter adapter(SerialPortManager::portsDirectory(), "8108");
+    ASSERT_TRUE(waitForPort(adapter.linkPath()));
+    const int savedStdin = ::dup(0);
+    ::close(0);
+    const bool connected = connectAndWait();
+    const int fd = store->serialController->serialPort->fileDescriptor();
+    ReadOutSequence readOut(*store);
+    const bool complete = connected && readOutCompletes(readOut);
+    store->serialController->disconnect();
+    const bool closed = runUntil([&] { return !store->getConnectionStatus().isConnected(); });
+    ::dup2(savedStdin, 0);
+    ::close(savedStdin);
+    EXPECT_TRUE(connected);
+    EXPECT_EQ(fd, 0);
+    EXPECT_TRUE(complete);
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(ConnectionStories, aPeerThatNeverReadsNeitherBlocksTheMainThreadNorReportsAWrite) {
+    TestSideAdapter adapter(SerialPortManager::portsDirectory(), "8109", /*reads=*/false);
+    ASSERT_TRUE(waitForPort(adapter.linkPath()));
+    ASSERT_TRUE(connectAndWait());
+    NotificationRecorder outcomes({PacketWriteFinished});
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 longestGap = 0;
+    qint64 lastTick = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, clock.elapsed() - lastTick);
+        lastTick = clock.elapsed();
+    });
+    ticker.start(10);
+    const QByteArray block(4096, char(0x55));
+    int queued = 0;
+    for (int i = 0; i < 64; ++i) {
+        queued += store->sendToAdapter(block) != 0;
+    }
+    ASSERT_EQ(queued, 64);
+    ASSERT_TRUE(runUntil([&] { return outcomes.count(PacketWriteFinished) == 64; }, 4000));
+    EXPECT_LT(longestGap, 100);
+    int failed = 0;
+    for (const Notification& n : outcomes.received) {
+        failed += n.userInfo.value(ErrorCodeKey).toInt() != 0;
+    }
+    EXPECT_GT(failed, 0) << "what the peer never took is reported as not written";
+}
+
+} // namespace

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "AdapterSimulator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSocketNotifier>
+#include <fcntl.h>
+#include <functional>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+// An adapter the test steers byte by byte: a real pseudo-terminal linked into a ports folder, whose
+// replies come from the simulator's protocol core and pass through a filter the test sets (drop a
+// reply, prepend a fragment). With reading switched off it never drains what the host writes.
+class TestSideAdapter {
+public:
+    using ReplyFilter = std::function<QByteArray(const QByteArray& reply)>;
+
+    TestSideAdapter(const QString& folder, const QString& serial, bool reads = true)
+        : protocol_(AdapterSimulator::Options{}) {
+        char name[128] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+            return;
+        }
+        termios attributes{};
+        ::tcgetattr(slave_, &attributes);
+        ::cfmakeraw(&attributes);
+        ::tcsetattr(slave_, TCSANOW, &attributes);
+        ::fcntl(master_, F_SETFL, O_NONBLOCK);
+        QDir().mkpath(folder);
+        linkPath_ = QDir(folder).filePath(QStringLiteral("usbmodemORVO") + serial);
+        QFile::remove(linkPath_);
+        if (::symlink(name, QFile::encodeName(linkPath_).constData()) != 0) {
+            linkPath_.clear();
+        }
+        if (reads) {
+            notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+            QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { readHost(); });
+        }
+    }
+    ~TestSideAdapter() { unplug(); }
+    TestSideAdapter(const TestSideAdapter&) = delete;
+    TestSideAdapter& operator=(const TestSideAdapter&) = delete;
+
+    QString linkPath() const { return linkPath_; }
+    AdapterSimulator& protocol() { return protocol_; }
+    void setReplyFilter(ReplyFilter filter) { filter_ = std::move(filter); }
+    void writeRaw(const QByteArray& bytes) {
+        (void)::write(master_, bytes.constData(), size_t(bytes.size()));
+    }
+
+    void unplug() {
+        if (master_ < 0) {
+            return;
+        }
+        notifier_.reset();
+        QFile::remove(linkPath_);
+        ::close(master_);
+        ::close(slave_);
+        master_ = slave_ = -1;
+    }
+
+private:
+    void readHost() {
+        char buffer[1024];
+        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        if (n <= 0) {
+            return;
+        }
+        for (const QByteArray& reply : protocol_.receive(QByteArrayView(buffer, n))) {
+            writeRaw(filter_ ? filter_(reply) : reply);
+        }
+    }
+
+    AdapterSimulator protocol_;
+    ReplyFilter filter_;
+    QString linkPath_;
+    int master_ = -1;
+    int slave_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};

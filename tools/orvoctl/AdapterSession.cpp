@@ -1,0 +1,148 @@
+#include "AdapterSession.h"
+
+#include "ExitStatus.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "SerialPortError.h"
+#include "SerialPortManager.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstring>
+
+namespace {
+
+constexpr qint64 kAdapterBaudRate = 1500000;
+constexpr int kOpenTimeoutMs = 3000;
+constexpr int kReadOutTimeoutMs = 10000;
+
+} // namespace
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) {
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return done();
+}
+
+AdapterSession::AdapterSession()
+    : store_(std::make_unique<DataStructureManager>()), readOut_(std::make_unique<ReadOutSequence>(*store_)) {
+}
+
+AdapterSession::~AdapterSession() {
+    close();
+}
+
+QStringList AdapterSession::adapterPorts() const {
+    QStringList paths;
+    for (const SerialPortPtr& port : store_->getORVOPorts()) {
+        paths << port->path();
+    }
+    return paths;
+}
+
+std::optional<AdapterSession::Failure> AdapterSession::open(const QString& requested) {
+    const QStringList adapters = adapterPorts();
+    const QString path = requested.isEmpty() ? adapters.value(0) : requested;
+    if (path.isEmpty()) {
+        return Failure{ExitStatus::kNoAdapter,
+                       QStringLiteral("no adapter found (no port named usbmodemORVO…); "
+                                      "is it plugged in?")};
+    }
+    // A given path need not be in the port list (a link made by hand): refresh, then open it.
+    SerialPortManager::sharedSerialPortManager().refresh();
+    const bool listed = std::ranges::any_of(store_->serialController->serialPortManager.availablePorts(),
+                                            [&](const SerialPortPtr& port) { return port->path() == path; });
+    if (listed) {
+        store_->connectToPort(path, kAdapterBaudRate);
+    } else if (const SerialPortPtr port = SerialPort::serialPortWithPath(path)) {
+        store_->serialController->connectToPort(port, kAdapterBaudRate);
+    } else {
+        return Failure{ExitStatus::kNoAdapter, path + QStringLiteral(": no such serial port")};
+    }
+    if (waitFor([&] { return store_->currentConnectionNumber() != 0 || store_->lastOpenFailure(); },
+                kOpenTimeoutMs) &&
+        store_->currentConnectionNumber() != 0) {
+        return std::nullopt;
+    }
+    return openFailure(path);
+}
+
+// The cause, in words a user can act on.
+AdapterSession::Failure AdapterSession::openFailure(const QString& path) const {
+    const auto failure = store_->lastOpenFailure();
+    const int code = failure ? failure->second : 0;
+    const QString prefix = path + QStringLiteral(": ");
+    switch (SerialPortError::causeOf(code)) {
+    case SerialPortError::Cause::PermissionDenied:
+        return {ExitStatus::kPermissionDenied,
+                prefix +
+                    QStringLiteral("permission denied. Install the adapter's udev rule "
+                                   "(sudo cp packaging/udev/70-orvo-adapter.rules /etc/udev/rules.d/ && "
+                                   "sudo udevadm control --reload-rules && sudo udevadm trigger), or add "
+                                   "yourself to the dialout group and log in again.")};
+    case SerialPortError::Cause::Busy:
+        return {ExitStatus::kPortBusy,
+                prefix +
+                    QStringLiteral("the port is busy: another program (such as the ORVO window) holds it.")};
+    case SerialPortError::Cause::Missing:
+        return {ExitStatus::kNoAdapter, prefix + QStringLiteral("the adapter is gone (unplugged?).")};
+    case SerialPortError::Cause::NotATerminal:
+        return {ExitStatus::kOtherError, prefix + QStringLiteral("not a serial device.")};
+    case SerialPortError::Cause::Other:
+        break;
+    }
+    return {ExitStatus::kOtherError, prefix + (code ? QString::fromLocal8Bit(std::strerror(code))
+                                                    : QStringLiteral("the port did not open."))};
+}
+
+std::optional<AdapterSession::Failure> AdapterSession::readOut() {
+    bool finished = false;
+    const auto connection =
+        QObject::connect(readOut_.get(), &ReadOutSequence::finished, [&finished] { finished = true; });
+    readOut_->start(store_->currentConnectionNumber());
+    waitFor([&] { return finished || store_->currentConnectionNumber() == 0; }, kReadOutTimeoutMs);
+    QObject::disconnect(connection);
+    if (store_->currentConnectionNumber() == 0) {
+        return Failure{ExitStatus::kNoAdapter, QStringLiteral("the adapter went away while it was read.")};
+    }
+    if (!readOut_->isComplete()) {
+        QStringList missing;
+        for (const ReadOutSequence::Part part : readOut_->missingParts()) {
+            missing << (part == ReadOutSequence::DeviceInfo ? QStringLiteral("device information")
+                        : part == ReadOutSequence::DefaultLens
+                            ? QStringLiteral("default lens")
+                            : QStringLiteral("profile %1").arg(QChar(u'A' + part - 2)));
+        }
+        return Failure{ExitStatus::kNoAnswer, QStringLiteral("the adapter did not answer for: ") +
+                                                  missing.join(QStringLiteral(", "))};
+    }
+    return std::nullopt;
+}
+
+std::optional<AdapterSession::Failure> AdapterSession::readIdentity() {
+    bool arrived = false;
+    NotificationCenter::defaultCenter().addObserver(this, NotificationNames::L2PC01PacketReceived,
+                                                    [&arrived](const Notification&) { arrived = true; });
+    for (int attempt = 0; attempt < 3 && !arrived; ++attempt) {
+        store_->sendToAdapter(store_->pc2l01Packet->toData());
+        waitFor([&] { return arrived; }, 700);
+    }
+    NotificationCenter::defaultCenter().removeObserver(this);
+    return arrived
+               ? std::nullopt
+               : std::optional(Failure{ExitStatus::kNoAnswer, QStringLiteral("the adapter did not answer.")});
+}
+
+void AdapterSession::close() {
+    if (store_->currentConnectionNumber() != 0) {
+        store_->serialController->disconnect();
+        waitFor([&] { return !store_->getConnectionStatus().isConnected(); }, 1000);
+    }
+}

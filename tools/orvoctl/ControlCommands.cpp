@@ -1,0 +1,246 @@
+#include "ControlCommands.h"
+
+#include "AdapterSession.h"
+#include "BackupStore.h"
+#include "ExitStatus.h"
+#include "ProfileValues.h"
+#include "WriteSequence.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void out(const QString& line) {
+    std::fputs(qPrintable(line + u'\n'), stdout);
+}
+
+int fail(int status, const QString& message) {
+    std::fprintf(stderr, "orvoctl: %s\n", qPrintable(message));
+    return status;
+}
+
+int fail(const AdapterSession::Failure& failure) {
+    return fail(failure.status, failure.message);
+}
+
+QString identityLine(const L2PC01_TD& info) {
+    return QStringLiteral("%1  serial %2  firmware %3")
+        .arg(info.getDeviceModelString(), info.getDeviceSNString(),
+             ProfileValues::firmwareText(info.VerNo_major, info.VerNo_minor));
+}
+
+void printSnapshot(const AdapterSnapshot& s) {
+    out(identityLine(s.info));
+    out(QStringLiteral("default lens: %1").arg(QChar(u'A' + s.settings.DefaultCustomLens)));
+    for (int i = 0; i < kAdapterProfileCount; ++i) {
+        const L2PC03_TD& p = s.profiles[size_t(i)];
+        QStringList apertures;
+        for (const uint8_t a : p.ApretureValue) {
+            apertures << ProfileValues::apertureText(a).value_or(QStringLiteral("?"));
+        }
+        out(QStringLiteral("%1  %2 mm  %3  %4")
+                .arg(QChar(u'A' + i))
+                .arg(p.WideFlocalLength)
+                .arg(apertures.join(QStringLiteral(" / ")), p.getLensNameString()));
+    }
+}
+
+// "Saving… 3/6" as a bar on a terminal, as plain lines otherwise.
+void showProgress(WriteSequence::Phase phase, int done, int total) {
+    const bool saving = phase == WriteSequence::Phase::Saving;
+    const char* what = saving ? "writing  " : "verifying";
+    if (::isatty(STDERR_FILENO)) {
+        const int width = 24;
+        const int filled = total ? width * done / total : 0;
+        std::fprintf(stderr, "\r%s [%s%s] %d/%d", what, QByteArray(filled, '#').constData(),
+                     QByteArray(width - filled, '.').constData(), done, total);
+        if (!saving && done == total) {
+            std::fputc('\n', stderr);
+        }
+    } else {
+        std::fprintf(stderr, "%s %d/%d\n", what, done, total);
+    }
+}
+
+int writeOutcome(const WriteSequence::Outcome& outcome) {
+    using Result = WriteSequence::Result;
+    if (::isatty(STDERR_FILENO)) {
+        std::fputc('\n', stderr);
+    }
+    const QString backup = QStringLiteral(" The adapter's previous values are kept in ") + outcome.backupPath;
+    switch (outcome.result) {
+    case Result::Verified:
+        out(QStringLiteral("written and verified; previous values kept in ") + outcome.backupPath);
+        return ExitStatus::kSuccess;
+    case Result::NoAdapter:
+        return fail(ExitStatus::kNoAdapter, QStringLiteral("the adapter went away; nothing was sent."));
+    case Result::ReadOutIncomplete:
+        return fail(ExitStatus::kNoAnswer,
+                    QStringLiteral("the adapter was not read completely; nothing was sent."));
+    case Result::BackupFailed:
+        return fail(
+            ExitStatus::kBackupFailed,
+            QStringLiteral("the backup could not be written (%1); nothing was sent.").arg(outcome.detail));
+    case Result::Interrupted:
+        return fail(ExitStatus::kInterrupted,
+                    QStringLiteral("interrupted; not written: %1.").arg(outcome.unwritten.join(", ")) +
+                        backup);
+    case Result::NotVerified: {
+        QStringList differing = outcome.unanswered;
+        for (const WriteSequence::Mismatch& m : outcome.mismatches) {
+            differing << (m.part == 0 ? m.field
+                                      : QStringLiteral("%1.%2").arg(QChar(u'A' + m.part - 1)).arg(m.field));
+        }
+        return fail(ExitStatus::kNotVerified,
+                    QStringLiteral("not verified; the adapter reads back other values for: %1.")
+                            .arg(differing.join(", ")) +
+                        backup);
+    }
+    }
+    return ExitStatus::kOtherError;
+}
+
+// The file's snapshot over what the adapter holds; nothing (and the status) when it is bad.
+std::optional<AdapterSnapshot> targetFrom(const QByteArray& bytes, const AdapterSnapshot& adapter,
+                                          int& status) {
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+        status = fail(ExitStatus::kBadInput, QStringLiteral("not a JSON object: %1 at byte %2")
+                                                 .arg(parseError.errorString())
+                                                 .arg(parseError.offset));
+        return std::nullopt;
+    }
+    QString error;
+    auto target = AdapterSnapshot::fromJson(document.object(), adapter, &error);
+    if (!target) {
+        status = fail(ExitStatus::kBadInput, error);
+    }
+    return target;
+}
+
+} // namespace
+
+namespace ControlCommands {
+
+int list() {
+    AdapterSession session;
+    const QStringList ports = session.adapterPorts();
+    if (ports.isEmpty()) {
+        return fail(ExitStatus::kNoAdapter, QStringLiteral("no adapter found; is it plugged in?"));
+    }
+    int status = ExitStatus::kSuccess;
+    for (const QString& port : ports) {
+        auto failure = session.open(port);
+        if (!failure) {
+            failure = session.readIdentity();
+        }
+        if (failure) {
+            status = fail(*failure);
+        } else {
+            out(port + QStringLiteral("  ") + identityLine(*session.store().l2pc01Packet));
+        }
+        session.close();
+    }
+    return status;
+}
+
+int read(const QString& port, bool json) {
+    AdapterSession session;
+    if (auto failure = session.open(port)) {
+        return fail(*failure);
+    }
+    if (auto failure = session.readOut()) {
+        return fail(*failure);
+    }
+    const AdapterSnapshot snapshot = session.store().adapterSnapshot();
+    if (json) {
+        std::fputs(QJsonDocument(snapshot.toJson()).toJson().constData(), stdout);
+    } else {
+        printSnapshot(snapshot);
+    }
+    return ExitStatus::kSuccess;
+}
+
+int write(const QString& file, const QString& port) {
+    QFile input(file);
+    if (file != QLatin1String("-") && !input.open(QIODevice::ReadOnly)) {
+        return fail(ExitStatus::kBadInput, file + QStringLiteral(": ") + input.errorString());
+    }
+    if (file == QLatin1String("-")) {
+        input.open(stdin, QIODevice::ReadOnly);
+    }
+    const QByteArray bytes = input.read(1 << 20);
+    // The input is checked before the adapter is touched, against neutral values.
+    int status = ExitStatus::kSuccess;
+    if (!targetFrom(bytes, AdapterSnapshot{}, status)) {
+        return status;
+    }
+    AdapterSession session;
+    if (auto failure = session.open(port)) {
+        return fail(*failure);
+    }
+    if (auto failure = session.readOut()) {
+        return fail(*failure);
+    }
+    const auto target = targetFrom(bytes, session.store().adapterSnapshot(), status);
+    if (!target) {
+        return status;
+    }
+    WriteSequence writer(session.store(), session.readOutSequence());
+    QObject::connect(&writer, &WriteSequence::progressed, &showProgress);
+    std::optional<WriteSequence::Outcome> outcome;
+    QObject::connect(&writer, &WriteSequence::finished,
+                     [&outcome](const WriteSequence::Outcome& o) { outcome = o; });
+    PC2L02_TD settings;
+    const L2PC02_TD& s = target->settings;
+    settings.DefaultCustomLens = s.DefaultCustomLens;
+    settings.U8_2 = s.U8_2;
+    settings.U16_1 = s.U16_1;
+    settings.U16_2 = s.U16_2;
+    settings.U32_1 = s.U32_1;
+    settings.U32_2 = s.U32_2;
+    std::array<PC2L03_TD, kAdapterProfileCount> profiles;
+    for (int i = 0; i < kAdapterProfileCount; ++i) {
+        const L2PC03_TD& p = target->profiles[size_t(i)];
+        profiles[size_t(i)].WideFlocalLength = p.WideFlocalLength;
+        profiles[size_t(i)].TeleFlocalLength = p.TeleFlocalLength;
+        profiles[size_t(i)].ApretureValue = p.ApretureValue;
+        profiles[size_t(i)].LensNameString = p.LensNameString;
+    }
+    writer.start(settings, profiles);
+    waitFor([&] { return outcome.has_value(); }, 15000);
+    return outcome ? writeOutcome(*outcome)
+                   : fail(ExitStatus::kInterrupted, QStringLiteral("no outcome in time."));
+}
+
+int backups(const QString& port) {
+    AdapterSession session;
+    if (auto failure = session.open(port)) {
+        return fail(*failure);
+    }
+    if (auto failure = session.readIdentity()) {
+        return fail(*failure);
+    }
+    const QString serial = session.store().l2pc01Packet->getDeviceSNString();
+    const QList<BackupStore::Entry> entries = BackupStore::list(serial);
+    if (entries.isEmpty()) {
+        std::fprintf(stderr, "orvoctl: no backups of %s yet\n", qPrintable(serial));
+    }
+    for (const BackupStore::Entry& entry : entries) {
+        QStringList names;
+        for (const L2PC03_TD& p : entry.snapshot.profiles) {
+            names << p.getLensNameString();
+        }
+        out(QStringLiteral("%1  default %2  %3  %4")
+                .arg(entry.takenAt.toString(Qt::ISODateWithMs))
+                .arg(QChar(u'A' + entry.snapshot.settings.DefaultCustomLens))
+                .arg(names.join(QStringLiteral(" / ")), entry.path));
+    }
+    return ExitStatus::kSuccess;
+}
+
+} // namespace ControlCommands
