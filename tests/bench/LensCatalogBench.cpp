@@ -37,7 +37,7 @@ QList<LensCatalogRecord> syntheticCatalog(int size) {
                                          .arg(makers[(i * 7) % makers.size()])
                                          .arg(i)
                                          .arg(focal, aperture),
-                                     focal, aperture};
+                                     focal, aperture, {}};
     }
     return records;
 }
