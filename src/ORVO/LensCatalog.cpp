@@ -151,17 +151,19 @@ QList<LensCatalogRecord> LensCatalog::records(const QString& mount) const {
     return result;
 }
 
-void LensCatalog::prepareRanking() const {
+bool LensCatalog::prepareRanking() const {
     const QLocale locale;
     if (rankingLocale_ == locale) {
-        return;
+        return false;
     }
     QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     // In the C locale the collator's sort keys are plain code points that ignore the case
     // setting, so the texts are folded first.
     const bool foldFirst = locale == QLocale::c();
-    const auto key = [&](const QString& text) { return collator.sortKey(foldFirst ? text.toCaseFolded() : text); };
+    const auto key = [&](const QString& text) {
+        return collator.sortKey(foldFirst ? text.toCaseFolded() : text);
+    };
     std::vector<QCollatorSortKey> brands;
     std::vector<QCollatorSortKey> names;
     brands.reserve(records_.size());
@@ -186,6 +188,22 @@ void LensCatalog::prepareRanking() const {
         rankPosition_[order[position]] = static_cast<qsizetype>(position);
     }
     rankingLocale_ = locale;
+    return true;
+}
+
+QList<qsizetype> LensCatalog::candidatesFor(const QString& mount, double focalLength) const {
+    const std::vector<bool> wanted = categoryIdsOf(mount);
+    QList<qsizetype> candidates;
+    const auto first = std::lower_bound(byFocalLength_.begin(), byFocalLength_.end(),
+                                        std::pair(focalLength - kTolerance, qsizetype(-1)));
+    for (auto it = first; it != byFocalLength_.end() && it->first < focalLength + kTolerance; ++it) {
+        if (sameNumber(it->first, focalLength) && wanted[facts_[it->second].categoryId]) {
+            candidates << it->second;
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [this](qsizetype a, qsizetype b) { return rankPosition_[a] < rankPosition_[b]; });
+    return candidates;
 }
 
 QList<qsizetype> LensCatalog::rankedIndices(const QString& mount, const QString& focalLengthText,
@@ -195,25 +213,23 @@ QList<qsizetype> LensCatalog::rankedIndices(const QString& mount, const QString&
     if (!focalLength) {
         return {};
     }
-    const std::vector<bool> wanted = categoryIdsOf(mount);
-    QList<qsizetype> candidates;
-    const auto first = std::lower_bound(byFocalLength_.begin(), byFocalLength_.end(),
-                                        std::pair(*focalLength - kTolerance, qsizetype(-1)));
-    for (auto it = first; it != byFocalLength_.end() && it->first < *focalLength + kTolerance; ++it) {
-        if (sameNumber(it->first, *focalLength) && wanted[facts_[it->second].categoryId]) {
-            candidates << it->second;
-        }
+    const bool reranked = prepareRanking();
+    if (reranked || memo_.candidates.isEmpty() || memo_.mount != mount || memo_.focalLength != *focalLength) {
+        memo_ = QueryMemo{mount, *focalLength, candidatesFor(mount, *focalLength), std::nullopt, {}};
     }
-
+    QList<qsizetype> candidates = memo_.candidates;
     if (query) {
         const LensCatalogQuery typed(*query);
         if (!typed.isEmpty()) {
+            const bool narrowing = memo_.query && query->startsWith(*memo_.query);
             QList<qsizetype> matching;
-            for (const qsizetype i : candidates) {
+            for (const qsizetype i : narrowing ? memo_.matching : candidates) {
                 if (typed.matchesNormalizedName(facts_[i].normalizedName)) {
                     matching << i;
                 }
             }
+            memo_.query = *query;
+            memo_.matching = matching;
             // A query that finds nothing must not empty the list under the user's fingers.
             if (!matching.isEmpty()) {
                 candidates = std::move(matching);
@@ -221,15 +237,13 @@ QList<qsizetype> LensCatalog::rankedIndices(const QString& mount, const QString&
         }
     }
 
+    // The candidates are in ranking order already; lenses of the wanted aperture go to the front.
     const std::optional<double> aperture =
         maximumApertureText ? lensCatalogNumber(*maximumApertureText) : std::nullopt;
-    prepareRanking();
-    const auto rankKey = [&](qsizetype i) {
-        const bool apertureMisses = aperture && !sameNumber(facts_[i].maxAperture, *aperture);
-        return std::pair(apertureMisses, rankPosition_[i]);
-    };
-    std::sort(candidates.begin(), candidates.end(),
-              [&](qsizetype a, qsizetype b) { return rankKey(a) < rankKey(b); });
+    if (aperture) {
+        std::stable_partition(candidates.begin(), candidates.end(),
+                              [&](qsizetype i) { return sameNumber(facts_[i].maxAperture, *aperture); });
+    }
     return candidates;
 }
 

@@ -61,17 +61,20 @@ private:
         std::optional<double> focalLength;
         std::optional<double> maxAperture;
         int categoryRank = 0;
-        int categoryId = 0;  // the category's place among the distinct categories of the file
+        int categoryId = 0;   // the category's place among the distinct categories of the file
         qsizetype nameId = 0; // the first record with the same name
         QString normalizedName;
     };
 
     QList<qsizetype> indicesInMount(const QString& mount) const;
     std::vector<bool> categoryIdsOf(const QString& mount) const;
+    // The lenses of a mount and focal length in ranking order.
+    QList<qsizetype> candidatesFor(const QString& mount, double focalLength) const;
     QList<qsizetype> rankedIndices(const QString& mount, const QString& focalLengthText,
                                    const std::optional<QString>& maximumApertureText,
                                    const std::optional<QString>& query) const;
-    void prepareRanking() const;
+    // Makes the ranking order for the current locale; true when it had to be made anew.
+    bool prepareRanking() const;
 
     QList<LensCatalogRecord> records_;
     std::vector<RecordFacts> facts_;
@@ -83,4 +86,15 @@ private:
     // made the first time a list is ranked; a change of locale makes it again.
     mutable std::optional<QLocale> rankingLocale_;
     mutable std::vector<qsizetype> rankPosition_;
+    // The lenses of the last mount and focal length asked for, and what the last query found among
+    // them. Typing on at the query's end can only narrow that, so the next keystroke searches those
+    // lenses alone.
+    struct QueryMemo {
+        QString mount;
+        double focalLength = 0;
+        QList<qsizetype> candidates;
+        std::optional<QString> query;
+        QList<qsizetype> matching;
+    };
+    mutable QueryMemo memo_;
 };

@@ -99,6 +99,7 @@ QStringList all() {
         kPlaceholderNameTooLong,
         kPlaceholderEnterFocalLength,
         kPlaceholderSelectLanguage,
+        kPlaceholderApertureNearestStop,
         kTourSkip,
         kTourPrev,
         kTourNext,

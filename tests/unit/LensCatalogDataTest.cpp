@@ -99,8 +99,8 @@ TEST(ShippedLensCatalog, everyNameReachesTheAdapterWholeAndIsOneOfAKindInItsMoun
             if (!LensCatalog::categories(mount).contains(record.category)) {
                 continue;
             }
-            EXPECT_FALSE(names.contains(record.officialName)) << "twice in " << mount.toStdString() << ": "
-                                                              << describe(record);
+            EXPECT_FALSE(names.contains(record.officialName))
+                << "twice in " << mount.toStdString() << ": " << describe(record);
             EXPECT_FALSE(adapterNames.contains(record.adapterName()))
                 << "same adapter name twice in " << mount.toStdString() << ": " << describe(record);
             names << record.officialName;
@@ -129,18 +129,25 @@ TEST(ShippedLensCatalog, numbersAreWholeMillimetresAndStopsTheAdapterCanShow) {
 }
 
 TEST(ShippedLensCatalog, mountTextsMatchTheirCategoriesAndEveryLensFocusesByHand) {
-    const QHash<QString, QStringList> mountTexts{
-        {"Leica M", {"Leica M"}},         {"Zeiss ZM", {"Leica M"}},
-        {"Voigtlander VM", {"Leica M"}},  {"Other M", {"Leica M"}},
-        {"Leica R", {"Leica R"}},         {"Alpa 35", {"Alpa"}},
-        {"ARRI S/B", {"Arri Standard", "Arri Bayonet"}},
-        {"Canon FD", {"Canon FD"}},       {"Contax/Yashica", {"Contax/Yashica"}},
-        {"EXA", {"Exakta"}},              {"Konica AR", {"Konica AR"}},
-        {"Leica L39", {"Leica L39"}},     {"Other L39", {"Leica L39"}},
-        {"M42", {"M42"}},                 {"Minolta MD/MC", {"Minolta SR"}},
-        {"Nikon F(Pre-AI/AI/AI-S)", {"Nikon F"}},
-        {"Olympus OM", {"Olympus OM"}},   {"Pentax PK", {"Pentax K"}},
-        {"Zenit M39", {"M39 (Zenit)"}}};
+    const QHash<QString, QStringList> mountTexts{{"Leica M", {"Leica M"}},
+                                                 {"Zeiss ZM", {"Leica M"}},
+                                                 {"Voigtlander VM", {"Leica M"}},
+                                                 {"Other M", {"Leica M"}},
+                                                 {"Leica R", {"Leica R"}},
+                                                 {"Alpa 35", {"Alpa"}},
+                                                 {"ARRI S/B", {"Arri Standard", "Arri Bayonet"}},
+                                                 {"Canon FD", {"Canon FD"}},
+                                                 {"Contax/Yashica", {"Contax/Yashica"}},
+                                                 {"EXA", {"Exakta"}},
+                                                 {"Konica AR", {"Konica AR"}},
+                                                 {"Leica L39", {"Leica L39"}},
+                                                 {"Other L39", {"Leica L39"}},
+                                                 {"M42", {"M42"}},
+                                                 {"Minolta MD/MC", {"Minolta SR"}},
+                                                 {"Nikon F(Pre-AI/AI/AI-S)", {"Nikon F"}},
+                                                 {"Olympus OM", {"Olympus OM"}},
+                                                 {"Pentax PK", {"Pentax K"}},
+                                                 {"Zenit M39", {"M39 (Zenit)"}}};
     // Marks of autofocus lines: such a lens cannot be focused through a manual adapter.
     const QRegularExpression autofocus(QStringLiteral("\\b(FA|AF|AF-S|AF-D|EF|USM)\\b"));
     for (const LensCatalogRecord& record : shippedRecords()) {

@@ -114,6 +114,22 @@ TEST(LensCatalog, suggestionsNameEachLensOnceWhereItRanksBestAndFindFractionalFo
     EXPECT_TRUE(catalog.suggestions("", "7").isEmpty());
 }
 
+TEST(LensCatalog, aQueryTypedOnFindsWhatAFreshSearchFinds) {
+    const LensCatalog catalog(
+        {lens("Leica M", "Leica Summilux-M 50mm f/1.4"), lens("Leica M", "Leica Summicron-M 50mm f/2"),
+         lens("Leica M", "Leica Noctilux-M 50mm f/1.0"), lens("Zeiss ZM", "Zeiss Planar 2/50 ZM")});
+    // Narrowing, then a query that is no continuation, then one that found nothing and goes on,
+    // alternating between two mounts.
+    for (const char* typed : {"Sum", "Summ", "Summil", "Noct", "Noct 1", "xyz", "xyzw", "Leica 50 f"}) {
+        SCOPED_TRACE(typed);
+        for (const QString mount : {"Leica M", ""}) {
+            const LensCatalog fresh(catalog.records());
+            EXPECT_EQ(names(catalog.matchingRecords(mount, "50", std::nullopt, QString(typed))),
+                      names(fresh.matchingRecords(mount, "50", std::nullopt, QString(typed))));
+        }
+    }
+}
+
 TEST(LensCatalogRecord, theAdapterNameIsTheShortNameWhenThereIsOne) {
     const auto decoded = LensCatalog::decode(
         R"([{"mount":"Leica M","category":"Voigtlander VM","officialName":"Voigtländer Nokton Vintage Line 50mm F1.5",
