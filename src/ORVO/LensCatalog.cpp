@@ -4,12 +4,15 @@
 #include "LensCatalogText.h"
 #include "ResourceBundle.h"
 
+#include <QCollator>
+#include <QCollatorSortKey>
 #include <QFile>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace {
 
@@ -52,12 +55,25 @@ LensCatalog::LensCatalog() : LensCatalog(loadResource()) {}
 
 LensCatalog::LensCatalog(QList<LensCatalogRecord> records) : records_(std::move(records)) {
     facts_.reserve(records_.size());
-    for (const LensCatalogRecord& record : records_) {
+    QHash<QString, int> categoryIds;
+    QHash<QString, qsizetype> firstWithName;
+    for (qsizetype i = 0; i < records_.size(); ++i) {
+        const LensCatalogRecord& record = records_[i];
         const qsizetype rank = categoryOrder().indexOf(record.category);
+        if (!categoryIds.contains(record.category)) {
+            categoryIds.insert(record.category, static_cast<int>(categoryNames_.size()));
+            categoryNames_ << record.category;
+        }
         facts_.push_back({lensCatalogNumber(record.focalLength), lensCatalogNumber(record.maxAperture),
                           static_cast<int>(rank < 0 ? categoryOrder().size() : rank),
+                          categoryIds.value(record.category), firstWithName.value(record.officialName, i),
                           lensCatalogNormalized(record.officialName)});
+        firstWithName.insert(record.officialName, facts_.back().nameId);
+        if (facts_.back().focalLength) {
+            byFocalLength_.emplace_back(*facts_.back().focalLength, i);
+        }
     }
+    std::sort(byFocalLength_.begin(), byFocalLength_.end());
 }
 
 const QStringList& LensCatalog::mountOptions() {
@@ -104,14 +120,27 @@ std::optional<QList<LensCatalogRecord>> LensCatalog::decode(const QByteArray& js
 }
 
 QList<qsizetype> LensCatalog::indicesInMount(const QString& mount) const {
-    const QStringList wanted = mount.isEmpty() ? QStringList{} : categories(mount);
+    const std::vector<bool> wanted = categoryIdsOf(mount);
     QList<qsizetype> indices;
     for (qsizetype i = 0; i < records_.size(); ++i) {
-        if (mount.isEmpty() || wanted.contains(records_[i].category)) {
+        if (wanted[facts_[i].categoryId]) {
             indices << i;
         }
     }
     return indices;
+}
+
+// Which of the file's categories a mount stands for; every one for the empty mount.
+std::vector<bool> LensCatalog::categoryIdsOf(const QString& mount) const {
+    std::vector<bool> wanted(categoryNames_.size(), mount.isEmpty());
+    if (!mount.isEmpty()) {
+        for (const QString& category : categories(mount)) {
+            if (const qsizetype id = categoryNames_.indexOf(category); id >= 0) {
+                wanted[id] = true;
+            }
+        }
+    }
+    return wanted;
 }
 
 QList<LensCatalogRecord> LensCatalog::records(const QString& mount) const {
@@ -122,50 +151,85 @@ QList<LensCatalogRecord> LensCatalog::records(const QString& mount) const {
     return result;
 }
 
-void LensCatalog::prepareCollationKeys(const QList<qsizetype>& indices) const {
+bool LensCatalog::prepareRanking() const {
     const QLocale locale;
-    if (keysLocale_ != locale) {
-        collator_ = QCollator(locale);
-        collator_.setCaseSensitivity(Qt::CaseInsensitive);
-        keys_.assign(records_.size(), std::nullopt);
-        keysLocale_ = locale;
+    if (rankingLocale_ == locale) {
+        return false;
     }
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
     // In the C locale the collator's sort keys are plain code points that ignore the case
     // setting, so the texts are folded first.
     const bool foldFirst = locale == QLocale::c();
     const auto key = [&](const QString& text) {
-        return collator_.sortKey(foldFirst ? text.toCaseFolded() : text);
+        return collator.sortKey(foldFirst ? text.toCaseFolded() : text);
     };
-    for (const qsizetype i : indices) {
-        if (!keys_[i]) {
-            keys_[i] = CollationKeys{key(records_[i].brand()), key(records_[i].officialName)};
-        }
+    std::vector<QCollatorSortKey> brands;
+    std::vector<QCollatorSortKey> names;
+    brands.reserve(records_.size());
+    names.reserve(records_.size());
+    for (const LensCatalogRecord& record : records_) {
+        brands.push_back(key(record.brand()));
+        names.push_back(key(record.officialName));
     }
+    std::vector<qsizetype> order(records_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        if (facts_[a].categoryRank != facts_[b].categoryRank) {
+            return facts_[a].categoryRank < facts_[b].categoryRank;
+        }
+        if (const int byBrand = brands[a].compare(brands[b])) {
+            return byBrand < 0;
+        }
+        return names[a].compare(names[b]) < 0;
+    });
+    rankPosition_.assign(records_.size(), 0);
+    for (size_t position = 0; position < order.size(); ++position) {
+        rankPosition_[order[position]] = static_cast<qsizetype>(position);
+    }
+    rankingLocale_ = locale;
+    return true;
 }
 
-QList<LensCatalogRecord> LensCatalog::matchingRecords(const QString& mount, const QString& focalLengthText,
-                                                      const std::optional<QString>& maximumApertureText,
-                                                      const std::optional<QString>& query) const {
+QList<qsizetype> LensCatalog::candidatesFor(const QString& mount, double focalLength) const {
+    const std::vector<bool> wanted = categoryIdsOf(mount);
+    QList<qsizetype> candidates;
+    const auto first = std::lower_bound(byFocalLength_.begin(), byFocalLength_.end(),
+                                        std::pair(focalLength - kTolerance, qsizetype(-1)));
+    for (auto it = first; it != byFocalLength_.end() && it->first < focalLength + kTolerance; ++it) {
+        if (sameNumber(it->first, focalLength) && wanted[facts_[it->second].categoryId]) {
+            candidates << it->second;
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [this](qsizetype a, qsizetype b) { return rankPosition_[a] < rankPosition_[b]; });
+    return candidates;
+}
+
+QList<qsizetype> LensCatalog::rankedIndices(const QString& mount, const QString& focalLengthText,
+                                            const std::optional<QString>& maximumApertureText,
+                                            const std::optional<QString>& query) const {
     const std::optional<double> focalLength = lensCatalogNumber(focalLengthText);
     if (!focalLength) {
         return {};
     }
-    QList<qsizetype> candidates;
-    for (const qsizetype i : indicesInMount(mount)) {
-        if (sameNumber(facts_[i].focalLength, *focalLength)) {
-            candidates << i;
-        }
+    const bool reranked = prepareRanking();
+    if (reranked || memo_.candidates.isEmpty() || memo_.mount != mount || memo_.focalLength != *focalLength) {
+        memo_ = QueryMemo{mount, *focalLength, candidatesFor(mount, *focalLength), std::nullopt, {}};
     }
-
+    QList<qsizetype> candidates = memo_.candidates;
     if (query) {
         const LensCatalogQuery typed(*query);
         if (!typed.isEmpty()) {
+            const bool narrowing = memo_.query && query->startsWith(*memo_.query);
             QList<qsizetype> matching;
-            for (const qsizetype i : candidates) {
+            for (const qsizetype i : narrowing ? memo_.matching : candidates) {
                 if (typed.matchesNormalizedName(facts_[i].normalizedName)) {
                     matching << i;
                 }
             }
+            memo_.query = *query;
+            memo_.matching = matching;
             // A query that finds nothing must not empty the list under the user's fingers.
             if (!matching.isEmpty()) {
                 candidates = std::move(matching);
@@ -173,31 +237,40 @@ QList<LensCatalogRecord> LensCatalog::matchingRecords(const QString& mount, cons
         }
     }
 
+    // The candidates are in ranking order already; lenses of the wanted aperture go to the front.
     const std::optional<double> aperture =
         maximumApertureText ? lensCatalogNumber(*maximumApertureText) : std::nullopt;
-    const auto apertureMisses = [&](qsizetype i) {
-        return aperture && !sameNumber(facts_[i].maxAperture, *aperture);
-    };
-    prepareCollationKeys(candidates);
-    std::stable_sort(candidates.begin(), candidates.end(), [&](qsizetype a, qsizetype b) {
-        if (apertureMisses(a) != apertureMisses(b)) {
-            return apertureMisses(b);
-        }
-        if (facts_[a].categoryRank != facts_[b].categoryRank) {
-            return facts_[a].categoryRank < facts_[b].categoryRank;
-        }
-        if (const int order = keys_[a]->brand.compare(keys_[b]->brand)) {
-            return order < 0;
-        }
-        return keys_[a]->officialName.compare(keys_[b]->officialName) < 0;
-    });
+    if (aperture) {
+        std::stable_partition(candidates.begin(), candidates.end(),
+                              [&](qsizetype i) { return sameNumber(facts_[i].maxAperture, *aperture); });
+    }
+    return candidates;
+}
 
+QList<LensCatalogRecord> LensCatalog::matchingRecords(const QString& mount, const QString& focalLengthText,
+                                                      const std::optional<QString>& maximumApertureText,
+                                                      const std::optional<QString>& query) const {
     QList<LensCatalogRecord> ranked;
-    ranked.reserve(candidates.size());
-    for (const qsizetype i : candidates) {
+    for (const qsizetype i : rankedIndices(mount, focalLengthText, maximumApertureText, query)) {
         ranked << records_[i];
     }
     return ranked;
+}
+
+QList<LensCatalogRecord> LensCatalog::suggestions(const QString& mount, const QString& focalLengthText,
+                                                  const std::optional<QString>& maximumApertureText,
+                                                  const std::optional<QString>& query) const {
+    const QList<qsizetype> ranked = rankedIndices(mount, focalLengthText, maximumApertureText, query);
+    std::vector<bool> named(records_.size(), false);
+    QList<LensCatalogRecord> distinct;
+    distinct.reserve(ranked.size());
+    for (const qsizetype i : ranked) {
+        if (!named[facts_[i].nameId]) {
+            named[facts_[i].nameId] = true;
+            distinct << records_[i];
+        }
+    }
+    return distinct;
 }
 
 QStringList LensCatalog::focalLengthOptions(const QString& mount) const {

@@ -3,8 +3,6 @@
 #include "LensCatalogRecord.h"
 
 #include <QByteArray>
-#include <QCollator>
-#include <QCollatorSortKey>
 #include <QList>
 #include <QLocale>
 #include <QStringList>
@@ -47,6 +45,12 @@ public:
                                              const std::optional<QString>& maximumApertureText = std::nullopt,
                                              const std::optional<QString>& query = std::nullopt) const;
 
+    // The same list with each name once, the best-ranked record of a name standing for it: what
+    // the suggestion list shows, where a lens sold for two mounts must not appear twice.
+    QList<LensCatalogRecord> suggestions(const QString& mount, const QString& focalLengthText,
+                                         const std::optional<QString>& maximumApertureText = std::nullopt,
+                                         const std::optional<QString>& query = std::nullopt) const;
+
     // The distinct focal lengths of a mount, ascending, as '50' or '28.5'; those of the whole
     // catalog when the mount has no lenses.
     QStringList focalLengthOptions(const QString& mount) const;
@@ -57,21 +61,40 @@ private:
         std::optional<double> focalLength;
         std::optional<double> maxAperture;
         int categoryRank = 0;
+        int categoryId = 0;   // the category's place among the distinct categories of the file
+        qsizetype nameId = 0; // the first record with the same name
         QString normalizedName;
-    };
-    struct CollationKeys {
-        QCollatorSortKey brand;
-        QCollatorSortKey officialName;
     };
 
     QList<qsizetype> indicesInMount(const QString& mount) const;
-    void prepareCollationKeys(const QList<qsizetype>& indices) const;
+    std::vector<bool> categoryIdsOf(const QString& mount) const;
+    // The lenses of a mount and focal length in ranking order.
+    QList<qsizetype> candidatesFor(const QString& mount, double focalLength) const;
+    QList<qsizetype> rankedIndices(const QString& mount, const QString& focalLengthText,
+                                   const std::optional<QString>& maximumApertureText,
+                                   const std::optional<QString>& query) const;
+    // Makes the ranking order for the current locale; true when it had to be made anew.
+    bool prepareRanking() const;
 
     QList<LensCatalogRecord> records_;
     std::vector<RecordFacts> facts_;
-    // Sort keys are made the first time a record is ranked and follow the current locale: a change
-    // of locale drops them all.
-    mutable std::optional<QLocale> keysLocale_;
-    mutable QCollator collator_;
-    mutable std::vector<std::optional<CollationKeys>> keys_;
+    QStringList categoryNames_; // by category id
+    // (focal length, record) ascending, so the lenses of one focal length are found by bisection
+    // rather than by a pass over the whole catalog: typing must stay fast at any catalog size.
+    std::vector<std::pair<double, qsizetype>> byFocalLength_;
+    // Each record's place in the order of category, maker and name under the current locale,
+    // made the first time a list is ranked; a change of locale makes it again.
+    mutable std::optional<QLocale> rankingLocale_;
+    mutable std::vector<qsizetype> rankPosition_;
+    // The lenses of the last mount and focal length asked for, and what the last query found among
+    // them. Typing on at the query's end can only narrow that, so the next keystroke searches those
+    // lenses alone.
+    struct QueryMemo {
+        QString mount;
+        double focalLength = 0;
+        QList<qsizetype> candidates;
+        std::optional<QString> query;
+        QList<qsizetype> matching;
+    };
+    mutable QueryMemo memo_;
 };

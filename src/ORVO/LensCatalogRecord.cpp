@@ -11,6 +11,7 @@ const QString kCategory = QStringLiteral("category");
 const QString kOfficialName = QStringLiteral("officialName");
 const QString kFocalLength = QStringLiteral("focalLength");
 const QString kMaxAperture = QStringLiteral("maxAperture");
+const QString kShortName = QStringLiteral("shortName");
 } // namespace
 
 QString LensCatalogRecord::brand() const {
@@ -36,18 +37,27 @@ std::optional<LensCatalogRecord> LensCatalogRecord::fromJson(const QJsonObject& 
         }
         field = value.toString();
     }
+    const QJsonValue shortName = object.value(kShortName);
+    if (!shortName.isUndefined() && !shortName.isString()) {
+        return std::nullopt;
+    }
+    record.shortName = shortName.toString();
     return record;
 }
 
 QJsonObject LensCatalogRecord::toJson() const {
-    return {{kMount, mount},
-            {kCategory, category},
-            {kOfficialName, officialName},
-            {kFocalLength, focalLength},
-            {kMaxAperture, maxAperture}};
+    QJsonObject object{{kMount, mount},
+                       {kCategory, category},
+                       {kOfficialName, officialName},
+                       {kFocalLength, focalLength},
+                       {kMaxAperture, maxAperture}};
+    if (!shortName.isEmpty()) {
+        object.insert(kShortName, shortName);
+    }
+    return object;
 }
 
 size_t qHash(const LensCatalogRecord& record, size_t seed) {
     return qHashMulti(seed, record.mount, record.category, record.officialName, record.focalLength,
-                      record.maxAperture);
+                      record.maxAperture, record.shortName);
 }

@@ -335,6 +335,11 @@ QFrame* ORVOPresentation::buildProfileCard() {
         apertureSlots[k]->installEventFilter(this);
         apertures->addWidget(apertureSlots[k], 1, k);
     }
+    apertureNoteLabel = new QLabel(apertureRowView);
+    apertureNoteLabel->setFont(Typography::ofSize(12, QFont::Normal));
+    apertureNoteLabel->setWordWrap(true);
+    apertureNoteLabel->hide();
+    apertures->addWidget(apertureNoteLabel, 2, 0, 1, 4);
     grid->addWidget(apertureRowView, line++, 0, 1, 3);
     // Restore and Revert fill the fields only; nothing is written before Save.
     auto* actions = new QHBoxLayout;

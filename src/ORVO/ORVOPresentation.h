@@ -224,7 +224,6 @@ public:
     void comboMenuPicked(QComboBox* box, int index);
     void installLensModelClickMonitor();
     bool isCurrentLensModelField(const QObject* object) const;
-    void lensModelBeganEditing(QObject* field);
     void lensModelTextChanged(QObject* field);
     void lensModelEndedEditing(QObject* field);
     void catalogFocalLengthChanged(QObject* field);
@@ -238,12 +237,21 @@ public:
     std::array<QString, 4> mountSelections;
     QMap<int, QString> lastAppliedCatalogName;
     QList<QPushButton*> comboMenuButtons;
+    // A picked lens whose maximum aperture the adapter does not list gets the nearest slower stop;
+    // the line under the apertures says so until the first aperture is changed again.
+    struct ApertureNote {
+        double lensAperture = 0;
+        QString stop;
+    };
+    QMap<int, ApertureNote> apertureNotes;
+    QLabel* apertureNoteLabel = nullptr;
 
 private:
     bool hasSelectedProfile() const;
     void installCatalogAssistance();
     void showCatalogStateOfSelectedProfile();
     void refreshCatalogLocalizedText();
+    void showApertureNote();
     void recomputeCatalogMatches();
     void hideSuggestions();
     void queueSuggestions();

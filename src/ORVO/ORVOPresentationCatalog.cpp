@@ -1,9 +1,7 @@
-// The lens catalog in the profile card: the mount row and its per-profile memory, the focal-length
-// menu, the suggestion list under the lens-model field and what a picked name does, the menus over
-// the card's combo boxes, the character rules of the name and focal-length fields, and the offer to
-// fill the other apertures after a new maximum aperture.
+// The lens catalog in the profile card: the suggestion list under the lens-model field and what a
+// picked name does, and the character rules of the name and focal-length fields. The menus and the
+// first aperture have files of their own.
 
-#include "ApertureLadder.h"
 #include "LensCatalogText.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
@@ -11,9 +9,7 @@
 #include "ORVOPalette.h"
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
-#include "Settings.h"
 #include "TextKeys.h"
-#include "Typography.h"
 #include "ViewController.h"
 
 #include <QApplication>
@@ -21,13 +17,11 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTextBoundaryFinder>
 #include <QWindow>
-#include <cmath>
 
 namespace {
 
@@ -35,22 +29,6 @@ constexpr int kLensNameCharacterLimit = 46;
 constexpr int kFocalLengthDigitLimit = 4;
 // The trailing strip of the lens-model row that belongs to the suggestion button.
 constexpr int kSuggestionButtonStrip = 34;
-constexpr double kNumberTolerance = 0.001;
-
-bool sameNumber(const std::optional<double>& value, double wanted) {
-    return value && std::abs(*value - wanted) < kNumberTolerance;
-}
-
-// The first item of a box whose text reads as the number, or -1.
-int itemReading(const QComboBox* box, double value) {
-    for (int i = 0; i < box->count(); ++i) {
-        if (sameNumber(lensCatalogNumber(box->itemText(i)), value)) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 // Hands every event a watched object gets to a function, and passes it on unchanged.
 class EventTap : public QObject {
 public:
@@ -115,13 +93,13 @@ const std::array<QString, 4>& ORVOPresentation::mountDefaultsKeys() {
 
 void ORVOPresentation::installCatalogAssistance() {
     installLensModelClickMonitor();
+    // Gaining the focus is no reason to open the list: the window coming back to the front, or
+    // being shown again, hands the field its focus too. An edit or a click on the field opens it.
+    // Focus that goes to the list itself is no end of editing: a window system that activates
+    // every new window gives it straight back.
     auto* fieldEditing = new EventTap(this, [this](QObject* field, QEvent* event) {
-        // Focus that goes to the list itself is no end of editing: a window system that activates
-        // every new window gives it straight back.
-        if (event->type() == QEvent::FocusIn) {
-            lensModelBeganEditing(field);
-        } else if (event->type() == QEvent::FocusOut &&
-                   !(suggestionPanel && QApplication::activeWindow() == suggestionPanel)) {
+        if (event->type() == QEvent::FocusOut &&
+            !(suggestionPanel && QApplication::activeWindow() == suggestionPanel)) {
             lensModelEndedEditing(field);
         }
     });
@@ -183,6 +161,7 @@ bool ORVOPresentation::hasSelectedProfile() const {
 void ORVOPresentation::showCatalogStateOfSelectedProfile() {
     mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
     hideSuggestions();
+    showApertureNote();
     // The profile's boxes were just moved into their slots, over the menu buttons.
     for (QPushButton* button : comboMenuButtons) {
         button->raise();
@@ -192,6 +171,7 @@ void ORVOPresentation::showCatalogStateOfSelectedProfile() {
 
 void ORVOPresentation::refreshCatalogLocalizedText() {
     mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
+    showApertureNote();
     refreshCatalogMatches();
 }
 
@@ -235,8 +215,8 @@ void ORVOPresentation::recomputeCatalogMatches() {
     // Item 0 is where every box starts, so it says nothing about the lens either.
     const std::optional<QString> maximumAperture =
         firstBox->currentIndex() >= 1 ? std::optional(aperture) : std::nullopt;
-    catalogMatches = lensCatalog->matchingRecords(mountSelections[selectedProfileIndex], focalLength,
-                                                  maximumAperture, query);
+    catalogMatches =
+        lensCatalog->suggestions(mountSelections[selectedProfileIndex], focalLength, maximumAperture, query);
     catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderCatalogNoMatch);
 }
 
@@ -368,14 +348,6 @@ bool ORVOPresentation::writeBack(QLineEdit* field, const FilteredText& filtered)
     return true;
 }
 
-void ORVOPresentation::lensModelBeganEditing(QObject* field) {
-    if (!isCurrentLensModelField(field)) {
-        return;
-    }
-    recomputeCatalogMatches();
-    presentSuggestions();
-}
-
 void ORVOPresentation::lensModelTextChanged(QObject* field) {
     if (!isCurrentLensModelField(field)) {
         return;
@@ -383,6 +355,10 @@ void ORVOPresentation::lensModelTextChanged(QObject* field) {
     auto* edit = static_cast<QLineEdit*>(field);
     if (writeBack(edit, filteredLensName(edit->text(), edit->cursorPosition()))) {
         return; // the corrected edit came through here again
+    }
+    // A name of the user's own no longer belongs to the lens the aperture note spoke of.
+    if (apertureNotes.remove(selectedProfileIndex) > 0) {
+        showApertureNote();
     }
     recomputeCatalogMatches();
     presentSuggestions();
@@ -405,18 +381,20 @@ void ORVOPresentation::catalogFocalLengthChanged(QObject* field) {
     refreshCatalogMatches();
 }
 
-// ---- A picked name and the maximum aperture
-
-QString ORVOPresentation::apertureDisplayValue(const QComboBox* box) {
-    const int index = box->currentIndex();
-    return index >= 0 ? box->itemText(index) : box->currentText();
-}
+// ---- A picked name
 
 void ORVOPresentation::applyCatalogSelection(const QString& name) {
     if (!hasSelectedProfile()) {
         return;
     }
-    if (characterCount(name) > kLensNameCharacterLimit) {
+    // Kept apart: the controller's handler below may change the list.
+    const auto found = std::find_if(catalogMatches.cbegin(), catalogMatches.cend(),
+                                    [&name](const LensCatalogRecord& r) { return r.officialName == name; });
+    const std::optional<LensCatalogRecord> record =
+        found != catalogMatches.cend() ? std::optional(*found) : std::nullopt;
+    // The adapter keeps 40 bytes of a name: a longer catalog name comes with a short one that fits.
+    const QString applied = record ? record->adapterName() : name;
+    if (characterCount(applied) > kLensNameCharacterLimit) {
         QMessageBox alert(QMessageBox::Warning, QString(),
                           LocalizationManager::text(TextKeys::kPlaceholderNameTooLong));
         alert.addButton(LocalizationManager::text(TextKeys::kButtonExit), QMessageBox::AcceptRole);
@@ -425,200 +403,15 @@ void ORVOPresentation::applyCatalogSelection(const QString& name) {
         return;
     }
     const ProfileControls& profile = profileControls[selectedProfileIndex];
-    profile.lensModel->setText(name);
-    lastAppliedCatalogName[selectedProfileIndex] = name;
+    profile.lensModel->setText(applied);
+    // The start of a name tells lenses apart, so a field too narrow for all of it shows the start.
+    profile.lensModel->setCursorPosition(0);
+    lastAppliedCatalogName[selectedProfileIndex] = applied;
     profile.lensModel->clearFocus();
     // The controller takes the name as it takes a name the user typed and confirmed.
     emit profile.lensModel->editingFinished();
-    const auto record = std::find_if(catalogMatches.cbegin(), catalogMatches.cend(),
-                                     [&name](const LensCatalogRecord& r) { return r.officialName == name; });
-    if (record != catalogMatches.cend()) {
+    if (record) {
         setMaximumAperture(*record, profile.apertures[0]);
     }
     refreshCatalogMatches();
-}
-
-// A box changed this way tells its listeners as a user's choice does, so a new maximum aperture
-// leads to the fill offer.
-void ORVOPresentation::setMaximumAperture(const LensCatalogRecord& record, QComboBox* box) {
-    const std::optional<double> value = lensCatalogNumber(record.maxAperture);
-    if (!value) {
-        return;
-    }
-    if (const int index = itemReading(box, *value); index >= 0) {
-        box->setCurrentIndex(index);
-    }
-}
-
-void ORVOPresentation::catalogMaximumApertureChanged(QObject* box) {
-    if (!hasSelectedProfile()) {
-        return;
-    }
-    const int profile = selectedProfileIndex;
-    if (box != profileControls[profile].apertures[0]) {
-        return;
-    }
-    refreshCatalogMatches();
-    const QString value = apertureDisplayValue(profileControls[profile].apertures[0]);
-    const std::optional<QString> previous = lastMaximumAperture.contains(profile)
-                                                ? std::optional(lastMaximumAperture.value(profile))
-                                                : std::nullopt;
-    lastMaximumAperture[profile] = value;
-    if ((previous && *previous == value) || isPopulatingDeviceAperture) {
-        return;
-    }
-    // After the notification that brought us here has reached everyone.
-    MainQueue::after(0, this, [this, profile] { promptApertureAutoFill(profile); });
-}
-
-void ORVOPresentation::promptApertureAutoFill(int profileIndex) {
-    if (suppressApertureFillPrompt || profileIndex < 0 ||
-        profileIndex >= static_cast<int>(profileControls.size())) {
-        return;
-    }
-    const auto& boxes = profileControls[profileIndex].apertures;
-    if (std::any_of(boxes.begin(), boxes.end(), [](const QComboBox* box) { return !box; })) {
-        return;
-    }
-    const std::optional<double> maximum = lensCatalogNumber(apertureDisplayValue(boxes[0]));
-    if (!maximum) {
-        return;
-    }
-    const QList<double> stops = ApertureLadder::nextThreeStops(*maximum);
-    if (stops.size() != 3 || !controller || !ORVODialogs::confirmApertureFill(controller->window())) {
-        return;
-    }
-    suppressApertureFillPrompt = true;
-    for (int i = 1; i <= 3; ++i) {
-        QComboBox* box = boxes[i];
-        if (const int index = itemReading(box, stops[i - 1]); index >= 0) {
-            box->setCurrentIndex(index);
-            emit box->activated(index);
-        }
-    }
-    suppressApertureFillPrompt = false;
-}
-
-// ---- Menus
-
-QMenu* ORVOPresentation::makeMenu() {
-    auto* menu = new QMenu(controller);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->setFont(Typography::fieldLabel());
-    const ORVOPalette& p = palette();
-    menu->setStyleSheet(
-        QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0; color: %3; }"
-                       "QMenu::item { padding: 4px 22px 4px 28px; }"
-                       "QMenu::item:selected { background: %4; color: %5; }"
-                       "QMenu::indicator { width: 14px; height: 14px; left: 8px; }")
-            .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border), ORVOPalette::css(p.text),
-                 ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText)));
-    return menu;
-}
-
-void ORVOPresentation::showMountMenu(QWidget* button) {
-    if (!hasSelectedProfile()) {
-        return;
-    }
-    QMenu* menu = makeMenu();
-    QStringList mounts{QString()};
-    mounts << LensCatalog::mountOptions();
-    for (const QString& mount : mounts) {
-        QAction* item = menu->addAction(mountDisplayName(mount));
-        item->setData(mount);
-        item->setCheckable(true);
-        item->setChecked(mount == mountSelections[selectedProfileIndex]);
-        connect(item, &QAction::triggered, this, [this, mount] { mountPicked(mount); });
-    }
-    menu->setMinimumWidth(button->width());
-    menu->popup(button->mapToGlobal(QPoint(0, button->height() + 4)));
-}
-
-void ORVOPresentation::mountPicked(const QString& mount) {
-    if (!hasSelectedProfile() || mount == mountSelections[selectedProfileIndex]) {
-        return;
-    }
-    mountSelections[selectedProfileIndex] = mount;
-    saveMountSelections();
-    mountValueLabel->setText(mountDisplayName(mount));
-    hideSuggestions();
-    refreshCatalogMatches();
-}
-
-QString ORVOPresentation::mountDisplayName(const QString& mount) const {
-    return mount.isEmpty() ? LocalizationManager::text(TextKeys::kPlaceholderAllMounts) : mount;
-}
-
-void ORVOPresentation::saveMountSelections() {
-    QSettings& settings = Settings::shared();
-    for (size_t p = 0; p < mountSelections.size(); ++p) {
-        settings.setValue(mountDefaultsKeys()[p], mountSelections[p]);
-    }
-}
-
-// Only the mounts of the menu come back: anything else, a category name included, is all mounts.
-void ORVOPresentation::restoreMountSelections() {
-    QSettings& settings = Settings::shared();
-    for (size_t p = 0; p < mountSelections.size(); ++p) {
-        const QString stored = settings.value(mountDefaultsKeys()[p]).toString();
-        mountSelections[p] = LensCatalog::mountOptions().contains(stored) ? stored : QString();
-    }
-    if (mountValueLabel && hasSelectedProfile()) {
-        mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
-    }
-}
-
-void ORVOPresentation::showFocalLengthMenu(QWidget* button) {
-    if (!hasSelectedProfile()) {
-        return;
-    }
-    const QStringList options = lensCatalog->focalLengthOptions(mountSelections[selectedProfileIndex]);
-    if (options.isEmpty()) {
-        return;
-    }
-    QMenu* menu = makeMenu();
-    for (const QString& option : options) {
-        QAction* item = menu->addAction(option);
-        item->setData(option);
-        connect(item, &QAction::triggered, this, [this, option] { focalLengthPicked(option); });
-    }
-    menu->popup(button->mapToGlobal(QPoint(button->width() - 4, button->height())));
-}
-
-// A programmatic change: neither the controller's handler nor the text-change handlers run.
-void ORVOPresentation::focalLengthPicked(const QString& option) {
-    if (!hasSelectedProfile()) {
-        return;
-    }
-    profileControls[selectedProfileIndex].focalLength->setText(option);
-    refreshCatalogMatches();
-}
-
-void ORVOPresentation::openComboMenu(QWidget* button) {
-    QWidget* slot = button->parentWidget();
-    auto* box = slot ? slot->findChild<QComboBox*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
-    if (!box || !box->isEnabled() || box->count() == 0) {
-        return;
-    }
-    QMenu* menu = makeMenu();
-    for (int i = 0; i < box->count(); ++i) {
-        QAction* item = menu->addAction(box->itemText(i));
-        item->setData(i);
-        item->setCheckable(true);
-        item->setChecked(i == box->currentIndex());
-        connect(item, &QAction::triggered, this, [this, box = QPointer(box), i] {
-            if (box) {
-                comboMenuPicked(box, i);
-            }
-        });
-    }
-    menu->setMinimumWidth(slot->width());
-    menu->popup(button->mapToGlobal(QPoint(0, button->height() + 4)));
-}
-
-// As the user's own choice in the box: its listeners hear the choice after the selection moved.
-void ORVOPresentation::comboMenuPicked(QComboBox* box, int index) {
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-    emit box->textActivated(box->itemText(index));
 }

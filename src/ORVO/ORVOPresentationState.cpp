@@ -329,8 +329,10 @@ void ORVOPresentation::applyTheme() {
     badgeView->setStyleSheet(QStringLiteral("QFrame#badge { border: 2px solid %1; border-radius: 18px; }"
                                             "QLabel { color: %1; background: transparent; border: none; }")
                                  .arg(ORVOPalette::css(p.text)));
-    logPlaceholder->setStyleSheet(
-        QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(p.muted)));
+    const QString mutedStyle =
+        QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(p.muted));
+    logPlaceholder->setStyleSheet(mutedStyle);
+    apertureNoteLabel->setStyleSheet(mutedStyle);
     profileSelectorView->setStyleSheet(
         QStringLiteral(
             "QFrame#profileSelector { background: %1; border: 1px solid %2; border-radius: 10px; }")

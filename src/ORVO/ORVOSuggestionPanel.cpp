@@ -4,31 +4,45 @@
 #include "Typography.h"
 
 #include <QApplication>
-#include <QListWidget>
+#include <QListView>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
+#include <QStringListModel>
 #include <QStyledItemDelegate>
 
 namespace {
 
 constexpr qreal kCornerRadius = 10;
-constexpr int kTextLeading = 12;
-constexpr int kTextTrailing = 10;
+constexpr int kScrollBarWidth = 6;
+constexpr qreal kHoverAlpha = 0.14;
 
-// One line of text, 12 from the leading edge and 10 from the trailing one, cut with an ellipsis.
-// No selection or hover background: the rows are plain text on the panel.
+// One line of text, 12 from the leading edge and 10 from the trailing one; cut with an ellipsis
+// only when the screen leaves the list no room. The row under the mouse gets a soft rounded fill;
+// the hint row never does and is drawn muted.
 class RowDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit RowDelegate(const ORVOSuggestionPanel* panel) : QStyledItemDelegate(nullptr), panel(panel) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        const QRect area = option.rect.adjusted(kTextLeading, 0, -kTextTrailing, 0);
+        const ORVOPalette& palette = panel->currentPalette();
+        const bool hint = panel->items().isEmpty();
+        painter->save();
+        if (!hint && (option.state & QStyle::State_MouseOver)) {
+            QColor fill = palette.selectedFill;
+            fill.setAlphaF(kHoverAlpha);
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(fill);
+            painter->drawRoundedRect(QRectF(option.rect).adjusted(3, 1, -3, -1), 6, 6);
+        }
+        const QRect area =
+            option.rect.adjusted(ORVOSuggestionPanel::textLeading, 0, -ORVOSuggestionPanel::textTrailing, 0);
         const QString text =
             option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight, area.width());
-        painter->save();
         painter->setFont(option.font);
-        painter->setPen(index.data(Qt::ForegroundRole).value<QBrush>().color());
+        painter->setPen(hint ? palette.muted : palette.text);
         painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter, text);
         painter->restore();
     }
@@ -36,12 +50,16 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
         return {option.rect.width(), ORVOSuggestionPanel::rowHeight};
     }
+
+private:
+    const ORVOSuggestionPanel* panel;
 };
 
 } // namespace
 
 ORVOSuggestionPanel::Placement ORVOSuggestionPanel::placement(const QRect& anchor, const QRect& content,
-                                                              int itemCount) {
+                                                              int itemCount, int wantedWidth,
+                                                              const QRect& screen) {
     const int anchorBottom = anchor.y() + anchor.height();
     const int roomAbove = anchor.y() - content.y() - anchorGap;
     const int roomBelow = content.y() + content.height() - anchorBottom - anchorGap;
@@ -52,30 +70,46 @@ ORVOSuggestionPanel::Placement ORVOSuggestionPanel::placement(const QRect& ancho
     const int height = rows * rowHeight + verticalMargin;
     const bool upward = roomBelow < roomAbove;
     const int top = upward ? anchor.y() - anchorGap - height : anchorBottom + anchorGap;
-    return {QRect(anchor.x(), top, anchor.width(), height), rows, upward};
+
+    int width = std::max(anchor.width(), wantedWidth);
+    int left = anchor.x();
+    if (screen.isValid() && width > anchor.width()) {
+        width = std::max(anchor.width(), std::min(width, screen.width() - 2 * screenMargin));
+        const int rightLimit = screen.x() + screen.width() - screenMargin;
+        if (left + width > rightLimit) {
+            left = std::max(rightLimit - width, std::min(anchor.x(), screen.x() + screenMargin));
+        }
+    }
+    return {QRect(left, top, width, height), rows, upward};
 }
 
 ORVOSuggestionPanel::ORVOSuggestionPanel(const ORVOPalette& palette, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus), palette_(palette) {
     setAttribute(Qt::WA_ShowWithoutActivating);
-    // The main window stays the active one, so tooltips have to be asked for.
-    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::NoFocus);
     resize(320, 120);
 
-    table_ = new QListWidget(this);
+    // A model and a view, so a keystroke costs the rows in sight, not one widget item per lens.
+    model_ = new QStringListModel(this);
+    table_ = new QListView(this);
+    table_->setModel(model_);
     table_->setFocusPolicy(Qt::NoFocus);
     table_->setFrameShape(QFrame::NoFrame);
-    table_->setItemDelegate(new RowDelegate(table_));
+    auto* delegate = new RowDelegate(this);
+    delegate->setParent(table_);
+    table_->setItemDelegate(delegate);
     table_->setUniformItemSizes(true);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionMode(QAbstractItemView::NoSelection);
+    table_->setMouseTracking(true);
+    table_->viewport()->setAttribute(Qt::WA_Hover);
+    table_->viewport()->setCursor(Qt::PointingHandCursor);
     table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     table_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     table_->setFont(Typography::fieldValue());
     table_->viewport()->setAutoFillBackground(false);
-    connect(table_, &QListWidget::clicked, this,
-            [this](const QModelIndex& index) { rowClicked(index.row()); });
+    connect(table_, &QListView::clicked, this, [this](const QModelIndex& index) { rowClicked(index.row()); });
 
     // A floating list must not outlive the user's attention on this program.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -89,7 +123,7 @@ ORVOSuggestionPanel::ORVOSuggestionPanel(const ORVOPalette& palette, QWidget* pa
 void ORVOSuggestionPanel::apply(const ORVOPalette& palette) {
     palette_ = palette;
     table_->setStyleSheet(
-        QStringLiteral("QListWidget { background: transparent; border: none; outline: 0; }"
+        QStringLiteral("QListView { background: transparent; border: none; outline: 0; }"
                        "QScrollBar:vertical { width: 6px; background: transparent; margin: 0 2px 0 0; }"
                        "QScrollBar::handle:vertical { background: %1; border-radius: 2px; min-height: 24px; }"
                        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
@@ -109,12 +143,13 @@ void ORVOSuggestionPanel::present(QWidget* anchor, const QStringList& items, con
     items_ = items;
     emptyHint_ = emptyHint;
     reloadRows();
-    table_->clearSelection();
 
     QWidget* window = anchor->window();
     const QRect anchorRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
     const QRect contentRect(window->mapToGlobal(QPoint(0, 0)), window->size());
-    setGeometry(placement(anchorRect, contentRect, static_cast<int>(items.size())).frame);
+    const QRect screen = anchor->screen() ? anchor->screen()->availableGeometry() : QRect();
+    setGeometry(
+        placement(anchorRect, contentRect, static_cast<int>(items.size()), wantedWidth(), screen).frame);
     // Attached once; presenting again only moves and refills.
     if (parentWidget() != window) {
         setParent(window, windowFlags());
@@ -132,19 +167,23 @@ void ORVOSuggestionPanel::dismiss() {
 }
 
 void ORVOSuggestionPanel::reloadRows() {
-    table_->clear();
-    if (items_.isEmpty()) {
-        auto* hint = new QListWidgetItem(emptyHint_, table_);
-        hint->setFlags(Qt::ItemIsEnabled);
-        hint->setForeground(palette_.muted);
-        return;
-    }
-    for (const QString& text : items_) {
-        auto* row = new QListWidgetItem(text, table_);
-        row->setForeground(palette_.text);
-        row->setToolTip(text); // a long name is cut in a narrow row
-    }
+    model_->setStringList(items_.isEmpty() ? QStringList{emptyHint_} : items_);
     table_->scrollToTop();
+}
+
+int ORVOSuggestionPanel::wantedWidth() {
+    const QFontMetrics metrics(table_->font());
+    int widest = 0;
+    for (const QString& text : items_.isEmpty() ? QStringList{emptyHint_} : items_) {
+        auto known = textWidths_.constFind(text);
+        if (known == textWidths_.cend()) {
+            known = textWidths_.insert(text, metrics.horizontalAdvance(text));
+        }
+        widest = std::max(widest, *known);
+    }
+    // Room for the scroll bar too: the view may show it for a moment while the list shrinks.
+    // Then 1 for each side of the border, and a pixel of slack against rounding.
+    return widest + textLeading + textTrailing + kScrollBarWidth + 3;
 }
 
 void ORVOSuggestionPanel::rowClicked(int row) {

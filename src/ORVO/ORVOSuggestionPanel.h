@@ -2,12 +2,14 @@
 
 #include "ORVOPalette.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 
-class QListWidget;
+class QListView;
+class QStringListModel;
 
 // The floating list under the lens-model row that offers catalog lens names. A frameless tool
 // window of the main window that never takes the keyboard focus, so the user keeps typing in the
@@ -22,6 +24,9 @@ public:
     static constexpr int maximumVisibleRows = 9;
     static constexpr int anchorGap = 4;
     static constexpr int minimumUsableSpace = 34;
+    static constexpr int textLeading = 12;
+    static constexpr int textTrailing = 10;
+    static constexpr int screenMargin = 8;
 
     struct Placement {
         QRect frame;
@@ -30,9 +35,11 @@ public:
     };
 
     // Where the panel goes for an anchor inside a window's content, both in global coordinates:
-    // on the side with more room (below on a tie), as wide as the anchor, at most 9 rows and never
-    // fewer than one.
-    static Placement placement(const QRect& anchor, const QRect& content, int itemCount);
+    // on the side with more room (below on a tie), at most 9 rows and never fewer than one. It is
+    // as wide as the anchor, or as the wanted width when that is more and the screen has the room;
+    // a wide list keeps the anchor's left edge unless the screen's right edge pushes it back.
+    static Placement placement(const QRect& anchor, const QRect& content, int itemCount, int wantedWidth = 0,
+                               const QRect& screen = QRect());
 
     // Created hidden; parent is the window the panel belongs to (it stays a window of its own).
     explicit ORVOSuggestionPanel(const ORVOPalette& palette, QWidget* parent = nullptr);
@@ -50,7 +57,7 @@ public:
     const QStringList& items() const { return items_; }
     const QString& emptyHint() const { return emptyHint_; }
     const ORVOPalette& currentPalette() const { return palette_; }
-    QListWidget* table() const { return table_; }
+    QListView* table() const { return table_; }
     QWidget* anchor() const { return anchor_; }
 
 protected:
@@ -61,8 +68,13 @@ protected:
 private:
     void reloadRows();
     void rowClicked(int row);
+    // The width that shows the widest item whole, scroll bar included.
+    int wantedWidth();
 
-    QListWidget* table_ = nullptr;
+    QListView* table_ = nullptr;
+    QStringListModel* model_ = nullptr;
+    // Text widths by item: the same catalog names come back keystroke after keystroke.
+    QHash<QString, int> textWidths_;
     QStringList items_;
     QString emptyHint_;
     std::function<void(const QString&)> onPick_;

@@ -103,6 +103,7 @@ void ORVOTour::buildCard() {
 
     titleField = new QLabel(card);
     titleField->setFont(Typography::ofSize(16, QFont::DemiBold));
+    titleField->setWordWrap(true);
     bodyField = new QLabel(card);
     bodyField->setFont(Typography::ofSize(13, QFont::Normal));
     bodyField->setWordWrap(true);
@@ -172,8 +173,7 @@ void ORVOTour::showStep() {
     prevButton->setText(text(TextKeys::kTourPrev, QStringLiteral("prev")));
     nextButton->setText(last ? text(TextKeys::kTourDone, QStringLiteral("done"))
                              : text(TextKeys::kTourNext, QStringLiteral("next")));
-    card->adjustSize();
-    card->resize(cardWidth, std::max(card->height(), static_cast<int>(cardMinimumHeight)));
+    card->resize(cardWidth, fittingCardHeight());
     updateHighlight();
     // Once more after the layout settles: targets may still move in this pass.
     QTimer::singleShot(0, this, [this] { updateHighlight(); });
@@ -228,9 +228,14 @@ void ORVOTour::scheduleCardLayout() {
     });
 }
 
+// The layout's plain size hint takes a wrapped label at one line; the height for the card's own
+// width counts every line the title and body wrap into.
+int ORVOTour::fittingCardHeight() const {
+    return std::max(card->layout()->totalHeightForWidth(cardWidth), static_cast<int>(cardMinimumHeight));
+}
+
 void ORVOTour::positionCard(const QRectF& highlight) {
-    const double fitting = card->layout() ? card->layout()->sizeHint().height() : 0;
-    const double cardHeight = std::max({fitting, static_cast<double>(card->height()), cardMinimumHeight});
+    const double cardHeight = std::max(fittingCardHeight(), card->height());
     const auto origin = cardOrigin(size(), highlight, cardHeight);
     if (!origin) {
         return;

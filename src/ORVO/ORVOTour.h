@@ -81,6 +81,7 @@ private:
     void updateHighlight();
     void scheduleCardLayout();
     void positionCard(const QRectF& highlight);
+    int fittingCardHeight() const;
     QString text(const QString& key, const QString& defaultValue) const;
 
     QList<Step> steps;

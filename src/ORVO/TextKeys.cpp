@@ -127,6 +127,7 @@ QStringList all() {
         kPlaceholderNameTooLong,
         kPlaceholderEnterFocalLength,
         kPlaceholderSelectLanguage,
+        kPlaceholderApertureNearestStop,
         kTourSkip,
         kTourPrev,
         kTourNext,

@@ -102,6 +102,8 @@ inline constexpr char kPlaceholderCatalogUnavailable[] = "placeholder.catalog_un
 inline constexpr char kPlaceholderNameTooLong[] = "placeholder.name_too_long";
 inline constexpr char kPlaceholderEnterFocalLength[] = "placeholder.enter_focal_length";
 inline constexpr char kPlaceholderSelectLanguage[] = "placeholder.select_language";
+// %1: the lens's own maximum aperture, %2: the adapter stop chosen for it.
+inline constexpr char kPlaceholderApertureNearestStop[] = "placeholder.aperture_nearest_stop";
 
 // Tour buttons; each is shown with its last segment as the default text.
 inline constexpr char kTourSkip[] = "tour.skip";

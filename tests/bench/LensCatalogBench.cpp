@@ -32,12 +32,15 @@ QList<LensCatalogRecord> syntheticCatalog(int size) {
         const QString& focal = focalLengths[i % focalLengths.size()];
         const QString& aperture = apertures[(i / 7) % apertures.size()];
         const QString& category = categories[(i / 3) % categories.size()];
-        records << LensCatalogRecord{category, category,
+        records << LensCatalogRecord{category,
+                                     category,
                                      QStringLiteral("%1 Model-%2 %3 f/%4")
                                          .arg(makers[(i * 7) % makers.size()])
                                          .arg(i)
                                          .arg(focal, aperture),
-                                     focal, aperture};
+                                     focal,
+                                     aperture,
+                                     {}};
     }
     return records;
 }

@@ -161,3 +161,45 @@ TEST_F(OnboardingTest, laterAndBeginBothEndWithOkLeadToTheTourAndTheGuideStaysAw
         EXPECT_FALSE(guide());
     }
 }
+
+namespace {
+
+// Whether a label shows all of its text: as tall as its text needs at its width, and inside the card.
+::testing::AssertionResult showsWhole(const QLabel* label, const QWidget* card) {
+    const int needed = label->heightForWidth(label->width());
+    const QRect area(label->mapTo(card, QPoint(0, 0)), label->size());
+    if (label->height() < needed || !card->rect().contains(area)) {
+        return ::testing::AssertionFailure()
+               << "\"" << label->text().toStdString() << "\" needs " << needed << " px, has "
+               << label->height() << " at " << area.y() << " in a card " << card->height() << " high";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST_F(OnboardingTest, everyCardShowsItsWholeTextInEveryLanguage) {
+    qputenv("ORVO_SKIP_TOUR", "1");
+    relaunch();
+    const auto& languages = LocalizationManager::availableLanguages();
+    for (size_t language = 0; language < languages.size(); ++language) {
+        LocalizationManager::shared().setLanguage(static_cast<uint8_t>(language));
+        presentation().replayTour();
+        ASSERT_TRUE(tourShowing());
+        for (int step = 0; step < tour()->stepCount(); ++step) {
+            SCOPED_TRACE(testing::Message()
+                         << languages[language].code.toStdString() << " step " << step + 1);
+            runFor(0);
+            const QWidget* card = tour()->card;
+            EXPECT_TRUE(showsWhole(tour()->titleField, card));
+            EXPECT_TRUE(showsWhole(tour()->bodyField, card));
+            // The buttons sit below the text, within the card.
+            const QRect next(tour()->nextButton->mapTo(card, QPoint(0, 0)), tour()->nextButton->size());
+            const QRect body(tour()->bodyField->mapTo(card, QPoint(0, 0)), tour()->bodyField->size());
+            EXPECT_GE(next.top(), body.bottom());
+            EXPECT_LE(next.bottom(), card->height());
+            tour()->nextStep();
+        }
+        EXPECT_FALSE(tourShowing());
+    }
+}

@@ -8,6 +8,7 @@
 #include "LensCatalogText.h"
 #include "LocalizationManager.h"
 #include "ORVODialogs.h"
+#include "ORVOFieldContainer.h"
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
 #include "ResourceBundle.h"
@@ -19,7 +20,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
@@ -67,6 +68,21 @@ protected:
         ASSERT_TRUE(runUntil([&] { return field->hasFocus(); }, 2000));
         field->clear();
         QTest::keyClicks(field, keys);
+    }
+
+    void clickRow(int row) {
+        QListView* table = panel()->table();
+        table->scrollTo(table->model()->index(row, 0));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                          table->visualRect(table->model()->index(row, 0)).center());
+    }
+
+    // Opens the list for a mount and focal length through a typed character, as a user would.
+    void listFor(const QString& mount, const QString& focalLength, const QString& typed) {
+        presentation().mountPicked(mount);
+        presentation().focalLengthPicked(focalLength);
+        typeInto(modelField(), typed);
+        ASSERT_TRUE(panelShown());
     }
 
     void pickAperture(const QString& value) {
@@ -121,9 +137,7 @@ TEST_F(CatalogEditingTest, aPickedNameFillsTheFieldAndFirstApertureAndNoLongerFi
     const int row = static_cast<int>(panel()->items().indexOf(picked));
     ASSERT_GE(row, 0);
 
-    QListWidget* table = panel()->table();
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
-                      table->visualItemRect(table->item(row)).center());
+    clickRow(row);
     EXPECT_FALSE(panelShown());
     EXPECT_EQ(modelField()->text(), picked);
     EXPECT_EQ(aperture(0)->currentText(), "F1.4");
@@ -207,6 +221,106 @@ TEST_F(CatalogEditingTest, aClickOnTheButtonStripWhileTheListIsOpenClosesItOnce)
     EXPECT_FALSE(panelShown());
     runFor(100);
     EXPECT_FALSE(panelShown());
+}
+
+TEST_F(CatalogEditingTest, windowFocusDoesNotOpenTheListButATypedCharacterDoes) {
+    modelField()->setFocus();
+    ASSERT_TRUE(runUntil([&] { return modelField()->hasFocus(); }, 2000));
+    runFor(30);
+    EXPECT_FALSE(panelShown());
+
+    // The window going to the back and coming to the front again hands the field its focus back.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    controller->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(controller.get()));
+    runFor(30);
+    EXPECT_TRUE(modelField()->hasFocus());
+    EXPECT_FALSE(panelShown());
+
+    // Hidden and shown again, as by closing the window and opening the program once more.
+    controller->hide();
+    controller->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(controller.get()));
+    runFor(30);
+    EXPECT_FALSE(panelShown());
+
+    modelField()->setFocus();
+    QTest::keyClick(modelField(), Qt::Key_S);
+    EXPECT_TRUE(panelShown());
+}
+
+TEST_F(CatalogEditingTest, aLensSoldForSeveralMountsIsListedOnceUnderAllMounts) {
+    listFor("", "50", "Elmar");
+    const QStringList items = panel()->items();
+    EXPECT_EQ(items.count("Leica Elmar 50mm f/3.5"), 1); // under Leica M and Leica L39
+    EXPECT_EQ(QSet<QString>(items.begin(), items.end()).size(), items.size());
+    typeInto(modelField(), "Tessar");
+    const QStringList tessars = panel()->items();
+    EXPECT_EQ(tessars.count("Carl Zeiss Jena Tessar 50mm f/2.8"), 1); // under EXA and M42
+}
+
+TEST_F(CatalogEditingTest, theListIsWideEnoughForEveryNameAndAPickShowsTheStartOfTheName) {
+    listFor("Leica M", "35", "Summicron");
+    const QFontMetrics metrics(panel()->table()->font());
+    const int textWidth = panel()->table()->viewport()->width() - ORVOSuggestionPanel::textLeading -
+                          ORVOSuggestionPanel::textTrailing;
+    for (const QString& name : panel()->items()) {
+        EXPECT_LE(metrics.horizontalAdvance(name), textWidth) << name.toStdString();
+    }
+    EXPECT_GE(panel()->width(), presentation().modelSlot->width());
+
+    const int row = static_cast<int>(panel()->items().indexOf("Leica APO-Summicron-M 35mm f/2 ASPH."));
+    ASSERT_GE(row, 0);
+    clickRow(row);
+    EXPECT_EQ(modelField()->text(), "Leica APO-Summicron-M 35mm f/2 ASPH.");
+    EXPECT_EQ(modelField()->cursorPosition(), 0);
+}
+
+TEST_F(CatalogEditingTest, aLongNameIsFilledInItsShortFormThatTheAdapterKeepsWhole) {
+    listFor("Leica M", "50", "APO-Lanthar");
+    const QString full = "Voigtländer APO-Lanthar 50mm F2 Aspherical";
+    const int row = static_cast<int>(panel()->items().indexOf(full));
+    ASSERT_GE(row, 0);
+    clickRow(row);
+    EXPECT_EQ(modelField()->text(), "Voigtländer APO-Lanthar 50mm F2 Asph.");
+    EXPECT_LE(modelField()->text().toUtf8().size(), 40);
+    EXPECT_EQ(aperture(0)->currentText(), "F2.0");
+    // The short form is the applied name: it does not narrow the list.
+    presentation().showLensSuggestions();
+    ASSERT_TRUE(runUntil([&] { return panelShown(); }));
+    EXPECT_GT(panel()->items().size(), 1);
+}
+
+TEST_F(CatalogEditingTest, anApertureTheAdapterLacksTakesTheNearestSlowerStopAndSaysSo) {
+    QLabel* note = presentation().apertureNoteLabel;
+    struct Case {
+        const char* typed;
+        QString name;
+        QString stop;
+    };
+    for (const Case& lens : {Case{"Noctilux", "Leica Noctilux-M 50mm f/0.95 ASPH.", "F1.0"},
+                             Case{"Nokton", "Voigtländer Nokton Vintage Line 50mm F1.5", "F1.6"}}) {
+        SCOPED_TRACE(lens.typed);
+        listFor("Leica M", "50", lens.typed);
+        const int row = static_cast<int>(panel()->items().indexOf(lens.name));
+        ASSERT_GE(row, 0);
+        clickRow(row);
+        runFor(30);
+        EXPECT_EQ(aperture(0)->currentText(), lens.stop);
+        EXPECT_TRUE(note->isVisible());
+        EXPECT_TRUE(note->text().contains(lens.stop));
+    }
+    EXPECT_EQ(aperture(1)->currentText(), "F2.0"); // the fill offer goes on from F1.6
+
+    pickAperture("F2.8"); // a stop of the user's own: the line no longer holds
+    EXPECT_FALSE(note->isVisible());
+    listFor("Leica M", "50", "Summilux-M");
+    clickRow(static_cast<int>(panel()->items().indexOf("Leica Summilux-M 50mm f/1.4 ASPH.")));
+    EXPECT_EQ(aperture(0)->currentText(), "F1.4");
+    EXPECT_FALSE(note->isVisible());
 }
 
 } // namespace

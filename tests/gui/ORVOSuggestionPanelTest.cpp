@@ -30,3 +30,25 @@ TEST(SuggestionPanelPlacement, followsTheItemsAndOpensTowardsTheSideWithMoreRoom
         EXPECT_EQ(gap, 4);
     }
 }
+
+TEST(SuggestionPanelPlacement, aLongNameWidensTheListWithinTheScreen) {
+    const QRect anchor(40, 100, 300, 36);
+    const QRect content(0, 0, 1000, 700);
+    const QRect screen(0, 0, 1000, 800);
+    struct Row {
+        const char* why;
+        QRect anchor;
+        int wanted, left, width;
+    };
+    for (const Row& row : {
+             Row{"narrower than the field: as wide as the field", anchor, 200, 40, 300},
+             Row{"wider: keeps the field's left edge", anchor, 450, 40, 450},
+             Row{"near the right edge: moves back to stay 8 inside", anchor.translated(600, 0), 450, 542,
+                 450},
+             Row{"wider than the screen: the screen less its margins", anchor, 2000, 8, 984},
+         }) {
+        const QRect frame = ORVOSuggestionPanel::placement(row.anchor, content, 3, row.wanted, screen).frame;
+        EXPECT_EQ(frame.left(), row.left) << row.why;
+        EXPECT_EQ(frame.width(), row.width) << row.why;
+    }
+}

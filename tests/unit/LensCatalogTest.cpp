@@ -13,7 +13,7 @@ namespace {
 
 LensCatalogRecord lens(const QString& category, const QString& name, const QString& focal = "50",
                        const QString& aperture = "2") {
-    return {category, category, name, focal, aperture};
+    return {category, category, name, focal, aperture, {}};
 }
 
 QStringList names(const QList<LensCatalogRecord>& records) {
@@ -91,6 +91,56 @@ TEST(LensCatalog, rankingPutsTheApertureFirstThenCategoryMakerAndName) {
                      "light lens lab 50mm f/1.4", "TTArtisan 50mm f/1.4 ASPH", "Leica Elmar-M 50mm f/2.8",
                      "Leica Noctilux-M 50mm f/0.95 ASPH.", "Zeiss C Sonnar T* 1.5/50 ZM"}));
     QLocale::setDefault(QLocale::system());
+}
+
+TEST(LensCatalog, suggestionsNameEachLensOnceWhereItRanksBestAndFindFractionalFocalLengths) {
+    QList<LensCatalogRecord> records{
+        lens("Leica L39", "Leica Elmar 50mm f/3.5", "50", "3.5"),
+        lens("EXA", "Tessar 50mm f/2.8", "50", "2.8"),
+        lens("Leica M", "Leica Elmar 50mm f/3.5", "50", "3.5"),
+        lens("M42", "Tessar 50mm f/2.8", "50", "2.8"),
+        lens("Canon FD", "Canon FD 7.5mm f/5.6 Fisheye", "7.5", "5.6"),
+    };
+    records[0].mount = "L39 mount text"; // tells the two Elmar records apart
+    const LensCatalog catalog(records);
+    const QList<LensCatalogRecord> all = catalog.suggestions("", "50");
+    EXPECT_EQ(names(all), (QStringList{"Leica Elmar 50mm f/3.5", "Tessar 50mm f/2.8"}));
+    EXPECT_EQ(all[0].category, "Leica M"); // the Leica M record ranks before the L39 one
+    EXPECT_EQ(all[1].category, "EXA");
+    // The full list keeps both; a mount of its own keeps its own record.
+    EXPECT_EQ(catalog.matchingRecords("", "50").size(), 4);
+    EXPECT_EQ(catalog.suggestions("Leica L39", "50").value(0).mount, "L39 mount text");
+    EXPECT_EQ(names(catalog.suggestions("", "7.5")), QStringList{"Canon FD 7.5mm f/5.6 Fisheye"});
+    EXPECT_TRUE(catalog.suggestions("", "7").isEmpty());
+}
+
+TEST(LensCatalog, aQueryTypedOnFindsWhatAFreshSearchFinds) {
+    const LensCatalog catalog(
+        {lens("Leica M", "Leica Summilux-M 50mm f/1.4"), lens("Leica M", "Leica Summicron-M 50mm f/2"),
+         lens("Leica M", "Leica Noctilux-M 50mm f/1.0"), lens("Zeiss ZM", "Zeiss Planar 2/50 ZM")});
+    // Narrowing, then a query that is no continuation, then one that found nothing and goes on,
+    // alternating between two mounts.
+    for (const char* typed : {"Sum", "Summ", "Summil", "Noct", "Noct 1", "xyz", "xyzw", "Leica 50 f"}) {
+        SCOPED_TRACE(typed);
+        for (const QString mount : {"Leica M", ""}) {
+            const LensCatalog fresh(catalog.records());
+            EXPECT_EQ(names(catalog.matchingRecords(mount, "50", std::nullopt, QString(typed))),
+                      names(fresh.matchingRecords(mount, "50", std::nullopt, QString(typed))));
+        }
+    }
+}
+
+TEST(LensCatalogRecord, theAdapterNameIsTheShortNameWhenThereIsOne) {
+    const auto decoded = LensCatalog::decode(
+        R"([{"mount":"Leica M","category":"Voigtlander VM","officialName":"Voigtländer Nokton Vintage Line 50mm F1.5",
+             "shortName":"Voigtländer Nokton VL 50mm F1.5","focalLength":"50","maxAperture":"1.5"},
+            {"mount":"Leica M","category":"Leica M","officialName":"Leica Elmar 50mm f/3.5","focalLength":"50",
+             "maxAperture":"3.5"}])");
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(decoded->at(0).adapterName(), QStringLiteral(u"Voigtländer Nokton VL 50mm F1.5"));
+    EXPECT_EQ(decoded->at(1).adapterName(), "Leica Elmar 50mm f/3.5");
+    EXPECT_FALSE(LensCatalog::decode(R"([{"mount":"M","category":"Leica M","officialName":"A",
+                                         "focalLength":"50","maxAperture":"2","shortName":4}])"));
 }
 
 TEST(LensCatalog, focalLengthOptionsAreDistinctNumbersAscending) {

@@ -1,0 +1,138 @@
+// The menus of the profile card: the mount row and its per-profile memory, the focal lengths the
+// catalog knows for the mount, and the one menu over each combo box of the card.
+
+#include "LensCatalog.h"
+#include "LocalizationManager.h"
+#include "ORVOPalette.h"
+#include "ORVOPresentation.h"
+#include "Settings.h"
+#include "TextKeys.h"
+#include "Typography.h"
+#include "ViewController.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+
+QMenu* ORVOPresentation::makeMenu() {
+    auto* menu = new QMenu(controller);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setFont(Typography::fieldLabel());
+    const ORVOPalette& p = palette();
+    menu->setStyleSheet(
+        QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0; color: %3; }"
+                       "QMenu::item { padding: 4px 22px 4px 28px; }"
+                       "QMenu::item:selected { background: %4; color: %5; }"
+                       "QMenu::indicator { width: 14px; height: 14px; left: 8px; }")
+            .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border), ORVOPalette::css(p.text),
+                 ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText)));
+    return menu;
+}
+
+void ORVOPresentation::showMountMenu(QWidget* button) {
+    if (!hasSelectedProfile()) {
+        return;
+    }
+    QMenu* menu = makeMenu();
+    QStringList mounts{QString()};
+    mounts << LensCatalog::mountOptions();
+    for (const QString& mount : mounts) {
+        QAction* item = menu->addAction(mountDisplayName(mount));
+        item->setData(mount);
+        item->setCheckable(true);
+        item->setChecked(mount == mountSelections[selectedProfileIndex]);
+        connect(item, &QAction::triggered, this, [this, mount] { mountPicked(mount); });
+    }
+    menu->setMinimumWidth(button->width());
+    menu->popup(button->mapToGlobal(QPoint(0, button->height() + 4)));
+}
+
+void ORVOPresentation::mountPicked(const QString& mount) {
+    if (!hasSelectedProfile() || mount == mountSelections[selectedProfileIndex]) {
+        return;
+    }
+    mountSelections[selectedProfileIndex] = mount;
+    saveMountSelections();
+    mountValueLabel->setText(mountDisplayName(mount));
+    hideSuggestions();
+    refreshCatalogMatches();
+}
+
+QString ORVOPresentation::mountDisplayName(const QString& mount) const {
+    return mount.isEmpty() ? LocalizationManager::text(TextKeys::kPlaceholderAllMounts) : mount;
+}
+
+void ORVOPresentation::saveMountSelections() {
+    QSettings& settings = Settings::shared();
+    for (size_t p = 0; p < mountSelections.size(); ++p) {
+        settings.setValue(mountDefaultsKeys()[p], mountSelections[p]);
+    }
+}
+
+// Only the mounts of the menu come back: anything else, a category name included, is all mounts.
+void ORVOPresentation::restoreMountSelections() {
+    QSettings& settings = Settings::shared();
+    for (size_t p = 0; p < mountSelections.size(); ++p) {
+        const QString stored = settings.value(mountDefaultsKeys()[p]).toString();
+        mountSelections[p] = LensCatalog::mountOptions().contains(stored) ? stored : QString();
+    }
+    if (mountValueLabel && hasSelectedProfile()) {
+        mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
+    }
+}
+
+void ORVOPresentation::showFocalLengthMenu(QWidget* button) {
+    if (!hasSelectedProfile()) {
+        return;
+    }
+    const QStringList options = lensCatalog->focalLengthOptions(mountSelections[selectedProfileIndex]);
+    if (options.isEmpty()) {
+        return;
+    }
+    QMenu* menu = makeMenu();
+    for (const QString& option : options) {
+        QAction* item = menu->addAction(option);
+        item->setData(option);
+        connect(item, &QAction::triggered, this, [this, option] { focalLengthPicked(option); });
+    }
+    menu->popup(button->mapToGlobal(QPoint(button->width() - 4, button->height())));
+}
+
+// A programmatic change: neither the controller's handler nor the text-change handlers run.
+void ORVOPresentation::focalLengthPicked(const QString& option) {
+    if (!hasSelectedProfile()) {
+        return;
+    }
+    profileControls[selectedProfileIndex].focalLength->setText(option);
+    refreshCatalogMatches();
+}
+
+void ORVOPresentation::openComboMenu(QWidget* button) {
+    QWidget* slot = button->parentWidget();
+    auto* box = slot ? slot->findChild<QComboBox*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!box || !box->isEnabled() || box->count() == 0) {
+        return;
+    }
+    QMenu* menu = makeMenu();
+    for (int i = 0; i < box->count(); ++i) {
+        QAction* item = menu->addAction(box->itemText(i));
+        item->setData(i);
+        item->setCheckable(true);
+        item->setChecked(i == box->currentIndex());
+        connect(item, &QAction::triggered, this, [this, box = QPointer(box), i] {
+            if (box) {
+                comboMenuPicked(box, i);
+            }
+        });
+    }
+    menu->setMinimumWidth(slot->width());
+    menu->popup(button->mapToGlobal(QPoint(0, button->height() + 4)));
+}
+
+// As the user's own choice in the box: its listeners hear the choice after the selection moved.
+void ORVOPresentation::comboMenuPicked(QComboBox* box, int index) {
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+    emit box->textActivated(box->itemText(index));
+}
