@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QImage>
+#include <QRegularExpression>
 
 namespace {
 
@@ -95,8 +97,19 @@ TEST_F(InstallTest, theDesktopEntryAndTheMetainfoPassTheirValidatorsUnderOneId) 
     const QString meta = readText(metainfo);
     EXPECT_TRUE(meta.contains("<id>" + kAppId + "</id>"));
     EXPECT_TRUE(meta.contains("<launchable type=\"desktop-id\">" + kAppId + ".desktop</launchable>"));
-    // Every screenshot the metadata names ships in the source tree, with a caption.
+    // Every screenshot has a caption, and the picture it names is kept in packaging/screenshots at
+    // the size the metadata states.
     EXPECT_EQ(meta.count("<screenshot"), meta.count("<caption>"));
+    const QRegularExpression image(
+        R"re(<image type="source" width="(\d+)" height="(\d+)">[^<]*/([^/<]+)</image>)re");
+    int images = 0;
+    for (const QRegularExpressionMatch& match : image.globalMatch(meta)) {
+        ++images;
+        const QImage picture(QStringLiteral(ORVO_SOURCE_DIR "/packaging/screenshots/") + match.captured(3));
+        EXPECT_EQ(picture.size(), QSize(match.captured(1).toInt(), match.captured(2).toInt()))
+            << match.captured(3).toStdString();
+    }
+    EXPECT_EQ(images, meta.count("<screenshot"));
 }
 
 TEST_F(InstallTest, printUdevRuleGivesTheInstalledRuleWithoutAWindowSystem) {
