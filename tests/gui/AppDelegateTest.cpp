@@ -86,8 +86,7 @@ TEST_F(SingleInstanceTest, aCopyWithABusDoesNotStartBesideOneRunningWithoutIt) {
     ORVODialogs::setResponder({});
 
     first->terminate();
-    ASSERT_TRUE(waitForExit(*first));
-    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_TRUE(waitForExit(*first));
 }
 
 class QuittingTest : public ShellTest {

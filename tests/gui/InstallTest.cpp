@@ -25,7 +25,7 @@ protected:
         installed = install.waitForFinished(120000) && install.exitCode() == 0;
         installLog = QString::fromUtf8(install.readAll());
         // Relocated: nothing may point at where it was installed.
-        installed = installed && QDir().rename(staging, prefix());
+        installed = installed && QDir().mkpath(scratch.filePath("moved")) && QDir().rename(staging, prefix());
     }
     void SetUp() override {
         ShellTest::SetUp();
@@ -56,15 +56,16 @@ TEST_F(InstallTest, thePrefixHoldsTheProgramItsDataAndItsDesktopFilesButNoTestTo
     QStringList programs = QDir(installedPath("bin")).entryList(QDir::Files);
     programs.removeAll("orvoctl"); // ships once it is built
     EXPECT_EQ(programs, QStringList{"orvo"});
-    for (const QString& file :
-         {"share/orvo/en.json", "share/orvo/th.json", "share/orvo/Help_EN.htm", "share/orvo/LensCatalog.json",
-          "share/orvo/images/AdapterRing.svg", "share/orvo/icons/chevron.down.svg",
-          "share/applications/" + kAppId + ".desktop", "share/metainfo/" + kAppId + ".metainfo.xml",
-          "share/icons/hicolor/scalable/apps/" + kAppId + ".svg",
-          "share/icons/hicolor/48x48/apps/" + kAppId + ".png",
-          "share/icons/hicolor/128x128/apps/" + kAppId + ".png",
-          "share/icons/hicolor/256x256/apps/" + kAppId + ".png", "lib/udev/rules.d/70-orvo-adapter.rules",
-          "share/doc/orvo/copyright", "share/doc/orvo/changelog.gz"}) {
+    for (const QString& file : QStringList{
+             "share/orvo/en.json", "share/orvo/th.json", "share/orvo/Help_EN.htm",
+             "share/orvo/LensCatalog.json", "share/orvo/images/AdapterRing.svg",
+             "share/orvo/icons/chevron.down.svg", "share/applications/" + kAppId + ".desktop",
+             "share/metainfo/" + kAppId + ".metainfo.xml",
+             "share/icons/hicolor/scalable/apps/" + kAppId + ".svg",
+             "share/icons/hicolor/48x48/apps/" + kAppId + ".png",
+             "share/icons/hicolor/128x128/apps/" + kAppId + ".png",
+             "share/icons/hicolor/256x256/apps/" + kAppId + ".png", "lib/udev/rules.d/70-orvo-adapter.rules",
+             "share/doc/orvo/copyright", "share/doc/orvo/changelog.gz"}) {
         EXPECT_TRUE(QFileInfo(installedPath(file)).isFile()) << file.toStdString();
     }
 }
@@ -99,7 +100,7 @@ TEST_F(InstallTest, theDesktopEntryAndTheMetainfoPassTheirValidatorsUnderOneId) 
     EXPECT_TRUE(meta.contains("<launchable type=\"desktop-id\">" + kAppId + ".desktop</launchable>"));
     // Every screenshot has a caption, and the picture it names is kept in packaging/screenshots at
     // the size the metadata states.
-    EXPECT_EQ(meta.count("<screenshot"), meta.count("<caption>"));
+    EXPECT_EQ(meta.count("</screenshot>"), meta.count("<caption>"));
     const QRegularExpression image(
         R"re(<image type="source" width="(\d+)" height="(\d+)">[^<]*/([^/<]+)</image>)re");
     int images = 0;
@@ -109,7 +110,7 @@ TEST_F(InstallTest, theDesktopEntryAndTheMetainfoPassTheirValidatorsUnderOneId) 
         EXPECT_EQ(picture.size(), QSize(match.captured(1).toInt(), match.captured(2).toInt()))
             << match.captured(3).toStdString();
     }
-    EXPECT_EQ(images, meta.count("<screenshot"));
+    EXPECT_EQ(images, meta.count("</screenshot>"));
 }
 
 TEST_F(InstallTest, printUdevRuleGivesTheInstalledRuleWithoutAWindowSystem) {
