@@ -65,7 +65,7 @@ TEST_F(InstallTest, thePrefixHoldsTheProgramItsDataAndItsDesktopFilesButNoTestTo
              "share/icons/hicolor/48x48/apps/" + kAppId + ".png",
              "share/icons/hicolor/128x128/apps/" + kAppId + ".png",
              "share/icons/hicolor/256x256/apps/" + kAppId + ".png", "lib/udev/rules.d/70-orvo-adapter.rules",
-             "share/doc/orvo/copyright", "share/doc/orvo/changelog.gz"}) {
+             "share/doc/orvo/copyright", "share/doc/orvo/changelog.gz", "share/man/man1/orvo.1.gz"}) {
         EXPECT_TRUE(QFileInfo(installedPath(file)).isFile()) << file.toStdString();
     }
 }
