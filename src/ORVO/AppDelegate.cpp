@@ -86,12 +86,24 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 bool AppDelegate::ensureSingleInstance() {
-    if (!QDBusConnection::sessionBus().isConnected()) {
-        return claimLockFile();
+    // The lock is taken on every start, bus or not: a copy started without a session bus (from a
+    // console, over ssh) must still not run beside one that has a bus, nor the other way round.
+    const InstanceLock lock = claimLockFile();
+    if (QDBusConnection::sessionBus().isConnected() && !claimBusName()) {
+        handOverToRunningCopy();
+        return false;
     }
-    if (claimBusName()) {
-        return true;
+    if (lock == InstanceLock::HeldByAnotherCopy) {
+        // That copy cannot be reached: there is no bus, or it has none. Say so and end.
+        qWarning().noquote()
+            << "ORVO is already running and cannot be reached over the session bus; this copy ends.";
+        ORVODialogs::alreadyRunning(false);
+        return false;
     }
+    return true;
+}
+
+void AppDelegate::handOverToRunningCopy() {
     // Starting the program again is the way back to a window closed with its close control: a hidden
     // window simply comes back. Only when it is already on screen is the second start worth a notice.
     const QDBusMessage visible = callRunningCopy(QStringLiteral("HasVisibleWindows"));
@@ -101,7 +113,6 @@ bool AppDelegate::ensureSingleInstance() {
         ORVODialogs::alreadyRunning();
     }
     callRunningCopy(QStringLiteral("Activate"));
-    return false;
 }
 
 bool AppDelegate::claimBusName() {
@@ -117,22 +128,18 @@ bool AppDelegate::claimBusName() {
     return false;
 }
 
-// Without a session bus there is no one to hand the focus to: the second copy only says so.
-bool AppDelegate::claimLockFile() {
+AppDelegate::InstanceLock AppDelegate::claimLockFile() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("Quillon.ORVO.lock")));
     // Only a dead owner makes the lock stale, never its age: the running copy may run for days.
     lock->setStaleLockTime(0);
     if (lock->tryLock(0)) {
         instanceLock = std::move(lock);
-        return true;
+        return InstanceLock::Claimed;
     }
-    if (lock->error() != QLockFile::LockFailedError) {
-        // An unusable runtime folder must not keep the program from starting.
-        return true;
-    }
-    ORVODialogs::alreadyRunning();
-    return false;
+    // An unusable runtime folder must not keep the program from starting.
+    return lock->error() == QLockFile::LockFailedError ? InstanceLock::HeldByAnotherCopy
+                                                       : InstanceLock::Unusable;
 }
 
 void AppDelegate::applicationDidFinishLaunching(ViewController& controller) {

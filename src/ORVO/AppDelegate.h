@@ -62,8 +62,12 @@ private:
     AppDelegate();
     ~AppDelegate() override;
 
+    enum class InstanceLock { Claimed, HeldByAnotherCopy, Unusable };
+
     bool claimBusName();
-    bool claimLockFile();
+    // $XDG_RUNTIME_DIR/Quillon.ORVO.lock, held for the life of the process.
+    InstanceLock claimLockFile();
+    void handOverToRunningCopy();
     void installSignalHandlers();
     void finishTermination();
 

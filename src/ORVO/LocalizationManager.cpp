@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonValue>
+#include <QLocale>
 #include <cstdio>
 #include <optional>
 
@@ -76,12 +77,14 @@ void LocalizationManager::restoreLanguage() {
     QSettings& settings = Settings::shared();
     if (const auto index = indexOfCode(settings.value(kLanguageCodeKey).toString())) {
         currentLanguage_ = *index;
+        hasStoredChoice_ = true;
         return;
     }
     // A first start stores nothing: the guide asks for the language.
     if (!settings.contains(kLegacyLanguageKey)) {
         return;
     }
+    hasStoredChoice_ = true;
     // The older release stored only a position in its own order, which puts Traditional Chinese
     // elsewhere; translate it once and store the choice the current way.
     const int legacy = settings.value(kLegacyLanguageKey).toInt();
@@ -93,17 +96,46 @@ void LocalizationManager::restoreLanguage() {
 }
 
 void LocalizationManager::setLanguage(uint8_t index) {
+    applyLanguage(index, true);
+}
+
+void LocalizationManager::previewLanguage(uint8_t index) {
+    applyLanguage(index, false);
+}
+
+void LocalizationManager::applyLanguage(uint8_t index, bool store) {
     if (index >= languageCount) {
         printLine(QStringLiteral(u"不支持的语言索引: ") + QString::number(index));
         return;
     }
     currentLanguage_ = index;
-    QSettings& settings = Settings::shared();
-    settings.setValue(kLegacyLanguageKey, int(index));
-    settings.setValue(kLanguageCodeKey, availableLanguages()[index].code);
+    if (store) {
+        QSettings& settings = Settings::shared();
+        settings.setValue(kLegacyLanguageKey, int(index));
+        settings.setValue(kLanguageCodeKey, availableLanguages()[index].code);
+        hasStoredChoice_ = true;
+    }
     loadLanguageFile(index);
     NotificationCenter::defaultCenter().post(NotificationNames::LanguageDidChange,
                                              availableLanguages()[index].displayName);
+}
+
+std::optional<uint8_t> LocalizationManager::languageForLocale(const QStringList& uiLanguages) {
+    for (const QString& name : uiLanguages) {
+        const QLocale locale(name);
+        if (locale.language() == QLocale::C) {
+            continue;
+        }
+        if (locale.language() == QLocale::Chinese) {
+            // QLocale fills in the likely script: Traditional for Taiwan, Hong Kong and Macao.
+            const bool traditional = locale.script() == QLocale::TraditionalHanScript;
+            return indexOfCode(traditional ? QStringLiteral("zh-Hant") : QStringLiteral("zh-Hans"));
+        }
+        if (const auto index = indexOfCode(QLocale::languageToCode(locale.language()))) {
+            return index;
+        }
+    }
+    return std::nullopt;
 }
 
 void LocalizationManager::loadLanguageFile(uint8_t index) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 // The interface language: the fixed table of sixteen languages, the chosen one (remembered in the
 // settings store under "AppLanguageCode" and "AppLanguage"), its language file held in memory, and
@@ -32,6 +33,13 @@ public:
     // Makes the language at index current, stores it, loads its file and posts "LanguageDidChange"
     // with its display name, even when the file could not be loaded or the language was current.
     void setLanguage(uint8_t index);
+    // The same, without storing the choice: what a picker shows before the user confirms it.
+    void previewLanguage(uint8_t index);
+    // Whether the user has chosen a language on this or an earlier run; a first start has not.
+    bool hasStoredChoice() const { return hasStoredChoice_; }
+    // The row of the first of the desktop's languages (most preferred first, as QLocale's
+    // uiLanguages() gives them: "de-DE", "zh-Hant-TW", "pt_BR") that the table has.
+    static std::optional<uint8_t> languageForLocale(const QStringList& uiLanguages);
 
     // The text at key, a dotted path through the language file. Without one: defaultValue when it
     // is not empty, else the key itself, so a missing text shows its key.
@@ -51,7 +59,9 @@ public:
 private:
     void restoreLanguage();
     void loadLanguageFile(uint8_t index);
+    void applyLanguage(uint8_t index, bool store);
 
     uint8_t currentLanguage_ = 0;
+    bool hasStoredChoice_ = false;
     QJsonObject localizationData_;
 };

@@ -139,9 +139,10 @@ void ORVODialogs::setResponder(Responder responder) {
     ::responder() = std::move(responder);
 }
 
-void ORVODialogs::alreadyRunning() {
+void ORVODialogs::alreadyRunning(bool reachable) {
     run(nullptr, {text(kDialogAlreadyRunningTitle, "already_running_title"),
-                  text(kDialogAlreadyRunningMessage, "already_running_message"),
+                  reachable ? text(kDialogAlreadyRunningMessage, "already_running_message")
+                            : text(kDialogAlreadyRunningUnreachable, "already_running_unreachable"),
                   {text(kButtonExit, "")}});
 }
 

@@ -24,7 +24,8 @@ class ORVODialogs {
 public:
     ORVODialogs() = delete;
 
-    static void alreadyRunning();
+    // reachable: the running copy comes to the front after the notice; otherwise it cannot be called.
+    static void alreadyRunning(bool reachable = true);
     // True when the first (default) button closed the alert; over names the window the alert is
     // about, which stays below it.
     static bool confirmExit(QWidget* over);

@@ -15,6 +15,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -112,6 +113,7 @@ QWidget* ORVOFirstRunGuide::buildLanguagePage() {
     for (const LocalizationManager::Language& language : LocalizationManager::availableLanguages()) {
         languageSelector->addItem(language.displayName);
     }
+    preselectDesktopLanguage();
     languageSelector->setCurrentIndex(LocalizationManager::shared().getCurrentLanguage());
     connect(languageSelector, &QComboBox::activated, this, &ORVOFirstRunGuide::languageChanged);
     auto* chevron = new QLabel(well);
@@ -282,8 +284,19 @@ void ORVOFirstRunGuide::languageChanged(int index) {
     if (index < 0 || index >= static_cast<int>(LocalizationManager::languageCount)) {
         return;
     }
-    LocalizationManager::shared().setLanguage(static_cast<uint8_t>(index));
+    // Stored only once the user confirms it.
+    LocalizationManager::shared().previewLanguage(static_cast<uint8_t>(index));
     updateText();
+}
+
+void ORVOFirstRunGuide::preselectDesktopLanguage() {
+    LocalizationManager& languages = LocalizationManager::shared();
+    if (languages.hasStoredChoice()) {
+        return;
+    }
+    if (const auto row = LocalizationManager::languageForLocale(QLocale::system().uiLanguages())) {
+        languages.previewLanguage(*row);
+    }
 }
 
 void ORVOFirstRunGuide::confirmLanguage() {

@@ -61,6 +61,8 @@ protected:
 
 private:
     void buildPanel();
+    // On a first start, shows the guide in the desktop's language when the table has it.
+    void preselectDesktopLanguage();
     QWidget* buildLanguagePage();
     QWidget* buildConnectPage();
     QWidget* buildStepCard(int number, const QString& imageName);

@@ -2,6 +2,8 @@
 
 #include "AppDelegate.h"
 #include "LocalizationManager.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
 #include "TextKeys.h"
 #include "Version.h"
 
@@ -78,12 +80,11 @@ QMenuBar* ORVOMenuBar::install(QWidget* window) {
     auto* bar = new QMenuBar(window);
 
     QMenu* application = bar->addMenu(QGuiApplication::applicationDisplayName());
-    QObject::connect(addItem(application, QObject::tr("About %1").arg(application->title()),
-                             QStringLiteral("orderFrontStandardAboutPanel:")),
-                     &QAction::triggered, window, [window] { showAbout(window); });
+    QObject::connect(
+        addLocalizedItem(application, TextKeys::kMenuAbout, QStringLiteral("orderFrontStandardAboutPanel:")),
+        &QAction::triggered, window, [window] { showAbout(window); });
     application->addSeparator();
-    QAction* quit =
-        addItem(application, QObject::tr("Quit %1").arg(application->title()), QStringLiteral("terminate:"));
+    QAction* quit = addLocalizedItem(application, TextKeys::kMenuQuit, QStringLiteral("terminate:"));
     quit->setShortcuts(QKeySequence::Quit);
     if (quit->shortcuts().isEmpty()) {
         quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -91,27 +92,37 @@ QMenuBar* ORVOMenuBar::install(QWidget* window) {
     QObject::connect(quit, &QAction::triggered, &AppDelegate::shared(), &AppDelegate::terminate);
 
     struct EditCommand {
-        const char* title;
+        const char* textKey;
         const char* actionName;
         QKeySequence::StandardKey key;
     };
     static constexpr EditCommand editCommands[] = {
-        {"Undo", "undo:", QKeySequence::Undo},        {"Redo", "redo:", QKeySequence::Redo},
-        {nullptr, nullptr, QKeySequence::UnknownKey}, {"Cut", "cut:", QKeySequence::Cut},
-        {"Copy", "copy:", QKeySequence::Copy},        {"Paste", "paste:", QKeySequence::Paste},
-        {"Delete", "delete:", QKeySequence::Delete},  {"Select All", "selectAll:", QKeySequence::SelectAll},
+        {TextKeys::kMenuUndo, "undo:", QKeySequence::Undo},
+        {TextKeys::kMenuRedo, "redo:", QKeySequence::Redo},
+        {nullptr, nullptr, QKeySequence::UnknownKey},
+        {TextKeys::kMenuCut, "cut:", QKeySequence::Cut},
+        {TextKeys::kMenuCopy, "copy:", QKeySequence::Copy},
+        {TextKeys::kMenuPaste, "paste:", QKeySequence::Paste},
+        {TextKeys::kMenuDelete, "delete:", QKeySequence::Delete},
+        {TextKeys::kMenuSelectAll, "selectAll:", QKeySequence::SelectAll},
     };
-    QMenu* edit = bar->addMenu(QObject::tr("Edit"));
+    QMenu* edit = bar->addMenu(QString());
+    edit->menuAction()->setProperty(textKeyProperty, QString::fromLatin1(TextKeys::kMenuEdit));
     for (const EditCommand& command : editCommands) {
-        if (!command.title) {
+        if (!command.textKey) {
             edit->addSeparator();
             continue;
         }
-        QAction* action = addItem(edit, QObject::tr(command.title), QString::fromLatin1(command.actionName));
+        QAction* action = addLocalizedItem(edit, command.textKey, QString::fromLatin1(command.actionName));
         action->setShortcuts(command.key);
         const QKeySequence::StandardKey key = command.key;
         QObject::connect(action, &QAction::triggered, window, [key] { sendToFocusedField(key); });
     }
+    retranslate(bar);
+    NotificationCenter::defaultCenter().addObserver(bar, NotificationNames::LanguageDidChange,
+                                                    [bar](const Notification&) { retranslate(bar); });
+    QObject::connect(bar, &QObject::destroyed,
+                     [bar] { NotificationCenter::defaultCenter().removeObserver(bar); });
 
     // A bar that no global menu takes would sit over the styled window: keep it hidden, and let the
     // window carry the items so their shortcuts still fire.
@@ -127,6 +138,26 @@ QMenuBar* ORVOMenuBar::install(QWidget* window) {
     }
     mainMenuBar() = bar;
     return bar;
+}
+
+QAction* ORVOMenuBar::addLocalizedItem(QMenu* menu, const char* textKey, const QString& actionName) {
+    QAction* action = addItem(menu, QString(), actionName);
+    action->setProperty(textKeyProperty, QString::fromLatin1(textKey));
+    return action;
+}
+
+void ORVOMenuBar::retranslate(QMenuBar* menuBar) {
+    QList<QAction*> pending = menuBar->actions();
+    while (!pending.isEmpty()) {
+        QAction* action = pending.takeFirst();
+        const QString key = action->property(textKeyProperty).toString();
+        if (!key.isEmpty()) {
+            action->setText(LocalizationManager::shared().localizedString(key));
+        }
+        if (action->menu()) {
+            pending << action->menu()->actions();
+        }
+    }
 }
 
 // ---- Pruning

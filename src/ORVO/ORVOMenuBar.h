@@ -17,6 +17,8 @@ public:
     ORVOMenuBar() = delete;
 
     static constexpr char actionNameProperty[] = "actionName";
+    // The language-file key of an item's text; items that carry one follow the interface language.
+    static constexpr char textKeyProperty[] = "textKey";
 
     // Builds the bar for the main window and makes it the application's main menu. Where the desktop
     // shows a global menu the bar goes there; otherwise it stays hidden, out of the styled window, and
@@ -31,8 +33,12 @@ public:
     // An item of menu named actionName, for the bar and for anyone who builds a bar to prune.
     static QAction* addItem(QMenu* menu, const QString& title, const QString& actionName);
     static QString actionName(const QAction* action);
+    // Re-reads the text of every item that carries a text key.
+    static void retranslate(QMenuBar* menuBar);
 
 private:
+    static QAction* addLocalizedItem(QMenu* menu, const char* textKey, const QString& actionName);
+
     // A top-level menu holding any of these, at any depth, goes whole (File, Format, View).
     static const QSet<QString> dropTopLevelActions;
     // Removed from the Edit menu, alone or with the submenu holding them (Find, spelling, Speech...).

@@ -63,8 +63,12 @@ void ORVOPresentation::install() {
 
     // The plain arrangement goes; the controls stay alive and are moved into the new regions.
     delete c.layout();
+    retainedViews = new QWidget(&c, Qt::Window);
     for (QWidget* child : c.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         child->hide();
+        if (child != retainedViews) {
+            child->setParent(retainedViews);
+        }
     }
     for (int p = 0; p < ViewController::kProfileCount; ++p) {
         profileControls[p] = {c.LensFocalLengths[p], c.LensApexes[p], c.LensModels[p]};
@@ -105,6 +109,7 @@ void ORVOPresentation::install() {
     interceptFooterButtons();
     configureInputControls();
     installCatalogAssistance();
+    installKeyboardAccess();
     selectProfile(0);
     applyTheme();
     refreshConnectionStatus();
@@ -171,7 +176,7 @@ ORVOFieldContainer* ORVOPresentation::makeSlot(QWidget* content, int trailingIns
 }
 
 // Moves a control into a slot, 12 from its leading edge and trailingInset from its trailing edge.
-// The control it held before goes back to the controller, hidden but alive.
+// The control it held before goes back to the retained views, hidden but alive.
 void ORVOPresentation::replaceContent(ORVOFieldContainer* slot, QWidget* control, int trailingInset) {
     auto* layout = static_cast<QHBoxLayout*>(slot->layout());
     layout->setContentsMargins(12, 0, trailingInset, 0);
@@ -180,7 +185,7 @@ void ORVOPresentation::replaceContent(ORVOFieldContainer* slot, QWidget* control
         QWidget* old = previous->widget();
         layout->removeWidget(old);
         old->hide();
-        old->setParent(controller);
+        old->setParent(retainedViews);
     }
     control->setParent(slot);
     layout->insertWidget(0, control, 1, Qt::AlignVCenter);

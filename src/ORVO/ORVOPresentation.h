@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class ORVOArrowKeySelector;
 class ORVOFieldContainer;
 class ORVOFirstRunGuide;
 class ORVOPassthroughView;
@@ -170,6 +171,10 @@ private:
     void styleTextButton(QPushButton* button);
     void syncLanguageSelection();
     const ORVOPalette& palette() const;
+    void installKeyboardAccess();
+    void applyAccessibleNames();
+    void applyKeyboardOrder();
+    void nameComboMenuButtons();
 
     QPointer<ViewController> controller;
     std::unique_ptr<ORVOStyledLog> styledLog;
@@ -177,6 +182,10 @@ private:
     std::function<bool()> legacySaveAction;
     bool didSetInitialWindowSize = false;
     QTimer* statusTimer = nullptr;
+    ORVOArrowKeySelector* profileKeys = nullptr;
+    // Never shown: the plain layout's controls wait here, alive but outside the window and so
+    // outside the accessibility tree.
+    QWidget* retainedViews = nullptr;
 
     // Registries the theme pass walks.
     QList<QFrame*> cardViews;

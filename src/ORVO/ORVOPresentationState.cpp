@@ -147,6 +147,7 @@ void ORVOPresentation::selectProfile(int index) {
     lastMaximumAperture[index] = profile.apertures[0]->currentText();
     showCatalogStateOfSelectedProfile();
     applyProfileButtonAppearance();
+    applyKeyboardOrder();
 }
 
 void ORVOPresentation::applyProfileButtonAppearance() {
@@ -410,5 +411,6 @@ void ORVOPresentation::refreshLocalizedText() {
     const auto& languages = LocalizationManager::availableLanguages();
     const size_t current = LocalizationManager::shared().getCurrentLanguage();
     languageContainerView->setFixedWidth(languageSelectorWidth(languages[current].displayName));
+    applyAccessibleNames();
     refreshConnectionStatus();
 }

@@ -83,8 +83,19 @@ ORVOSuggestionPanel::Placement ORVOSuggestionPanel::placement(const QRect& ancho
     return {QRect(left, top, width, height), rows, upward};
 }
 
+namespace {
+
+// Wayland lets a program place only popups, relative to their parent; a tool window would open wherever
+// the compositor puts new windows and take the focus from the field.
+Qt::WindowFlags panelWindowFlags() {
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return (wayland ? Qt::ToolTip : Qt::Tool) | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+}
+
+} // namespace
+
 ORVOSuggestionPanel::ORVOSuggestionPanel(const ORVOPalette& palette, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus), palette_(palette) {
+    : QWidget(parent, panelWindowFlags()), palette_(palette) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     resize(320, 120);

@@ -111,6 +111,40 @@ inline constexpr char kTourPrev[] = "tour.prev";
 inline constexpr char kTourNext[] = "tour.next";
 inline constexpr char kTourDone[] = "tour.done";
 
+// Shown when the running copy holds the lock file but cannot be reached over the session bus.
+inline constexpr char kDialogAlreadyRunningUnreachable[] = "dialogs.already_running_unreachable";
+
+// Menu bar items.
+inline constexpr char kMenuAbout[] = "menu.about";
+inline constexpr char kMenuQuit[] = "menu.quit";
+inline constexpr char kMenuEdit[] = "menu.edit";
+inline constexpr char kMenuUndo[] = "menu.undo";
+inline constexpr char kMenuRedo[] = "menu.redo";
+inline constexpr char kMenuCut[] = "menu.cut";
+inline constexpr char kMenuCopy[] = "menu.copy";
+inline constexpr char kMenuPaste[] = "menu.paste";
+inline constexpr char kMenuDelete[] = "menu.delete";
+inline constexpr char kMenuSelectAll[] = "menu.select_all";
+
+// Names screen readers announce for controls whose visible text does not say what they are.
+// "{0}" is the profile letter, "{1}" the aperture number.
+inline constexpr char kAccessibleProfileSelector[] = "accessibility.profile_selector";
+inline constexpr char kAccessibleProfile[] = "accessibility.profile";
+inline constexpr char kAccessibleFocalLength[] = "accessibility.focal_length";
+inline constexpr char kAccessibleAperture[] = "accessibility.aperture";
+inline constexpr char kAccessibleLensModel[] = "accessibility.lens_model";
+inline constexpr char kAccessibleMountMenu[] = "accessibility.mount_menu";
+inline constexpr char kAccessibleFocalLengthMenu[] = "accessibility.focal_length_menu";
+inline constexpr char kAccessibleLensSuggestions[] = "accessibility.lens_suggestions";
+inline constexpr char kAccessibleThemeToggle[] = "accessibility.theme_toggle";
+inline constexpr char kAccessibleLanguage[] = "accessibility.language";
+inline constexpr char kAccessibleConnectionLog[] = "accessibility.connection_log";
+inline constexpr char kAccessiblePort[] = "accessibility.port";
+
+// The Alt+letter of Save and Exit, one character chosen per language.
+inline constexpr char kMnemonicSave[] = "mnemonics.save";
+inline constexpr char kMnemonicExit[] = "mnemonics.exit";
+
 // First-run guide steps, numbered from 1: "guide.step1", "guide.step2".
 inline constexpr int kGuideStepCount = 2;
 QString guideStep(int number);

@@ -2,6 +2,7 @@
 // composed lens name while the user edits, and the window state written to the settings store.
 
 #include "LocalizationManager.h"
+#include "Mnemonic.h"
 #include "ORVOPresentation.h"
 #include "Settings.h"
 #include "TextKeys.h"
@@ -86,9 +87,9 @@ void ViewController::Init_LensName_TextFields() {
 
 void ViewController::updateButtonTitles() {
     using namespace TextKeys;
-    button_Exit->setText(text(kButtonExit));
+    button_Exit->setText(Mnemonic::apply(text(kButtonExit), text(kMnemonicExit)));
     button_Help->setText(text(kButtonHelp));
-    button_SaveToAdapter->setText(text(kButtonSaveToAdapter));
+    button_SaveToAdapter->setText(Mnemonic::apply(text(kButtonSaveToAdapter), text(kMnemonicSave)));
     button_ReadAgain->setText(text(kButtonReadAgain));
     button_Revert->setText(text(kButtonRevert));
     button_Restore->setText(text(kButtonRestore));

@@ -2,16 +2,40 @@
 // profiles and writes them back.
 
 #include "AppDelegate.h"
+#include "UdevRule.h"
 #include "Version.h"
 #include "ViewController.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Answered before any window system is touched, so it works over ssh and in scripts:
+//   orvo --print-udev-rule | sudo tee /etc/udev/rules.d/70-orvo-adapter.rules
+bool printsUdevRule(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--print-udev-rule") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (printsUdevRule(argc, argv)) {
+        std::fputs(kUdevRule, stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVO"));
     QApplication::setOrganizationName(QStringLiteral("Quillon"));
     QApplication::setApplicationVersion(QStringLiteral(ORVO_SHORT_VERSION));
+    // Ties the windows to the desktop entry and its icon (the Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.quillon.orvo"));
     // Closing the window only hides it; the program ends through Exit or a quit request.
     QApplication::setQuitOnLastWindowClosed(false);
 

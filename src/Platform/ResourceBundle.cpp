@@ -12,6 +12,12 @@ QString& overrideDirectory() {
     static QString directory;
     return directory;
 }
+
+bool isInBuildFolder(const QString& folder) {
+    const QString build = QDir(QStringLiteral(ORVO_BUILD_DIR)).canonicalPath();
+    const QString canonical = QDir(folder).canonicalPath();
+    return !build.isEmpty() && (canonical == build || canonical.startsWith(build + '/'));
+}
 } // namespace
 
 void ResourceBundle::setOverrideDirectory(const QString& directory) {
@@ -24,11 +30,17 @@ QStringList ResourceBundle::searchDirectories() {
         directories << overrideDirectory();
         return directories;
     }
-    if (QCoreApplication::instance()) {
-        // <prefix>/bin/orvo finds <prefix>/share/orvo, wherever the prefix lies.
-        directories << QDir(QCoreApplication::applicationDirPath()).absoluteFilePath("../share/orvo");
+    if (!QCoreApplication::instance()) {
+        return {QStringLiteral(ORVO_SOURCE_RESOURCES)};
     }
-    directories << QStringLiteral(ORVO_INSTALL_DATADIR) << QStringLiteral(ORVO_SOURCE_RESOURCES);
+    // <prefix>/bin/orvo finds <prefix>/share/orvo, wherever the prefix lies.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    directories << QDir(programFolder).absoluteFilePath("../share/orvo");
+    // An installed copy never reads the source tree, even when it is still there: it would hide a
+    // file missing from the installation.
+    if (isInBuildFolder(programFolder)) {
+        directories << QStringLiteral(ORVO_SOURCE_RESOURCES);
+    }
     return directories;
 }
 

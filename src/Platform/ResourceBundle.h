@@ -3,7 +3,7 @@
 #include <QString>
 
 // Finds the data files that ship beside the program: language files, help pages, the lens catalog
-// and images. Looks in the override folder (tests), the installed share folder, and the source
+// and images. Looks in the override folder (tests), the share folder beside the program, and the source
 // tree's resources folder when the program runs from its build folder.
 class ResourceBundle {
 public:

@@ -28,6 +28,9 @@ QString text(const char* key) {
 
 using SingleInstanceTest = ShellTest;
 
+// An address where no bus listens: unset, the bus library would look in $XDG_RUNTIME_DIR/bus.
+const QString kNoBus = QStringLiteral("unix:path=/nonexistent/orvo-test-bus");
+
 TEST_F(SingleInstanceTest, aSecondCopyHandsOverToTheRunningOneAndEndsWithZero) {
     AppDelegate& delegate = AppDelegate::shared();
     ASSERT_TRUE(delegate.ensureSingleInstance());
@@ -56,6 +59,34 @@ TEST_F(SingleInstanceTest, aSecondCopyHandsOverToTheRunningOneAndEndsWithZero) {
             << output.toStdString();
         EXPECT_TRUE(runUntil([&] { return QApplication::activeWindow() == &window; }, 2000));
     }
+}
+
+// A copy with no session bus can reach no one, yet must still not run beside a running copy, whichever
+// of the two has the bus.
+TEST_F(SingleInstanceTest, aSecondCopyWithoutASessionBusSaysSoAndEnds) {
+    ASSERT_TRUE(AppDelegate::shared().ensureSingleInstance());
+    auto second = startProgram({{"ORVO_ANSWER_ALERTS", "0"}, {"DBUS_SESSION_BUS_ADDRESS", kNoBus}});
+    ASSERT_TRUE(waitForExit(*second));
+    EXPECT_EQ(second->exitCode(), 0);
+    const QString output = QString::fromUtf8(second->readAllStandardError());
+    EXPECT_EQ(output.count("ORVO alert: " + text("dialogs.already_running_title")), 1)
+        << output.toStdString();
+}
+
+TEST_F(SingleInstanceTest, aCopyWithABusDoesNotStartBesideOneRunningWithoutIt) {
+    auto first = startProgram({{"DBUS_SESSION_BUS_ADDRESS", kNoBus}});
+    ASSERT_TRUE(runUntil([] { return QFile::exists(runtime.filePath("Quillon.ORVO.lock")); }, 10000));
+    QStringList alerts;
+    ORVODialogs::setResponder([&alerts](QMessageBox& alert, const QList<QPushButton*>&) {
+        alerts << alert.text();
+        return 0;
+    });
+    EXPECT_FALSE(AppDelegate::shared().ensureSingleInstance());
+    EXPECT_EQ(alerts, QStringList{text("dialogs.already_running_title")});
+    ORVODialogs::setResponder({});
+
+    first->terminate();
+    EXPECT_TRUE(waitForExit(*first));
 }
 
 class QuittingTest : public ShellTest {

@@ -3,6 +3,9 @@
 
 #include "ORVOMenuBar.h"
 
+#include "IsolatedEnvironment.h"
+#include "LocalizationManager.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -85,6 +88,26 @@ TEST(MenuBarPruning, separatorsAloneLeaveAnEmptyMenu) {
     ORVOMenuBar::prune(&bar);
     EXPECT_TRUE(application->actions().isEmpty());
     EXPECT_EQ(titles(edit), QStringList{"Select All"});
+}
+
+// The program's own bar speaks the interface language and follows a change of it.
+TEST(MenuBar, itemsTakeTheirTextsFromTheLanguageFileAndFollowALanguageChange) {
+    useIsolatedEnvironment();
+    QWidget window;
+    QMenuBar* bar = ORVOMenuBar::install(&window);
+    LocalizationManager& languages = LocalizationManager::shared();
+    for (const char* code : {"de", "ja", "en"}) {
+        const auto& table = LocalizationManager::availableLanguages();
+        const auto row =
+            std::find_if(table.begin(), table.end(), [&](const auto& l) { return l.code == code; });
+        languages.setLanguage(static_cast<uint8_t>(row - table.begin()));
+        SCOPED_TRACE(code);
+        const QMenu* edit = bar->actions().at(1)->menu();
+        EXPECT_EQ(bar->actions().at(1)->text(), languages.localizedString("menu.edit"));
+        EXPECT_EQ(titles(edit).constLast(), languages.localizedString("menu.select_all"));
+        EXPECT_EQ(titles(bar->actions().at(0)->menu()).constLast(), languages.localizedString("menu.quit"));
+    }
+    EXPECT_EQ(bar->actions().at(1)->text(), "Edit");
 }
 
 } // namespace

@@ -10,7 +10,9 @@
 #include "TextKeys.h"
 #include "ViewController.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -202,4 +204,44 @@ TEST_F(OnboardingTest, everyCardShowsItsWholeTextInEveryLanguage) {
         }
         EXPECT_FALSE(tourShowing());
     }
+
+// The desktop's language is read once per process: the case runs again in a copy of this program
+// started on a German desktop, with a settings file of its own.
+TEST(FirstRunGuideLanguage,
+     aGermanDesktopGetsGermanPreselectedNothingStoredUntilConfirmedAndAStoredChoiceWins) {
+    if (qgetenv("LANGUAGE") != "de") {
+        QProcess copy;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LANGUAGE", "de");
+        env.insert("LANG", "de_DE.UTF-8");
+        env.remove("LC_ALL");
+        env.remove("LC_MESSAGES");
+        copy.setProcessEnvironment(env);
+        copy.setProcessChannelMode(QProcess::MergedChannels);
+        copy.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=FirstRunGuideLanguage.*"});
+        ASSERT_TRUE(copy.waitForFinished(60000));
+        EXPECT_EQ(copy.exitCode(), 0) << copy.readAll().toStdString();
+        return;
+    }
+    QTemporaryDir folders;
+    qputenv("XDG_RUNTIME_DIR", folders.path().toUtf8());
+    qputenv("ORVO_SKIP_GUIDE", "1");
+    qputenv("ORVO_SKIP_TOUR", "1");
+    Settings::setFilePathForTesting(folders.filePath("ORVO.conf"));
+    ViewController controller;
+    LocalizationManager& languages = LocalizationManager::shared();
+    {
+        ORVOFirstRunGuide guide(&controller, ORVOPalette::dark(), {});
+        EXPECT_EQ(guide.languageSelector->currentIndex(), languageIndex("de"));
+        EXPECT_EQ(languages.getCurrentLanguage(), languageIndex("de"));
+        EXPECT_EQ(guide.languageTitle->text(), languages.localizedString("language_prompt.title"));
+        guide.languageSelector->setCurrentIndex(languageIndex("ja"));
+        guide.languageChanged(languageIndex("ja"));
+        EXPECT_FALSE(Settings::shared().contains("AppLanguageCode"));
+        guide.confirmLanguage();
+        EXPECT_EQ(Settings::shared().value("AppLanguageCode").toString(), "ja");
+    }
+    ORVOFirstRunGuide again(&controller, ORVOPalette::dark(), {});
+    EXPECT_EQ(again.languageSelector->currentIndex(), languageIndex("ja"));
+    Settings::setFilePathForTesting({});
 }

@@ -48,8 +48,10 @@ protected:
     static inline QTemporaryDir runtime;
 };
 
-// The real program, without the first-run guide and the tour, with environment on top.
-inline std::unique_ptr<QProcess> startProgram(const QMap<QString, QString>& environment = {}) {
+// The real program (by default the build's own), without the first-run guide and the tour, with
+// environment on top.
+inline std::unique_ptr<QProcess> startProgram(const QMap<QString, QString>& environment = {},
+                                              const QString& path = QStringLiteral(ORVO_BIN_DIR "/orvo")) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("ORVO_SKIP_GUIDE", "1");
@@ -60,7 +62,7 @@ inline std::unique_ptr<QProcess> startProgram(const QMap<QString, QString>& envi
     }
     auto program = std::make_unique<QProcess>();
     program->setProcessEnvironment(env);
-    program->start(QStringLiteral(ORVO_BIN_DIR "/orvo"), {});
+    program->start(path, {});
     program->waitForStarted(5000);
     return program;
 }

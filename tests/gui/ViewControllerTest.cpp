@@ -7,6 +7,7 @@
 #include "EventLoop.h"
 #include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
+#include "Mnemonic.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
@@ -145,7 +146,7 @@ TEST_F(ViewControllerTest, startsWithTheDocumentedValuesAndEnglishCaptions) {
     }
     controller.show();
     EXPECT_EQ(controller.window()->windowTitle(), text("app.window_title"));
-    EXPECT_EQ(controller.button_Exit->text(), text("buttons.exit"));
+    EXPECT_EQ(controller.button_Exit->text(), Mnemonic::apply(text("buttons.exit"), text("mnemonics.exit")));
     EXPECT_FALSE(controller.button_Exit->text().contains('.'));
 }
 
@@ -322,7 +323,7 @@ TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
     QTest::mouseClick(controller.button_Help, Qt::LeftButton);
     ASSERT_EQ(catcher.opened.size(), 1);
     EXPECT_TRUE(catcher.opened[0].toLocalFile().endsWith("/Help_JA.htm"));
-    EXPECT_EQ(controller.button_Exit->text(), text("buttons.exit"));
+    EXPECT_EQ(controller.button_Exit->text(), Mnemonic::apply(text("buttons.exit"), text("mnemonics.exit")));
 
     controller.displayHTMLFileWithFormat("Help_XX");
     EXPECT_TRUE(controller.logText().endsWith("❌ 找不到HTML文件: Help_XX.htm"));

@@ -1,6 +1,7 @@
 // The shipped language files and help pages against the keys the program looks up.
 
 #include "LocalizationManager.h"
+#include "Mnemonic.h"
 #include "ResourceBundle.h"
 #include "Settings.h"
 #include "TextKeys.h"
@@ -69,6 +70,17 @@ TEST(LanguageFiles, everyLanguageAnswersEveryKeyWithItsOwnText) {
             const QString text = manager.localizedString(key);
             EXPECT_NE(text, key);
             EXPECT_FALSE(text.trimmed().isEmpty()) << key.toStdString();
+        }
+        // Save and Exit each get one access key of their own.
+        const QString save = manager.localizedString(TextKeys::kMnemonicSave);
+        const QString exit = manager.localizedString(TextKeys::kMnemonicExit);
+        EXPECT_EQ(save.size(), 1);
+        EXPECT_EQ(exit.size(), 1);
+        EXPECT_NE(save.toUpper(), exit.toUpper());
+        for (const QString& caption :
+             {Mnemonic::apply(manager.localizedString(TextKeys::kButtonSaveToAdapter), save),
+              Mnemonic::apply(manager.localizedString(TextKeys::kButtonExit), exit)}) {
+            EXPECT_EQ(caption.count('&'), 1) << caption.toStdString();
         }
         // The connection log fills in the adapter-port and all-port counts.
         const QString detected = manager.localizedString(TextKeys::kMessageDeviceDetected);

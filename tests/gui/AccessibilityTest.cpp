@@ -1,0 +1,165 @@
+// The main window as a screen reader meets it: walked through its accessibility interfaces, as the
+// desktop's accessibility bridge walks it, and driven from the keyboard alone.
+
+#include "IsolatedEnvironment.h"
+#include "LocalizationManager.h"
+#include "ORVOPresentation.h"
+#include "ViewController.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool isInteractive(QAccessible::Role role) {
+    switch (role) {
+    case QAccessible::PushButton:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::ComboBox:
+    case QAccessible::EditableText:
+    case QAccessible::SpinBox:
+    case QAccessible::Slider:
+    case QAccessible::ButtonMenu:
+    case QAccessible::ButtonDropDown:
+    case QAccessible::PageTab:
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct Walk {
+    QStringList unnamed;
+    QSet<QObject*> objects;
+    QMap<QObject*, QString> names;
+};
+
+void walk(QAccessibleInterface* node, Walk& result) {
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        if (!child) {
+            continue;
+        }
+        result.objects.insert(child->object());
+        const QString name = child->text(QAccessible::Name).trimmed();
+        result.names.insert(child->object(), name);
+        if (!child->state().invisible && isInteractive(child->role()) && name.isEmpty()) {
+            result.unnamed << QStringLiteral("%1 '%2'").arg(child->object()->metaObject()->className(),
+                                                            child->object()->objectName());
+        }
+        walk(child, result);
+    }
+}
+
+class AccessibilityTest : public testing::Test {
+protected:
+    void SetUp() override {
+        controller.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&controller));
+    }
+    // As the language selector of the window does it.
+    void chooseLanguage(uint8_t index) {
+        controller.Language->setCurrentIndex(index);
+        controller.On_Language_Selected();
+    }
+    Walk walkWindow() {
+        Walk result;
+        walk(QAccessible::queryAccessibleInterface(controller.window()), result);
+        return result;
+    }
+    ORVOPresentation& presentation() { return *controller.presentation; }
+
+    // Before the window, which reads the settings and the texts as it is built.
+    struct Isolated {
+        Isolated() {
+            useIsolatedEnvironment();
+            LocalizationManager::shared().setLanguage(2); // English
+        }
+    } isolated;
+    ViewController controller;
+};
+
+TEST_F(AccessibilityTest, everyShowingControlHasATranslatedNameAndThePlainLayoutIsGone) {
+    for (const uint8_t language : {uint8_t(2), uint8_t(4)}) { // English, German
+        chooseLanguage(language);
+        SCOPED_TRACE(LocalizationManager::availableLanguages()[language].code.toStdString());
+        const Walk tree = walkWindow();
+        EXPECT_EQ(tree.unnamed.join(", ").toStdString(), "");
+        const QString aperture = language == 2 ? "Profile A, aperture 3" : "Profil A, Blende 3";
+        EXPECT_EQ(tree.names.value(controller.LensApexes[0][2]).toStdString(), aperture.toStdString());
+        EXPECT_EQ(tree.names.value(controller.LensFocalLengths[0]),
+                  language == 2 ? "Profile A, focal length" : "Profil A, Brennweite");
+        // Device values are named by their labels.
+        EXPECT_EQ(tree.names.value(controller.DeviceSN_Text), controller.DeviceSN->text());
+    }
+    // Profile B's controls, the port list and the plain layout's captions wait outside the window.
+    const Walk tree = walkWindow();
+    for (QObject* hidden : std::initializer_list<QObject*>{
+             controller.LensFocalLengths[1], controller.LensApexes[1][0], controller.LensModels[3],
+             controller.PortSelection, controller.button_Fresh, controller.Lens_Title}) {
+        EXPECT_FALSE(tree.objects.contains(hidden)) << hidden->objectName().toStdString();
+    }
+    presentation().selectProfile(1);
+    EXPECT_TRUE(walkWindow().objects.contains(controller.LensFocalLengths[1]));
+}
+
+TEST_F(AccessibilityTest, tabFollowsTheWindowFromTheHeaderToSave) {
+    controller.button_SaveToAdapter->setEnabled(true); // as with an adapter connected
+    controller.Language->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 20; ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        visited << QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name);
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    const QStringList expected{"Interface language",
+                               "Switch between the light and the dark theme",
+                               "Guided Tour",
+                               "Help",
+                               "Profile A",
+                               controller.DeviceModel_Title->text(),
+                               controller.DeviceSN->text(),
+                               controller.FW_Version_Title->text(),
+                               controller.StartUpLens_Title->text(),
+                               "Connection log",
+                               "Choose the lens mount",
+                               "Profile A, focal length",
+                               "Choose a focal length",
+                               "Profile A, lens model",
+                               "Profile A, aperture 1",
+                               "Profile A, aperture 2",
+                               "Profile A, aperture 3",
+                               "Profile A, aperture 4",
+                               "Exit",
+                               "Save to Adapter"};
+    EXPECT_EQ(visited.join(" | ").toStdString(), expected.join(" | ").toStdString());
+}
+
+TEST_F(AccessibilityTest, arrowKeysMoveThroughTheProfilesAndAltKeysReachSaveAndExit) {
+    QPushButton* segmentA = presentation().profileButtons[0];
+    segmentA->setFocus();
+    QTest::keyClick(segmentA, Qt::Key_Right);
+    EXPECT_EQ(presentation().selectedProfileIndex, 1);
+    EXPECT_TRUE(presentation().profileButtons[1]->hasFocus());
+    QTest::keyClick(presentation().profileButtons[1], Qt::Key_Right);
+    QTest::keyClick(presentation().profileButtons[2], Qt::Key_Left);
+    EXPECT_EQ(presentation().selectedProfileIndex, 1);
+    // Only the selected segment is a Tab stop.
+    EXPECT_EQ(segmentA->focusPolicy(), Qt::NoFocus);
+
+    // "Save to Adapter" is S, "Exit" is X in English; the letters come from the language file.
+    EXPECT_EQ(controller.button_SaveToAdapter->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S));
+    EXPECT_EQ(controller.button_Exit->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+}
+
+} // namespace

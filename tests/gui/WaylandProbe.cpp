@@ -1,0 +1,61 @@
+// Started by the Wayland test inside a headless compositor: shows the main window, opens the lens
+// suggestions beside the lens-model field and reports, one "name=value" line each, what it saw.
+
+#include "IsolatedEnvironment.h"
+#include "ORVOPresentation.h"
+#include "ORVOSuggestionPanel.h"
+#include "ViewController.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QWindow>
+#include <cstdio>
+
+namespace {
+
+void report(const char* name, const QString& value) {
+    std::printf("%s=%s\n", name, value.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+QString rect(const QRect& r) {
+    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    useIsolatedEnvironment();
+    report("platform", QGuiApplication::platformName());
+
+    ViewController controller;
+    controller.show();
+    report("exposed", QTest::qWaitForWindowExposed(&controller, 10000) ? "1" : "0");
+
+    ORVOPresentation& presentation = *controller.presentation;
+    QLineEdit* field = presentation.profileControls[0].lensModel;
+    field->setFocus();
+    QTest::qWait(300);
+    const QWindow* activeBefore = QGuiApplication::focusWindow();
+    presentation.showLensSuggestions();
+    const bool shown = QTest::qWaitFor(
+        [&] { return presentation.suggestionPanel && presentation.suggestionPanel->isVisible(); }, 5000);
+    const ORVOSuggestionPanel* panel = presentation.suggestionPanel;
+    report("panel", shown ? "1" : "0");
+    if (panel && panel->windowHandle()) {
+        QTest::qWait(200);
+        report("panelRect", rect(panel->geometry()));
+        report("panelType", QString::number(int(panel->windowHandle()->type())));
+        report("panelParent",
+               panel->windowHandle()->transientParent() == controller.windowHandle() ? "1" : "0");
+    }
+    report("fieldRect", rect(QRect(field->mapToGlobal(QPoint(0, 0)), field->size())));
+    // The compositor may not hand a headless window the keyboard at all; what matters is that the
+    // panel takes nothing from the window that had it.
+    QTest::qWait(300);
+    report("focusKept", QGuiApplication::focusWindow() == activeBefore ? "1" : "0");
+    report("fieldFocus", field->hasFocus() || !activeBefore ? "1" : "0");
+    return 0;
+}

@@ -1,0 +1,114 @@
+// The program under Wayland, the default session of current desktops: a headless Weston of the
+// test's own, and a probe program as its client (the platform is chosen once per process).
+
+#include "EventLoop.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRect>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+QRect rectFrom(const QString& text) {
+    const QStringList parts = text.split(',');
+    return parts.size() == 4 ? QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt())
+                             : QRect();
+}
+
+class WaylandTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(runtime.isValid());
+        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        weston.setProcessEnvironment(environment());
+        weston.setProcessChannelMode(QProcess::MergedChannels);
+        // The kiosk shell and no on-screen keyboard: a compositor that starts no helper programs, so
+        // nothing of it outlives the test.
+        const QString config = QDir(runtime.path()).filePath("weston.ini");
+        QFile file(config);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[core]\nshell=kiosk-shell.so\n[input-method]\npath=\n");
+        file.close();
+        weston.start(QStringLiteral("weston"),
+                     {"--backend=headless-backend.so", "--socket=" + kSocket, "--idle-time=0",
+                      "--config=" + config, "--width=1600", "--height=1000"});
+        const bool started =
+            weston.waitForStarted(5000) &&
+            runUntil([&] { return socketReady() || weston.state() == QProcess::NotRunning; }, 10000) &&
+            socketReady();
+        if (!started) {
+            const QString log = QString::fromUtf8(weston.readAll()).right(400);
+            stopWeston();
+            GTEST_SKIP() << "weston cannot start here: " << log.toStdString();
+        }
+    }
+    void TearDown() override { stopWeston(); }
+
+    bool socketReady() const { return QFile::exists(QDir(runtime.path()).filePath(kSocket)); }
+    void stopWeston() {
+        if (weston.state() != QProcess::NotRunning) {
+            weston.terminate();
+            if (!weston.waitForFinished(5000)) {
+                weston.kill();
+                weston.waitForFinished(2000);
+            }
+        }
+    }
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", runtime.path());
+        env.insert("WAYLAND_DISPLAY", kSocket);
+        env.insert("QT_QPA_PLATFORM", "wayland");
+        env.remove("DISPLAY");
+        return env;
+    }
+    // The probe's report as name -> value.
+    QMap<QString, QString> runProbe() {
+        QProcess probe;
+        probe.setProcessEnvironment(environment());
+        probe.start(QStringLiteral(ORVO_TEST_BIN_DIR "/orvo-wayland-probe"), {});
+        EXPECT_TRUE(probe.waitForFinished(30000));
+        EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
+        QMap<QString, QString> report;
+        for (const QString& line : QString::fromUtf8(probe.readAllStandardOutput()).split('\n')) {
+            const qsizetype equals = line.indexOf('=');
+            if (equals > 0) {
+                report.insert(line.left(equals), line.mid(equals + 1));
+            }
+        }
+        return report;
+    }
+
+    const QString kSocket = QStringLiteral("orvo-test-wayland");
+    QTemporaryDir runtime;
+    QProcess weston;
+};
+
+TEST_F(WaylandTest, theWindowShowsAndTheSuggestionsOpenBesideTheLensModelField) {
+    const QMap<QString, QString> report = runProbe();
+    ASSERT_EQ(report.value("platform"), "wayland");
+    EXPECT_EQ(report.value("exposed"), "1");
+    ASSERT_EQ(report.value("panel"), "1");
+    // A popup of the main window's surface: Wayland places only those relative to their parent.
+    EXPECT_EQ(report.value("panelParent"), "1");
+    const int type = report.value("panelType").toInt();
+    EXPECT_TRUE(type == Qt::ToolTip || type == Qt::Popup) << "window type " << type;
+
+    const QRect field = rectFrom(report.value("fieldRect"));
+    const QRect panel = rectFrom(report.value("panelRect"));
+    ASSERT_FALSE(field.isEmpty());
+    ASSERT_FALSE(panel.isEmpty());
+    // Directly under or over the field, starting where it starts, never on top of it.
+    EXPECT_LE(std::abs(panel.left() - field.left()), 40) << report.value("panelRect").toStdString();
+    EXPECT_TRUE(std::abs(panel.top() - field.bottom()) <= 24 || std::abs(panel.bottom() - field.top()) <= 24)
+        << "field " << report.value("fieldRect").toStdString() << " panel "
+        << report.value("panelRect").toStdString();
+    EXPECT_EQ(report.value("focusKept"), "1");
+    EXPECT_EQ(report.value("fieldFocus"), "1");
+}
+
+} // namespace
