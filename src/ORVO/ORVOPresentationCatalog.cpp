@@ -9,6 +9,7 @@
 #include "ORVOPalette.h"
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
+#include "ProfileValues.h"
 #include "TextKeys.h"
 #include "ViewController.h"
 
@@ -74,12 +75,6 @@ ORVOPresentation::FilteredText keepCharacters(const QString& value, int cursor, 
         start = end;
     }
     return kept;
-}
-
-bool isNumericCharacter(QStringView character) {
-    const QList<uint> codePoints = character.toUcs4();
-    return std::all_of(codePoints.begin(), codePoints.end(),
-                       [](uint u) { return QChar::isNumber(char32_t(u)); });
 }
 
 } // namespace
@@ -328,8 +323,26 @@ ORVOPresentation::FilteredText ORVOPresentation::filteredLensName(const QString&
     return keepCharacters(value, cursor, kLensNameCharacterLimit, &isAllowedLensNameCharacter);
 }
 
+// Digits of any script become ASCII digits as typed ("８５" is 85), and one decimal separator stays
+// ("28.5"), so the field shows the number a save rounds and writes.
 ORVOPresentation::FilteredText ORVOPresentation::filteredFocalLength(const QString& value, int cursor) {
-    return keepCharacters(value, cursor, kFocalLengthDigitLimit, &isNumericCharacter);
+    FilteredText kept;
+    int digits = 0;
+    bool separator = false;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c.isDigit() && digits < kFocalLengthDigitLimit) {
+            kept.text += QChar(u'0' + c.digitValue());
+            ++digits;
+        } else if (ProfileValues::isDecimalSeparator(c) && !separator && digits > 0) {
+            kept.text += u'.';
+            separator = true;
+        }
+        if (i < cursor) {
+            kept.cursor = static_cast<int>(kept.text.size());
+        }
+    }
+    return kept;
 }
 
 bool ORVOPresentation::isCurrentLensModelField(const QObject* object) const {
@@ -393,7 +406,8 @@ void ORVOPresentation::applyCatalogSelection(const QString& name) {
     const std::optional<LensCatalogRecord> record =
         found != catalogMatches.cend() ? std::optional(*found) : std::nullopt;
     // The adapter keeps 40 bytes of a name: a longer catalog name comes with a short one that fits.
-    const QString applied = record ? record->adapterName() : name;
+    // A picked name keeps to the same characters as a typed one.
+    const QString applied = filteredLensName(record ? record->adapterName() : name, 0).text;
     if (characterCount(applied) > kLensNameCharacterLimit) {
         QMessageBox alert(QMessageBox::Warning, QString(),
                           LocalizationManager::text(TextKeys::kPlaceholderNameTooLong));

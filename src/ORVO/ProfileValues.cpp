@@ -9,11 +9,11 @@ int digitValue(QChar c) {
     return c.isDigit() ? c.digitValue() : -1;
 }
 
-bool isDecimalSeparator(QChar c) {
+} // namespace
+
+bool ProfileValues::isDecimalSeparator(QChar c) {
     return c == u'.' || c == u',' || c == u'．' || c == u'，';
 }
-
-} // namespace
 
 const QStringList& ProfileValues::apertureTexts() {
     static const QStringList texts = {"F1.0", "F1.2", "F1.4", "F1.6", "F1.8", "F2.0", "F2.2", "F2.5",
@@ -48,20 +48,6 @@ std::optional<QString> ProfileValues::apertureText(uint8_t index) {
     return index < texts.size() ? std::optional(texts[index]) : std::nullopt;
 }
 
-QString ProfileValues::normalizedFocalLengthEntry(const QString& text) {
-    QString result;
-    bool separatorSeen = false;
-    for (const QChar c : text) {
-        if (const int digit = digitValue(c); digit >= 0) {
-            result += QChar(u'0' + digit);
-        } else if (isDecimalSeparator(c) && !separatorSeen && !result.isEmpty()) {
-            result += u'.';
-            separatorSeen = true;
-        }
-    }
-    return result;
-}
-
 std::optional<double> ProfileValues::focalLengthNumber(const QString& text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() || digitValue(trimmed.front()) < 0) {
@@ -72,7 +58,7 @@ std::optional<double> ProfileValues::focalLengthNumber(const QString& text) {
     for (const QChar c : trimmed) {
         if (const int digit = digitValue(c); digit >= 0) {
             number += QChar(u'0' + digit);
-        } else if (isDecimalSeparator(c) && !separatorSeen) {
+        } else if (ProfileValues::isDecimalSeparator(c) && !separatorSeen) {
             number += u'.';
             separatorSeen = true;
         } else {

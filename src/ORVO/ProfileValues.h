@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QChar>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -30,8 +31,9 @@ public:
     // when the entry holds no number or it is beyond 0 to 65535.
     static std::optional<uint16_t> focalLengthToWrite(const QString& text);
     static std::optional<uint16_t> focalLengthToWrite(double millimetres);
-    // The entry as the field keeps it: digits made ASCII, one decimal separator at most, nothing else.
-    static QString normalizedFocalLengthEntry(const QString& text);
+
+    // '.' and ',' in their ASCII and full-width forms.
+    static bool isDecimalSeparator(QChar c);
 
     // "M.H.L": the major version, then the minor byte's high and low nibbles.
     static QString firmwareText(uint8_t major, uint8_t minor);

@@ -204,6 +204,7 @@ TEST_F(OnboardingTest, everyCardShowsItsWholeTextInEveryLanguage) {
         }
         EXPECT_FALSE(tourShowing());
     }
+}
 
 // The desktop's language is read once per process: the case runs again in a copy of this program
 // started on a German desktop, with a settings file of its own.

@@ -111,6 +111,9 @@ void AdapterSimulator::handle(const QByteArray& packet, QList<QByteArray>& repli
         profile.TeleFlocalLength = u16At(packet, 7);
         std::copy_n(packet.constData() + 9, profile.ApretureValue.size(), profile.ApretureValue.begin());
         std::copy_n(packet.constData() + 13, profile.LensNameString.size(), profile.LensNameString.begin());
+        if (lensSeq == options_.corruptStoredProfile) {
+            profile.ApretureValue[0] = uint8_t(profile.ApretureValue[0] + 1);
+        }
         profile.calculateChecksum();
         saveState();
     } else {

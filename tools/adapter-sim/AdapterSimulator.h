@@ -22,6 +22,9 @@ public:
         QString stateFile;
         // Every Nth reply carries a wrong checksum (0: never).
         int corruptEvery = 0;
+        // The profile (0 to 3) whose first aperture is stored one stop off when written (-1: none),
+        // as a failing memory cell would.
+        int corruptStoredProfile = -1;
     };
 
     explicit AdapterSimulator(Options options);

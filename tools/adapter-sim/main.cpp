@@ -76,6 +76,9 @@ int main(int argc, char** argv) {
          QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("corrupt-every"), QStringLiteral("Spoil the checksum of every nth reply."),
          QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("corrupt-stored"),
+         QStringLiteral("Store the first aperture of profile A, B, C or D one stop off when it is written."),
+         QStringLiteral("letter")},
         {QStringLiteral("unplug-after"),
          QStringLiteral("Unplug after n packets received (the nth is logged, not answered)."),
          QStringLiteral("n"), QStringLiteral("0")},
@@ -91,6 +94,10 @@ int main(int argc, char** argv) {
     protocol.firmwareMinor = uint8_t(version.value(1).toUInt());
     protocol.stateFile = parser.value(QStringLiteral("state"));
     protocol.corruptEvery = positive(parser, QStringLiteral("corrupt-every"));
+    const QString corrupted = parser.value(QStringLiteral("corrupt-stored")).toUpper();
+    if (corrupted.size() == 1 && corrupted[0] >= u'A' && corrupted[0] <= u'D') {
+        protocol.corruptStoredProfile = corrupted[0].unicode() - u'A';
+    }
 
     SimulatedAdapter::LineOptions line;
     line.portsDirectory = parser.value(QStringLiteral("ports-dir"));

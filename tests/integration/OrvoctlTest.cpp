@@ -1,0 +1,123 @@
+// orvoctl as a person runs it from a shell, against the simulator as its own process.
+
+#include "EventLoop.h"
+#include "SerialPortManager.h"
+#include "SimulatorProcess.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int status;
+    QByteArray out;
+    QString err;
+};
+
+class Orvoctl : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    }
+    void SetUp() override { qputenv("XDG_STATE_HOME", state.path().toUtf8()); }
+
+    static Outcome orvoctl(const QStringList& arguments) {
+        QProcess process;
+        process.start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"), arguments);
+        process.waitForStarted();
+        // The event loop keeps the simulator's output flowing meanwhile.
+        runUntil([&] { return process.state() == QProcess::NotRunning; }, 20000);
+        return {process.exitCode(), process.readAllStandardOutput(),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    std::unique_ptr<SimulatorProcess> plug(QStringList extra = {}) {
+        auto adapter = std::make_unique<SimulatorProcess>(
+            QStringList{"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5151"} + extra);
+        EXPECT_FALSE(adapter->linkPath().isEmpty());
+        return adapter;
+    }
+
+    QTemporaryDir state;
+    QTemporaryDir files;
+};
+
+} // namespace
+
+TEST_F(Orvoctl, readJsonDescribesWhatTheAdapterHoldsAndWriteRoundTripsVerified) {
+    auto adapter = plug();
+    const Outcome read = orvoctl({"read", "--json"});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    QJsonObject json = QJsonDocument::fromJson(read.out).object();
+
+    const QJsonArray profiles = json["profiles"].toArray();
+    ASSERT_EQ(profiles.size(), 4);
+    EXPECT_EQ(profiles[0].toObject()["name"].toString(), "Lens A");
+    EXPECT_EQ(profiles[2].toObject()["focalLength"].toInt(), 85);
+    EXPECT_EQ(profiles[1].toObject()["apertures"].toArray()[0].toString(), "F1.8");
+
+    QJsonObject b = profiles[1].toObject();
+    b["name"] = "Planar 50";
+    b["focalLength"] = 50;
+    QJsonArray edited = profiles;
+    edited[1] = b;
+    json["profiles"] = edited;
+    json["defaultLens"] = "D";
+    QFile file(files.filePath("edited.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(json).toJson());
+    file.close();
+
+    const Outcome write = orvoctl({"write", file.fileName()});
+    EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    const QJsonObject kept = adapter->state();
+    EXPECT_EQ(kept["profiles"].toArray()[1].toObject()["name"].toString(), "Planar 50");
+    EXPECT_EQ(kept["settings"].toObject()["DefaultCustomLens"].toInt(), 3);
+
+    const Outcome listed = orvoctl({"backups"});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out.count('\n'), 1) << "one backup, from the one write";
+    EXPECT_TRUE(listed.out.contains("Lens B")) << "it holds the values before the write";
+}
+
+TEST_F(Orvoctl, badInputIsRefusedWithItsPathBeforeTheAdapterIsTouched) {
+    QFile file(files.filePath("bad.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        R"({"format": "orvo-adapter", "version": 1, "profiles": [{"letter": "A", "focalLength": 1e20}]})");
+    file.close();
+    const Outcome bad = orvoctl({"write", file.fileName()});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains("profiles[0].focalLength")) << bad.err.toStdString();
+    EXPECT_TRUE(bad.err.contains("0 to 65535"));
+
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("{ not json");
+    file.close();
+    EXPECT_EQ(orvoctl({"write", file.fileName()}).status, 2);
+    EXPECT_EQ(orvoctl({"frobnicate"}).status, 2);
+    EXPECT_EQ(orvoctl({"read", "--help"}).status, 0);
+}
+
+TEST_F(Orvoctl, noAdapterAndAnUnplugMidWriteHaveTheirOwnStatuses) {
+    EXPECT_EQ(orvoctl({"read"}).status, 3);
+    auto adapter = plug({"--unplug-after", "8"});
+    const Outcome read = orvoctl({"read", "--json"});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    QFile file(files.filePath("same.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(read.out);
+    file.close();
+    // The second run's read-out takes six more packets: the simulator is gone two packets into the write.
+    adapter.reset(); // a simulator that ends takes its link along
+    adapter = plug({"--unplug-after", "8"});
+    const Outcome write = orvoctl({"write", file.fileName()});
+    EXPECT_EQ(write.status, 7) << write.err.toStdString();
+    EXPECT_TRUE(write.err.contains("interrupted"));
+    EXPECT_TRUE(write.err.contains(state.path())) << "it says where the backup is";
+}

@@ -1,0 +1,164 @@
+// Saving end to end: backup first, each write checked, read back and compared, against the simulated
+// adapter on a real pseudo-terminal. Only a verified save may ever be reported as one.
+
+#include "BackupStore.h"
+#include "DataStructureManager.h"
+#include "EventLoop.h"
+#include "NotificationNames.h"
+#include "NotificationRecorder.h"
+#include "ReadOutSequence.h"
+#include "SerialPortManager.h"
+#include "Settings.h"
+#include "SimulatedAdapter.h"
+#include "WriteSequence.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Result = WriteSequence::Result;
+
+class SaveStories : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    }
+    void SetUp() override {
+        Settings::setFilePathForTesting(config.filePath("ORVO.conf"));
+        qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    }
+    void TearDown() override {
+        store.serialController->disconnect();
+        runUntil([&] { return !store.getConnectionStatus().isConnected(); }, 1000);
+        Settings::setFilePathForTesting({});
+    }
+
+    // Plugs an adapter, connects and reads it out completely.
+    void plugAndRead(AdapterSimulator::Options protocol = {}, SimulatedAdapter::LineOptions line = {}) {
+        line.portsDirectory = SerialPortManager::portsDirectory();
+        line.serial = QString::number(++serial);
+        adapter = std::make_unique<SimulatedAdapter>(protocol, line);
+        ASSERT_TRUE(adapter->start());
+        ASSERT_TRUE(runUntil([&] { return !store.getORVOPorts().isEmpty(); }));
+        store.autoConnect();
+        ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() != 0; }));
+        QSignalSpy finished(&readOut, &ReadOutSequence::finished);
+        readOut.start(store.currentConnectionNumber());
+        ASSERT_TRUE(runUntil([&] { return !finished.isEmpty(); }, 5000));
+        ASSERT_TRUE(readOut.isComplete());
+    }
+
+    // Profile B becomes a 35 mm F2.8 lens; everything else is written as it was read.
+    WriteSequence::Outcome save() {
+        PC2L02_TD settings;
+        settings.DefaultCustomLens = 1;
+        std::array<PC2L03_TD, kAdapterProfileCount> profiles;
+        for (int i = 0; i < kAdapterProfileCount; ++i) {
+            const L2PC03_TD& read = store.l2pc03Packets[size_t(i)];
+            profiles[i].WideFlocalLength = read.WideFlocalLength;
+            profiles[i].TeleFlocalLength = read.TeleFlocalLength;
+            profiles[i].ApretureValue = read.ApretureValue;
+            profiles[i].LensNameString = read.LensNameString;
+        }
+        profiles[1].WideFlocalLength = profiles[1].TeleFlocalLength = 35;
+        profiles[1].ApretureValue = {8, 11, 14, 17};
+        profiles[1].setLensNameString(QStringLiteral("Summicron 35"));
+        std::optional<WriteSequence::Outcome> outcome;
+        QObject::connect(&writer, &WriteSequence::finished,
+                         [&](const WriteSequence::Outcome& o) { outcome = o; });
+        writer.start(settings, profiles);
+        runUntil([&] { return outcome.has_value(); }, 6000);
+        return outcome.value_or(WriteSequence::Outcome{});
+    }
+
+    QStringList backups() const {
+        return QDir(BackupStore::rootFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()
+                   ? QStringList()
+                   : QDir(BackupStore::rootFolder() + "/ORVO0001").entryList({"*.json"}, QDir::Files);
+    }
+
+    inline static int serial = 7700;
+    QTemporaryDir config;
+    QTemporaryDir state;
+    DataStructureManager store;
+    ReadOutSequence readOut{store};
+    WriteSequence writer{store, readOut};
+    std::unique_ptr<SimulatedAdapter> adapter;
+};
+
+} // namespace
+
+TEST_F(SaveStories, aSuccessfulSaveKeepsTheOldValuesVerifiesAndLeavesTheNewOnTheAdapter) {
+    plugAndRead();
+    const L2PC03_TD before = adapter->protocol().profile(1);
+    const WriteSequence::Outcome outcome = save();
+    EXPECT_EQ(outcome.result, Result::Verified);
+    EXPECT_TRUE(outcome.mismatches.isEmpty());
+
+    ASSERT_EQ(backups().size(), 1);
+    QFile file(outcome.backupPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto kept =
+        AdapterSnapshot::fromJson(QJsonDocument::fromJson(file.readAll()).object(), {}, nullptr);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->profiles[1].toData(), before.toData()) << "the backup holds what was overwritten";
+    EXPECT_EQ(adapter->protocol().profile(1).getLensNameString(), "Summicron 35");
+    EXPECT_EQ(adapter->protocol().settings().DefaultCustomLens, 1);
+}
+
+TEST_F(SaveStories, anUnplugAfterTwoWritesIsAnInterruptionNeverASuccess) {
+    SimulatedAdapter::LineOptions line;
+    line.unplugAfter = 6 + 2; // the read-out's six requests, then two of the save's packets
+    plugAndRead({}, line);
+    const WriteSequence::Outcome outcome = save();
+    EXPECT_EQ(outcome.result, Result::Interrupted);
+    EXPECT_TRUE(outcome.unwritten.contains("B") && outcome.unwritten.contains("D"))
+        << outcome.unwritten.join(",").toStdString();
+    EXPECT_FALSE(outcome.backupPath.isEmpty());
+    EXPECT_TRUE(QFile::exists(outcome.backupPath));
+}
+
+TEST_F(SaveStories, withTheAdapterAlreadyGoneNothingIsSentAndNoBackupIsMade) {
+    plugAndRead();
+    adapter->unplug();
+    ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() == 0; }));
+    EXPECT_EQ(save().result, Result::NoAdapter);
+    EXPECT_TRUE(backups().isEmpty());
+}
+
+TEST_F(SaveStories, anAdapterThatStoresAFieldWronglyFailsVerificationNamingIt) {
+    AdapterSimulator::Options protocol;
+    protocol.corruptStoredProfile = 1;
+    plugAndRead(protocol);
+    const WriteSequence::Outcome outcome = save();
+    EXPECT_EQ(outcome.result, Result::NotVerified);
+    ASSERT_EQ(outcome.mismatches.size(), 1);
+    EXPECT_EQ(outcome.mismatches[0].part, 2); // profile B
+    EXPECT_EQ(outcome.mismatches[0].field, "aperture1");
+}
+
+TEST_F(SaveStories, aBackupThatCannotBeWrittenStopsTheSaveBeforeAnyByte) {
+    plugAndRead();
+    QFile blocker(state.filePath("orvo"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder must go
+    blocker.close();
+    const int received = adapter->protocol().packetsReceived();
+    const WriteSequence::Outcome outcome = save();
+    EXPECT_EQ(outcome.result, Result::BackupFailed);
+    EXPECT_FALSE(outcome.detail.isEmpty());
+    runFor(300);
+    EXPECT_EQ(adapter->protocol().packetsReceived(), received);
+}
+
+TEST_F(SaveStories, anIncompleteReadOutRefusesTheSave) {
+    plugAndRead();
+    readOut.start(store.currentConnectionNumber()); // a new read-out that has not finished
+    EXPECT_EQ(save().result, Result::ReadOutIncomplete);
+    EXPECT_TRUE(backups().isEmpty());
+}
