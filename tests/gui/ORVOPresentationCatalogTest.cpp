@@ -25,6 +25,8 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -67,7 +69,14 @@ protected:
         field->setFocus();
         ASSERT_TRUE(runUntil([&] { return field->hasFocus(); }, 2000));
         field->clear();
-        QTest::keyClicks(field, keys);
+        for (const QChar c : keys) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClick(field, c.toLatin1());
+            } else { // as an input method types it
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(field, &press);
+            }
+        }
     }
 
     void clickRow(int row) {
@@ -148,7 +157,12 @@ TEST_F(CatalogEditingTest, aPickedNameFillsTheFieldAndFirstApertureAndNoLongerFi
 }
 
 TEST_F(CatalogEditingTest, theFieldsKeepOnlyWhatTheAdapterTakes) {
-    for (const auto& [typed, kept] : {std::pair{"28.5", "285"}, {"12345", "1234"}}) {
+    // Digits of any script as ASCII, one decimal separator, four digits at most.
+    for (const auto& [typed, kept] : {std::pair{QStringLiteral("28.5"), QStringLiteral("28.5")},
+                                      {QStringLiteral("12345"), QStringLiteral("1234")},
+                                      {QStringLiteral("2.8.5"), QStringLiteral("2.85")},
+                                      {QStringLiteral(",5"), QStringLiteral("5")},
+                                      {QStringLiteral(u"\uFF18\uFF15"), QStringLiteral("85")}}) {
         typeInto(focalField(), typed);
         EXPECT_EQ(focalField()->text(), kept);
     }
