@@ -277,8 +277,10 @@ void ORVOPresentation::styleSecondaryButton(QPushButton* button) {
     button->setStyleSheet(
         QStringLiteral("QPushButton { background: transparent; border: 1px solid %1; "
                        "border-radius: 8px; color: %2; padding: 0 14px; }"
-                       "QPushButton:pressed { background: %3; }")
-            .arg(ORVOPalette::css(p.border), ORVOPalette::css(p.text), ORVOPalette::css(p.field)));
+                       "QPushButton:pressed { background: %3; }"
+                       "QPushButton:disabled { color: %4; border-color: %5; }")
+            .arg(ORVOPalette::css(p.border), ORVOPalette::css(p.text), ORVOPalette::css(p.field),
+                 ORVOPalette::css(p.muted), ORVOPalette::css(p.divider)));
     fitToTitle(button, 14);
 }
 
