@@ -1,0 +1,285 @@
+// The port's own thread: it reads, frames, writes queued data, polls the modem lines, and closes
+// the descriptor; every delegate callback goes to the main thread.
+
+#include "MainThreadMailbox.h"
+#include "SerialPortManager.h"
+#include "SerialPortState.h"
+
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+using namespace SerialPortInternals;
+
+namespace {
+
+constexpr auto kModemLinePollInterval = std::chrono::milliseconds(10);
+constexpr size_t kReadChunkSize = 1024;
+
+} // namespace
+
+void SerialPort::runIoThread(int fd, int wakeFd, quint64 generation) {
+    char chunk[kReadChunkSize];
+    int lastModemLineError = 0;
+    bool removed = false;
+    auto nextModemLinePoll = Clock::now();
+
+    while (!removed) {
+        bool wantsOutput = false;
+        {
+            std::lock_guard lock(state_->mutex);
+            wantsOutput = !state_->writes.isEmpty();
+        }
+        pollfd fds[2] = {{fd, short(POLLIN | (wantsOutput ? POLLOUT : 0)), 0}, {wakeFd, POLLIN, 0}};
+        const int ready = ::poll(fds, 2, ioThreadTimeout(nextModemLinePoll));
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            reportError(errno);
+            break;
+        }
+
+        if (fds[1].revents & POLLIN) {
+            uint64_t count = 0;
+            (void)::read(wakeFd, &count, sizeof count);
+            std::lock_guard lock(state_->mutex);
+            if (state_->closeRequested) {
+                break;
+            }
+        }
+
+        if (fds[0].revents & POLLIN) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n > 0) {
+                receive(QByteArrayView(chunk, n));
+            } else if (n == 0 || isRemovalError(errno)) {
+                // A hung-up terminal reads 0 and stays readable: reading on would spin.
+                removed = true;
+            }
+        } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            removed = true;
+        }
+        if (!removed && isRemovalError(flushWrites(fd, fds[0].revents))) {
+            removed = true;
+        }
+
+        if (!removed && Clock::now() >= nextModemLinePoll) {
+            removed = !pollModemLines(fd, lastModemLineError);
+            nextModemLinePoll = std::max(nextModemLinePoll + kModemLinePollInterval, Clock::now());
+        }
+        checkRequestTimeout();
+    }
+
+    if (removed) {
+        deliver(
+            [](SerialPortDelegate& d, const SerialPortPtr& port) { d.serialPortWasRemovedFromSystem(port); });
+        // Let the port list drop the device now rather than on its next change notice.
+        MainThreadMailbox::shared().post([] { SerialPortManager::refreshSharedManagerIfCreated(); });
+    }
+    closeDescriptor(fd, removed, generation);
+}
+
+// Milliseconds until the next modem-line poll, request deadline or write deadline, or -1: a port
+// without modem lines, requests or writes sleeps until something happens.
+int SerialPort::ioThreadTimeout(Clock::time_point nextModemLinePoll) {
+    std::optional<Clock::time_point> wakeAt;
+    const auto consider = [&](Clock::time_point t) {
+        if (!wakeAt || t < *wakeAt) {
+            wakeAt = t;
+        }
+    };
+    {
+        std::lock_guard lock(state_->mutex);
+        if (state_->hasModemLines) {
+            consider(nextModemLinePoll);
+        }
+        if (!state_->writes.isEmpty()) {
+            consider(state_->writes.nextDeadline());
+        }
+    }
+    {
+        std::lock_guard lock(framing_->mutex);
+        if (framing_->pendingRequestDeadline) {
+            consider(*framing_->pendingRequestDeadline);
+        }
+    }
+    if (!wakeAt) {
+        return -1;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*wakeAt - Clock::now());
+    return static_cast<int>(std::max<qint64>(left.count(), 0));
+}
+
+// Writes what the device takes now and gives up writes past their deadline. Returns a write error.
+int SerialPort::flushWrites(int fd, short revents) {
+    std::vector<SerialWriteOutcome> finished;
+    int error = 0;
+    {
+        std::lock_guard lock(state_->mutex);
+        if (revents & POLLOUT) {
+            error = state_->writes.writeTo(fd, finished);
+        }
+        state_->writes.expire(Clock::now(), finished);
+    }
+    if (error != 0 && !isRemovalError(error)) {
+        reportError(error);
+    }
+    deliverWriteOutcomes(std::move(finished));
+    return error;
+}
+
+void SerialPort::deliverWriteOutcomes(std::vector<SerialWriteOutcome>&& outcomes) {
+    for (const SerialWriteOutcome& outcome : outcomes) {
+        deliver([outcome](SerialPortDelegate& d, const SerialPortPtr& port) {
+            d.serialPortDidFinishWrite(port, outcome);
+        });
+    }
+}
+
+// Returns false when the device has gone away.
+bool SerialPort::pollModemLines(int fd, int& lastError) {
+    {
+        std::lock_guard lock(state_->mutex);
+        if (!state_->hasModemLines) {
+            return true;
+        }
+    }
+    int bits = 0;
+    if (::ioctl(fd, TIOCMGET, &bits) != 0) {
+        const int error = errno;
+        if (isNoModemLinesError(error)) {
+            std::lock_guard lock(state_->mutex);
+            state_->hasModemLines = false;
+            return true;
+        }
+        // Report a lasting failure once, not a hundred times a second.
+        if (error != lastError) {
+            reportError(error);
+        }
+        lastError = error;
+        return !isRemovalError(error);
+    }
+    lastError = 0;
+    state_->CTS.store(bits & TIOCM_CTS);
+    state_->DSR.store(bits & TIOCM_DSR);
+    state_->DCD.store(bits & TIOCM_CAR);
+    return true;
+}
+
+void SerialPort::receive(QByteArrayView chunk) {
+    deliver([data = chunk.toByteArray()](SerialPortDelegate& d, const SerialPortPtr& port) {
+        d.serialPortDidReceiveData(port, data);
+    });
+    std::lock_guard lock(framing_->mutex);
+    const PacketFramer::PacketHandler onPacket = [this](const QByteArray& packet,
+                                                        const SerialPacketDescriptor& descriptor) {
+        deliver([packet, descriptor](SerialPortDelegate& d, const SerialPortPtr& port) {
+            d.serialPortDidReceivePacket(port, packet, descriptor);
+        });
+    };
+    for (const char byte : chunk) {
+        framing_->framer.feedByte(byte, onPacket);
+        matchResponseByte(byte);
+    }
+}
+
+void SerialPort::closeDescriptor(int fd, bool removed, quint64 generation) {
+    State& s = *state_;
+    int error = 0;
+    std::vector<SerialWriteOutcome> unwritten;
+    {
+        std::lock_guard lock(s.mutex);
+        termios attributes{};
+        if (::tcgetattr(fd, &attributes) == 0) {
+            attributes.c_cflag &= ~CRTSCTS;
+            (void)::tcsetattr(fd, TCSANOW, &attributes);
+            // A vanished device has no output left to drain.
+            (void)::tcsetattr(fd, removed ? TCSANOW : TCSADRAIN, &s.savedAttributes);
+        }
+        // The exclusive flag outlives our descriptor when the far end keeps the terminal open.
+        (void)::ioctl(fd, TIOCNXCL);
+        // Linux releases the descriptor even when close reports an error, so the port is closed
+        // either way; the error is still worth telling.
+        if (::close(fd) != 0 && errno != EINTR) {
+            error = errno;
+        }
+        ::close(s.wakeFd);
+        s.wakeFd = -1;
+        s.fd = -1;
+        s.closeRequested = false;
+        // Bytes still queued can no longer reach the device.
+        s.writes.failAll(ENODEV, unwritten);
+    }
+    if (error != 0) {
+        reportError(error);
+    }
+    deliverWriteOutcomes(std::move(unwritten));
+    {
+        std::lock_guard lock(framing_->mutex);
+        framing_->requestsQueue.clear();
+        framing_->pendingRequest.reset();
+        framing_->requestResponseReceiveBuffer.reset();
+        framing_->pendingRequestDeadline.reset();
+    }
+    MainThreadMailbox::shared().post([weak = weak_from_this(), generation] {
+        const SerialPortPtr port = weak.lock();
+        if (!port) {
+            return;
+        }
+        {
+            std::lock_guard lock(port->state_->mutex);
+            if (port->state_->generation == generation) {
+                port->state_->open.store(false);
+            }
+        }
+        if (SerialPortDelegate* d = port->delegate()) {
+            d->serialPortWasClosed(port);
+        }
+    });
+}
+
+// Removal and delivery ----------------------------------------------------------------------------
+
+void SerialPort::cleanupAfterSystemRemoval() {
+    if (SerialPortDelegate* d = delegate()) {
+        if (onMainThread()) {
+            d->serialPortWasRemovedFromSystem(shared_from_this());
+        } else {
+            deliver([](SerialPortDelegate& d, const SerialPortPtr& port) {
+                d.serialPortWasRemovedFromSystem(port);
+            });
+        }
+    }
+    close();
+}
+
+void SerialPort::cleanup() {
+    qWarning("WARNING: Cleanup is deprecated and was never intended to be called publicly. You should update "
+             "your code to avoid calling this method.");
+    cleanupAfterSystemRemoval();
+}
+
+void SerialPort::reportError(int errnoValue) {
+    const SerialPortError error = SerialPortError::fromErrno(errnoValue, device_.path);
+    if (onMainThread()) {
+        if (SerialPortDelegate* d = delegate()) {
+            d->serialPortDidEncounterError(shared_from_this(), error);
+        }
+        return;
+    }
+    deliver([error](SerialPortDelegate& d, const SerialPortPtr& port) {
+        d.serialPortDidEncounterError(port, error);
+    });
+}
+
+void SerialPort::deliver(std::function<void(SerialPortDelegate&, const SerialPortPtr&)> callback) {
+    // The port's thread never owns the port: a port released meanwhile simply hears nothing more.
+    MainThreadMailbox::shared().post([weak = weak_from_this(), callback = std::move(callback)] {
+        if (const SerialPortPtr port = weak.lock()) {
+            if (SerialPortDelegate* d = port->delegate()) {
+                callback(*d, port);
+            }
+        }
+    });
+}
