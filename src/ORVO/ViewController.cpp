@@ -227,6 +227,7 @@ void ViewController::On_ButtonReadAgain_Clicked() {
 
 void ViewController::handlePortDisconnected() {
     readOut->cancel();
+    showActivity({});
     button_ReadAgain->hide();
     updateBackupControls();
     // The adapter may come back on the same path; the next tick must be free to connect it.
