@@ -187,7 +187,12 @@ AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
 void AppDelegate::finishTermination() {
     terminating = true;
     applicationWillTerminate();
-    QCoreApplication::exit(0);
+    exitEventLoop();
+}
+
+void AppDelegate::resetTerminationForTesting() {
+    terminating = false;
+    exitAlreadyConfirmed = false;
 }
 
 void AppDelegate::applicationWillTerminate() {

@@ -91,12 +91,12 @@ void postReleasedAfter(QObject* receiver, QInputEvent* press, QInputEvent* relea
 } // namespace
 
 void ORVOAcceptance::installIfRequested() {
-    static bool installed = false;
-    if (installed || qEnvironmentVariable("ORVO_ACCEPTANCE") != QLatin1String("1")) {
+    if (qEnvironmentVariable("ORVO_ACCEPTANCE") != QLatin1String("1") ||
+        qApp->findChild<ORVOAcceptance*>(QString(), Qt::FindDirectChildrenOnly)) {
         return;
     }
-    installed = true;
-    // Lives as long as the application object, like the subscription it holds.
+    // Lives as long as the application object, like the subscription it holds; deleting it ends the
+    // subscription.
     auto* observer = new ORVOAcceptance(qApp);
     QDBusConnection::sessionBus().connect(QString(), QString(), interfaceName, signalName, observer,
                                           SLOT(receive(QDBusMessage)));

@@ -29,6 +29,12 @@ protected:
         window.setGeometry(100, 80, 400, 300);
         AppDelegate::shared().mainWindow = &window;
     }
+    // The hook, once installed, would answer the commands of every later case, the real program's too.
+    void TearDown() override {
+        delete qApp->findChild<ORVOAcceptance*>(QString(), Qt::FindDirectChildrenOnly);
+        qunsetenv("ORVO_ACCEPTANCE");
+        qputenv("ORVO_SKIP_TOUR", "1");
+    }
     void showAndInstall() {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
