@@ -11,8 +11,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <memory>
 #include <sys/prctl.h>
 

@@ -19,8 +19,9 @@ inline void settleSharedConnection() {
     runUntil([&] {
         manager.refresh();
         const SerialPortList ports = manager.availablePorts();
-        return (!port || !port->isOpen()) &&
-               std::ranges::all_of(ports, [](const SerialPortPtr& p) { return QFileInfo::exists(p->path()); });
+        return (!port || !port->isOpen()) && std::ranges::all_of(ports, [](const SerialPortPtr& p) {
+                   return QFileInfo::exists(p->path());
+               });
     });
     runFor(50);
 }
