@@ -202,7 +202,19 @@ AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
 void AppDelegate::finishTermination() {
     terminating = true;
     applicationWillTerminate();
-    QCoreApplication::exit(0);
+    exitEventLoop();
+}
+
+void AppDelegate::releaseSingleInstanceForTesting() {
+    instanceLock.reset();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.unregisterService(busName);
+    bus.unregisterObject(objectPath);
+}
+
+void AppDelegate::resetTerminationForTesting() {
+    terminating = false;
+    exitAlreadyConfirmed = false;
 }
 
 void AppDelegate::applicationWillTerminate() {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -28,6 +30,9 @@ public:
 
     QPointer<QWidget> mainWindow;
     bool exitAlreadyConfirmed = false;
+    // The last step of quitting: leaves the application's event loop. Tests that quit in-process put
+    // their own here, since after QCoreApplication::exit every later event loop returns at once.
+    std::function<void()> exitEventLoop = [] { QCoreApplication::exit(0); };
 
     // Before anything else: with ORVO_ANSWER_ALERTS set to a button index, every alert is answered
     // with that button at once (and named on stderr), so unattended runs never wait on a dialog.
@@ -41,6 +46,10 @@ public:
     TerminateReply applicationShouldTerminate();
     void applicationWillTerminate();
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    // Tests that quit in-process: back to a delegate that has not begun quitting.
+    void resetTerminationForTesting();
+    // Lets go of the lock file and the bus name, so that a test can start as a fresh copy would.
+    void releaseSingleInstanceForTesting();
 
     // Our windows, in creation order: top-level widgets that have a window on screen or had one.
     static QList<QWidget*> windows();

@@ -1,6 +1,7 @@
 #include "ORVOAcceptance.h"
 
 #include "AppDelegate.h"
+#include "ORVOAcceptanceCommand.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -25,11 +26,6 @@ namespace {
 // Synthesised releases follow their presses by this much, as a quick real click or key stroke does.
 constexpr qint64 kReleaseAfterMs = 50;
 constexpr int kSmallestSnapshotWidth = 100;
-
-const QRegularExpression& blanks() {
-    static const QRegularExpression pattern(QStringLiteral("[ \\t]+"));
-    return pattern;
-}
 
 // The window a top-level widget is attached to: its parent widget's window, or the window the
 // platform keeps it above (alerts are only transient for the window they are about).
@@ -91,12 +87,12 @@ void postReleasedAfter(QObject* receiver, QInputEvent* press, QInputEvent* relea
 } // namespace
 
 void ORVOAcceptance::installIfRequested() {
-    static bool installed = false;
-    if (installed || qEnvironmentVariable("ORVO_ACCEPTANCE") != QLatin1String("1")) {
+    if (qEnvironmentVariable("ORVO_ACCEPTANCE") != QLatin1String("1") ||
+        qApp->findChild<ORVOAcceptance*>(QString(), Qt::FindDirectChildrenOnly)) {
         return;
     }
-    installed = true;
-    // Lives as long as the application object, like the subscription it holds.
+    // Lives as long as the application object, like the subscription it holds; deleting it ends the
+    // subscription.
     auto* observer = new ORVOAcceptance(qApp);
     QDBusConnection::sessionBus().connect(QString(), QString(), interfaceName, signalName, observer,
                                           SLOT(receive(QDBusMessage)));
@@ -127,25 +123,28 @@ void ORVOAcceptance::receive(const QDBusMessage& message) {
 }
 
 void ORVOAcceptance::handle(const QString& line) {
-    static const QRegularExpression commandLine(QStringLiteral("^[ \\t]*([^ \\t]+)[ \\t]*(.*)$"),
-                                                QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch match = commandLine.match(line);
-    if (!match.hasMatch()) {
+    const std::optional<ORVOAcceptanceCommand> command = ORVOAcceptanceCommand::parse(line);
+    if (!command) {
         return;
     }
-    const QString command = match.captured(1);
-    const QString argument = match.captured(2);
-    if (command == QLatin1String("activate")) {
+    using Kind = ORVOAcceptanceCommand::Kind;
+    switch (command->kind) {
+    case Kind::Activate:
         AppDelegate::shared().activateApplication();
-    } else if (command == QLatin1String("snapshot") && !argument.isEmpty()) {
-        snapshot(argument);
-    } else if (command == QLatin1String("click")) {
-        click(argument);
-    } else if (command == QLatin1String("key")) {
-        key(argument);
-    } else if (command == QLatin1String("list") && !argument.isEmpty()) {
-        list(argument);
-    } else if (command == QLatin1String("quit")) {
+        break;
+    case Kind::Snapshot:
+        snapshot(command->argument);
+        break;
+    case Kind::Click:
+        click(command->point);
+        break;
+    case Kind::Key:
+        key(command->argument);
+        break;
+    case Kind::List:
+        list(command->argument);
+        break;
+    case Kind::Quit:
         std::fflush(nullptr);
         ::_exit(0);
     }
@@ -249,20 +248,12 @@ void ORVOAcceptance::snapshot(const QString& directory) {
     writeAtomically(folder.filePath(QStringLiteral("done")), report.join('\n'));
 }
 
-void ORVOAcceptance::click(const QString& argument) {
-    QList<double> numbers;
-    for (const QString& part : argument.split(blanks(), Qt::SkipEmptyParts)) {
-        bool isNumber = false;
-        const double value = part.toDouble(&isNumber);
-        if (isNumber) {
-            numbers << value;
-        }
-    }
+void ORVOAcceptance::click(const QPointF& point) {
     QWidget* window = mainWindow();
-    if (numbers.size() != 2 || !window) {
+    if (!window) {
         return;
     }
-    const QPointF global = window->mapToGlobal(QPointF(numbers[0], numbers[1]));
+    const QPointF global = window->mapToGlobal(point);
 
     // Qt keeps no stacking order across windows; a window's panels and alerts lie above it, so the
     // most deeply attached window under the point is the topmost one.

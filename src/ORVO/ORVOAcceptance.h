@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointF>
 #include <QString>
 
 class QDBusMessage;
@@ -35,7 +36,7 @@ private:
     static void handle(const QString& line);
     static void list(const QString& path);
     static void snapshot(const QString& directory);
-    static void click(const QString& argument);
+    static void click(const QPointF& point);
     static void key(const QString& name);
     static QWidget* mainWindow();
 };

@@ -23,8 +23,11 @@ SerialController::SerialController()
       l2pc03Descriptor(makeL2PC03Descriptor()) {}
 
 SerialController::~SerialController() {
-    if (serialPort && serialPort->delegate() == this) {
-        serialPort->setDelegate(nullptr);
+    for (const std::weak_ptr<SerialPort>& weak : delegatedPorts_) {
+        const SerialPortPtr port = weak.lock();
+        if (port && port->delegate() == this) {
+            port->setDelegate(nullptr);
+        }
     }
 }
 
@@ -47,6 +50,8 @@ void SerialController::connectToPort(const SerialPortPtr& port, qint64 baudRate)
     }
     serialPort = port;
     port->setDelegate(this);
+    std::erase_if(delegatedPorts_, [](const std::weak_ptr<SerialPort>& weak) { return weak.expired(); });
+    delegatedPorts_.push_back(port);
     port->setBaudRate(baudRate);
     port->setNumberOfStopBits(1);
     port->setParity(SerialPort::Parity::None);

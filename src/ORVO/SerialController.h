@@ -4,7 +4,9 @@
 #include "SerialPort.h"
 #include "SerialPortDelegate.h"
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 class SerialPortManager;
 
@@ -55,4 +57,8 @@ public:
 private:
     void handleL2PCPacketsIfNeeded(const QByteArray& packet);
     void listenForAdapterPackets(bool listen);
+
+    // Every port this controller has been the delegate of: a port outlives its connection and still
+    // reports its removal, so the controller lets go of all of them when it goes.
+    std::vector<std::weak_ptr<SerialPort>> delegatedPorts_;
 };

@@ -116,6 +116,8 @@ public:
     friend bool operator==(const SerialPort& a, const SerialPort& b) { return a.path() == b.path(); }
 
 private:
+    // Joins every port's I/O thread when the application ends.
+    friend class SerialPortManager;
     struct State;
     struct Framing;
 

@@ -18,11 +18,17 @@ bool containsPath(const SerialPortList& ports, const QString& path) {
 } // namespace
 
 SerialPortManager& SerialPortManager::sharedSerialPortManager() {
-    // Lives for the whole process, like the ports it hands out.
+    // Lives as long as the application object, so that the ports' threads end before the process.
     if (!sharedInstance) {
         sharedInstance = new SerialPortManager;
+        qAddPostRoutine(&SerialPortManager::destroySharedManager);
     }
     return *sharedInstance;
+}
+
+void SerialPortManager::destroySharedManager() {
+    delete sharedInstance;
+    sharedInstance = nullptr;
 }
 
 void SerialPortManager::refreshSharedManagerIfCreated() {
@@ -59,7 +65,13 @@ SerialPortManager::SerialPortManager() {
     }
 }
 
-SerialPortManager::~SerialPortManager() = default;
+// Closes every live port, including ports that went away but are still held, and joins its I/O
+// thread: a thread still running at exit could deliver to objects that are already gone.
+SerialPortManager::~SerialPortManager() {
+    for (const SerialPortPtr& port : SerialPort::allSerialPorts()) {
+        port->closeAndWait();
+    }
+}
 
 void SerialPortManager::refresh() {
     folder_->rescan();

@@ -39,6 +39,8 @@ private:
     friend class SerialPort;
     // A port's thread saw its device go; the list follows without waiting for the sources.
     static void refreshSharedManagerIfCreated();
+    // Runs while the application object is being destroyed, before it is gone.
+    static void destroySharedManager();
 
     SerialPortManager();
     ~SerialPortManager() override;

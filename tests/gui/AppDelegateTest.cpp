@@ -9,6 +9,7 @@
 #include "NotificationRecorder.h"
 #include "ORVODialogs.h"
 #include "SerialPortManager.h"
+#include "SharedConnection.h"
 #include "ShellTestSupport.h"
 #include "SimulatorProcess.h"
 #include "ViewController.h"
@@ -99,17 +100,26 @@ protected:
             alerts << alert.text();
             return answers.isEmpty() ? 0 : answers.takeFirst();
         });
+        // Quitting runs to its end, but this process's event loop goes on for the cases after it.
+        previousExit = std::exchange(AppDelegate::shared().exitEventLoop, [this] { ++exits; });
         controller.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&controller));
         AppDelegate::shared().applicationDidFinishLaunching(controller);
     }
-    void TearDown() override { ORVODialogs::setResponder({}); }
+    void TearDown() override {
+        ORVODialogs::setResponder({});
+        settleSharedConnection();
+        AppDelegate::shared().exitEventLoop = previousExit;
+        AppDelegate::shared().resetTerminationForTesting();
+    }
     int terminations() const { return willTerminate.count(NotificationNames::ApplicationWillTerminate); }
 
     ViewController controller;
     NotificationRecorder willTerminate{{NotificationNames::ApplicationWillTerminate}};
     QStringList alerts;
     QList<int> answers;
+    int exits = 0;
+    std::function<void()> previousExit;
 };
 
 TEST_F(QuittingTest, ctrlQAsksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
@@ -122,6 +132,7 @@ TEST_F(QuittingTest, ctrlQAsksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
     QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(alerts.size(), 2);
     EXPECT_EQ(terminations(), 1);
+    EXPECT_EQ(exits, 1);
     EXPECT_TRUE(storedLensAModel().isValid());
 }
 
@@ -131,6 +142,7 @@ TEST_F(QuittingTest, leavingThroughAConfirmedExitAsksNoSecondTime) {
     runFor(300);
     EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
     EXPECT_EQ(terminations(), 1);
+    EXPECT_EQ(exits, 1);
 }
 
 TEST_F(QuittingTest, sigtermClosesThePortAndSavesTheWindowWithoutAsking) {
@@ -144,6 +156,7 @@ TEST_F(QuittingTest, sigtermClosesThePortAndSavesTheWindowWithoutAsking) {
 
     ::kill(::getpid(), SIGTERM);
     ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
+    EXPECT_EQ(exits, 1);
     EXPECT_TRUE(alerts.isEmpty());
     EXPECT_FALSE(controller.dataManager.getConnectionStatus().isConnected());
     EXPECT_EQ(storedLensAModel().toString(), controller.LensModels[0]->text());

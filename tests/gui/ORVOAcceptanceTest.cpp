@@ -29,6 +29,12 @@ protected:
         window.setGeometry(100, 80, 400, 300);
         AppDelegate::shared().mainWindow = &window;
     }
+    // The hook, once installed, would answer the commands of every later case, the real program's too.
+    void TearDown() override {
+        delete qApp->findChild<ORVOAcceptance*>(QString(), Qt::FindDirectChildrenOnly);
+        qunsetenv("ORVO_ACCEPTANCE");
+        qputenv("ORVO_SKIP_TOUR", "1");
+    }
     void showAndInstall() {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -120,6 +126,10 @@ TEST_F(AcceptanceTest, clickNeedsExactlyTwoNumbersAndHitsTheContentFromItsTopLef
 
     ASSERT_EQ(sendCommand("click 100"), 0);
     ASSERT_EQ(sendCommand("click ten forty"), 0);
+    ASSERT_EQ(sendCommand("click 100 40 7"), 0);
+    // Off every screen, or no coordinate at all: turned into whole pixels these would overflow.
+    ASSERT_EQ(sendCommand("click 1e20 40"), 0);
+    ASSERT_EQ(sendCommand("click nan inf"), 0);
     ASSERT_TRUE(listWindows(path("barrier.txt")));
     runFor(100);
     EXPECT_EQ(clicks, 0);

@@ -3,40 +3,44 @@
 // For the application shell's tests: a session bus, throw-away user folders, the real program as a
 // separate process, and automation commands sent the way an outside script sends them.
 
+#include "AppDelegate.h"
 #include "EventLoop.h"
+#include "Settings.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/prctl.h>
 
-// A dbus-daemon and $XDG_CONFIG_HOME / $XDG_RUNTIME_DIR (English texts) of the test's own. ctest runs
-// cases side by side, and each owns the program's well-known name and receives broadcast commands:
-// on one shared bus they would answer each other.
+// A dbus-daemon and $XDG_CONFIG_HOME / $XDG_RUNTIME_DIR (English texts) of the test process's own.
+// ctest runs cases side by side, and each owns the program's well-known name and receives broadcast
+// commands: on one shared bus they would answer each other. One daemon serves every case of the
+// process, because this process's own bus connection, once made, stays with the daemon it found.
 class ShellTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-        QSettings(settingsPath(), QSettings::IniFormat).setValue("AppLanguageCode", "en");
-        daemon = new QProcess;
-        daemon->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-        if (daemon->waitForStarted(5000) &&
-            runUntil([] { return daemon->canReadLine() || daemon->state() == QProcess::NotRunning; })) {
-            qputenv("DBUS_SESSION_BUS_ADDRESS", daemon->readLine().trimmed());
+        Settings::setFilePathForTesting(settingsPath());
+        if (!daemon) {
+            startDaemon();
         }
     }
-    static void TearDownTestSuite() {
-        daemon->terminate();
-        daemon->waitForFinished(2000);
-        delete daemon;
-    }
+    // Every case starts from the settings a first start sees, whatever the case before it saved.
     void SetUp() override {
         if (daemon->state() != QProcess::Running) {
             GTEST_SKIP() << "dbus-daemon did not start";
         }
+        // Each case starts as the only copy: what an earlier case claimed is given back.
+        AppDelegate::shared().releaseSingleInstanceForTesting();
+        Settings::shared().clear();
+        Settings::shared().setValue("AppLanguageCode", "en");
+        Settings::shared().sync();
     }
     static QString settingsPath() { return config.filePath("Quillon/ORVO.conf"); }
     static QVariant storedLensAModel() {
@@ -46,6 +50,19 @@ protected:
     static inline QProcess* daemon = nullptr;
     static inline QTemporaryDir config;
     static inline QTemporaryDir runtime;
+
+private:
+    // Owned by the application object, so it ends with the test process; should the process die
+    // without cleaning up (a crash, a ctest timeout), the kernel ends the daemon with it.
+    static void startDaemon() {
+        daemon = new QProcess(qApp);
+        daemon->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        daemon->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        if (daemon->waitForStarted(5000) &&
+            runUntil([] { return daemon->canReadLine() || daemon->state() == QProcess::NotRunning; })) {
+            qputenv("DBUS_SESSION_BUS_ADDRESS", daemon->readLine().trimmed());
+        }
+    }
 };
 
 // The real program (by default the build's own), without the first-run guide and the tour, with

@@ -14,6 +14,7 @@
 #include "ORVODialogs.h"
 #include "SerialPortManager.h"
 #include "Settings.h"
+#include "SharedConnection.h"
 #include "SimulatorProcess.h"
 
 #include <QComboBox>
@@ -50,6 +51,7 @@ protected:
         // Save and Exit ask first; here the user always agrees.
         ORVODialogs::setResponder([](QMessageBox&, const QList<QPushButton*>&) { return 0; });
     }
+    void TearDown() override { settleSharedConnection(); }
 
     std::unique_ptr<SimulatorProcess>
     plugAdapter(const QString& serial, const QString& folder = SerialPortManager::portsDirectory()) {
@@ -279,7 +281,10 @@ TEST_F(ViewControllerTest, theDetectionLineCountsAdapterPortsAmongAllPorts) {
     showWindow();
     QString detected = text("messages.device_detected");
     detected.replace("{0}", "2").replace("{1}", QString::number(present + 5));
-    ASSERT_TRUE(waitForLine("🔍 " + detected));
+    EXPECT_TRUE(waitForLine("🔍 " + detected));
+    for (int i = 0; i < 3; ++i) {
+        QFile::remove(QDir(SerialPortManager::portsDirectory()).filePath(QStringLiteral("plain%1").arg(i)));
+    }
 }
 
 TEST_F(ViewControllerTest, exitCleansUpInOrderThenAsksToTerminate) {

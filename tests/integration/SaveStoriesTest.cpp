@@ -45,8 +45,12 @@ protected:
         line.serial = QString::number(++serial);
         adapter = std::make_unique<SimulatedAdapter>(protocol, line);
         ASSERT_TRUE(adapter->start());
-        ASSERT_TRUE(runUntil([&] { return !store.getORVOPorts().isEmpty(); }));
-        store.autoConnect();
+        // Its own port: a port of an earlier case may not have left the list yet.
+        ASSERT_TRUE(runUntil([&] {
+            return std::ranges::any_of(store.getORVOPorts(),
+                                       [&](const SerialPortPtr& p) { return p->path() == adapter->linkPath(); });
+        }));
+        store.connectToPort(adapter->linkPath(), 1500000);
         ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() != 0; }));
         QSignalSpy finished(&readOut, &ReadOutSequence::finished);
         readOut.start(store.currentConnectionNumber());

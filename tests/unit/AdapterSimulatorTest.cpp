@@ -2,8 +2,10 @@
 
 #include "AdapterSimulator.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -58,4 +60,50 @@ TEST(AdapterSimulator, ignoresBadChecksumsAndSpoilsEveryNthReply) {
     ASSERT_EQ(replies.size(), 2); // lensSeq 9 does not exist
     EXPECT_TRUE(L2PC01_TD::fromData(replies[0])->verifyChecksum());
     EXPECT_FALSE(L2PC01_TD::fromData(replies[1])->verifyChecksum());
+}
+
+// A state file edited by hand may hold anything; a value that does not fit its field must stop the
+// simulator with a message naming it, never be cast into a wrong number, and the file must survive.
+TEST(AdapterSimulator, refusesAStateFileWithValuesOutsideTheirFieldsAndKeepsIt) {
+    QTemporaryDir dir;
+    AdapterSimulator::Options options;
+    options.stateFile = dir.filePath("state.json");
+    const auto load = [&](const QByteArray& json) {
+        QFile file(options.stateFile);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(json);
+        file.close();
+        return std::make_unique<AdapterSimulator>(options);
+    };
+    const QList<std::pair<QByteArray, QString>> refused{
+        {R"({"settings":{"U32_1":1e20}})",
+         "settings.U32_1 is 1e+20, not a whole number from 0 to 4294967295"},
+        {R"({"settings":{"U16_2":-1}})", "settings.U16_2 is -1"},
+        {R"({"settings":{"U8_2":2.5}})", "settings.U8_2 is 2.5"},
+        {R"({"settings":{"DefaultCustomLens":"2"}})", "settings.DefaultCustomLens is \"2\""},
+        {R"({"profiles":[{},{"ApretureValue":[1,256]}]})", "profiles[1].ApretureValue[1] is 256"},
+        {R"({"profiles":[{"LensNameString":"4g"}]})", "profiles[0].LensNameString is \"4g\""},
+        {R"({"profiles":[{"LensNameString":")" + QByteArray(82, 'a') + R"("}]})",
+         "not hex of at most 40 bytes"},
+        {R"({"profiles":[1]})", "profiles[0] is not an object"},
+        {R"({"settings":)", "not JSON"},
+    };
+    for (const auto& [json, message] : refused) {
+        SCOPED_TRACE(json.toStdString());
+        const auto adapter = load(json);
+        EXPECT_TRUE(adapter->stateError().contains(message)) << adapter->stateError().toStdString();
+        EXPECT_EQ(adapter->settings().U32_1, 1000u); // the defaults stand
+        adapter->receive(settingsRequest(1, 2));
+        QFile file(options.stateFile);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), json);
+    }
+
+    const auto largest =
+        load(R"({"settings":{"U32_1":4294967295,"U16_1":65535},"profiles":[{"ApretureValue":[255]}]})");
+    EXPECT_TRUE(largest->stateError().isEmpty()) << largest->stateError().toStdString();
+    EXPECT_EQ(largest->settings().U32_1, 4294967295u);
+    EXPECT_EQ(largest->settings().U16_1, 65535);
+    EXPECT_EQ(largest->profile(0).ApretureValue[0], 255);
+    EXPECT_TRUE(largest->profile(0).verifyChecksum());
 }

@@ -1,9 +1,8 @@
 #include "AdapterSimulator.h"
 
+#include "AdapterState.h"
+
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSaveFile>
 
 namespace {
@@ -136,74 +135,29 @@ void AdapterSimulator::writeLog(const QString& line) const {
     }
 }
 
-// The state file keeps the raw fields, names included as hex, so what the host wrote comes back
-// byte for byte after a restart.
 void AdapterSimulator::loadState() {
     QFile file(options_.stateFile);
-    if (options_.stateFile.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    if (options_.stateFile.isEmpty() || !file.exists()) {
         return;
     }
-    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
-    const QJsonObject settings = root.value(QLatin1String("settings")).toObject();
-    settings_.DefaultCustomLens = uint8_t(settings.value(QLatin1String("DefaultCustomLens")).toInt());
-    settings_.U8_2 = uint8_t(settings.value(QLatin1String("U8_2")).toInt());
-    settings_.U16_1 = uint16_t(settings.value(QLatin1String("U16_1")).toInt(100));
-    settings_.U16_2 = uint16_t(settings.value(QLatin1String("U16_2")).toInt(200));
-    settings_.U32_1 = uint32_t(settings.value(QLatin1String("U32_1")).toDouble(1000));
-    settings_.U32_2 = uint32_t(settings.value(QLatin1String("U32_2")).toDouble(2000));
-    const QJsonArray profiles = root.value(QLatin1String("profiles")).toArray();
-    for (qsizetype i = 0; i < profiles.size() && i < qsizetype(profiles_.size()); ++i) {
-        const QJsonObject p = profiles.at(i).toObject();
-        L2PC03_TD& profile = profiles_[i];
-        profile.WideFlocalLength = uint16_t(p.value(QLatin1String("WideFlocalLength")).toInt());
-        profile.TeleFlocalLength = uint16_t(p.value(QLatin1String("TeleFlocalLength")).toInt());
-        const QJsonArray apertures = p.value(QLatin1String("ApretureValue")).toArray();
-        for (qsizetype a = 0; a < apertures.size() && a < qsizetype(profile.ApretureValue.size()); ++a) {
-            profile.ApretureValue[a] = uint8_t(apertures.at(a).toInt());
-        }
-        const QByteArray name =
-            QByteArray::fromHex(p.value(QLatin1String("LensNameString")).toString().toLatin1());
-        profile.LensNameString.fill(0);
-        std::copy_n(name.constData(), std::min<qsizetype>(name.size(), profile.LensNameString.size()),
-                    profile.LensNameString.begin());
-        profile.calculateChecksum();
+    AdapterState state{settings_, profiles_};
+    if (!file.open(QIODevice::ReadOnly)) {
+        stateError_ = QStringLiteral("%1: %2").arg(options_.stateFile, file.errorString());
+    } else if (const std::optional<QString> refused = state.readJson(file.readAll())) {
+        stateError_ = QStringLiteral("%1: %2").arg(options_.stateFile, *refused);
+    } else {
+        settings_ = state.settings;
+        profiles_ = state.profiles;
     }
 }
 
 void AdapterSimulator::saveState() const {
-    if (options_.stateFile.isEmpty()) {
+    if (options_.stateFile.isEmpty() || !stateError_.isEmpty()) {
         return;
     }
-    QJsonArray profiles;
-    for (const L2PC03_TD& profile : profiles_) {
-        QJsonArray apertures;
-        for (const uint8_t a : profile.ApretureValue) {
-            apertures.append(a);
-        }
-        const QByteArray name(reinterpret_cast<const char*>(profile.LensNameString.data()),
-                              qsizetype(profile.LensNameString.size()));
-        profiles.append(QJsonObject{
-            {QLatin1String("lensSeq"), profile.lensSeq},
-            {QLatin1String("WideFlocalLength"), profile.WideFlocalLength},
-            {QLatin1String("TeleFlocalLength"), profile.TeleFlocalLength},
-            {QLatin1String("ApretureValue"), apertures},
-            {QLatin1String("LensNameString"), QString::fromLatin1(name.toHex())},
-            {QLatin1String("name"), profile.getLensNameString()},
-        });
-    }
-    const QJsonObject settings{
-        {QLatin1String("DefaultCustomLens"), settings_.DefaultCustomLens},
-        {QLatin1String("U8_2"), settings_.U8_2},
-        {QLatin1String("U16_1"), settings_.U16_1},
-        {QLatin1String("U16_2"), settings_.U16_2},
-        {QLatin1String("U32_1"), double(settings_.U32_1)},
-        {QLatin1String("U32_2"), double(settings_.U32_2)},
-    };
     QSaveFile file(options_.stateFile);
     if (file.open(QIODevice::WriteOnly)) {
-        file.write(QJsonDocument(QJsonObject{{QLatin1String("settings"), settings},
-                                             {QLatin1String("profiles"), profiles}})
-                       .toJson());
+        file.write(AdapterState{settings_, profiles_}.toJson());
         file.commit();
     }
 }

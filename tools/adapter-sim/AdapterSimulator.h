@@ -32,6 +32,9 @@ public:
     // Feeds bytes from the host and returns the replies they call for, in order.
     QList<QByteArray> receive(QByteArrayView bytes);
 
+    // Why the state file was refused (empty when it was read or there was none). A refused file is
+    // left alone, and the adapter starts from its defaults.
+    QString stateError() const { return stateError_; }
     int packetsReceived() const { return packetsReceived_; }
     const L2PC02_TD& settings() const { return settings_; }
     const L2PC03_TD& profile(int lensSeq) const { return profiles_.at(lensSeq); }
@@ -52,6 +55,7 @@ private:
     std::array<L2PC03_TD, 4> profiles_;
     int packetsReceived_ = 0;
     int repliesSent_ = 0;
+    QString stateError_;
 };
 
 // "55 01 05 5B AA"

@@ -109,6 +109,11 @@ int main(int argc, char** argv) {
     line.unplugAfter = positive(parser, QStringLiteral("unplug-after"));
 
     SimulatedAdapter adapter(protocol, line);
+    // Starting from defaults instead would overwrite a state file that was merely mistyped.
+    if (!adapter.protocol().stateError().isEmpty()) {
+        std::fprintf(stderr, "orvo-adapter-sim: %s\n", qPrintable(adapter.protocol().stateError()));
+        return 1;
+    }
     if (!adapter.start()) {
         std::fprintf(stderr, "orvo-adapter-sim: %s\n", qPrintable(adapter.errorString()));
         return 1;

@@ -1,0 +1,36 @@
+// Arbitrary text as an automation command line, as any process on the session bus may send it:
+// only a line whose first word is a command is one, and a click is two finite numbers in reach.
+
+#include "ORVOAcceptanceCommand.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <cmath>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString line = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const std::optional<ORVOAcceptanceCommand> command = ORVOAcceptanceCommand::parse(line);
+    if (!command) {
+        return 0;
+    }
+    static const QStringList words{"activate", "snapshot", "click", "key", "list", "quit"};
+    static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
+    const QStringList parts = line.split(blanks, Qt::SkipEmptyParts);
+    if (parts.isEmpty() || !words.contains(parts.first())) {
+        std::abort();
+    }
+    using Kind = ORVOAcceptanceCommand::Kind;
+    if ((command->kind == Kind::Snapshot || command->kind == Kind::List) && command->argument.isEmpty()) {
+        std::abort();
+    }
+    if (command->kind == Kind::Click) {
+        const QPointF p = command->point;
+        const double limit = ORVOAcceptanceCommand::kLargestClickOffset;
+        if (!(std::abs(p.x()) <= limit && std::abs(p.y()) <= limit)) {
+            std::abort();
+        }
+        (void)p.toPoint(); // whole pixels, as the click is delivered
+    }
+    return 0;
+}

@@ -1,0 +1,25 @@
+// The lens catalog's number reader over arbitrary text: a number it reads is finite and not
+// negative, and written back as plain decimals with a unit it reads as the same number.
+
+#include "LensCatalogText.h"
+
+#include <cmath>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const std::optional<double> number = lensCatalogNumber(text);
+    if (!number) {
+        return 0;
+    }
+    if (!std::isfinite(*number) || *number < 0) {
+        std::abort();
+    }
+    if (*number < 1e9) {
+        const std::optional<double> again = lensCatalogNumber(QString::number(*number, 'f', 6) + "mm");
+        if (!again || std::abs(*again - *number) > 0.001) {
+            std::abort();
+        }
+    }
+    return 0;
+}
