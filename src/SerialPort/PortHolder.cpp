@@ -4,70 +4,53 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 namespace {
 
 const QString kProc = QStringLiteral("/proc");
 
-bool isOtherProcess(const QString& name) {
-    bool numeric = false;
-    const qint64 pid = name.toLongLong(&numeric);
-    return numeric && pid != QCoreApplication::applicationPid();
+// The open file holds a lock: its fdinfo lists the locks taken through it ("lock:\t1: FLOCK …").
+bool holdsLock(const QDir& process, const QString& fd) {
+    QFile info(process.filePath(QStringLiteral("fdinfo/") + fd));
+    return info.open(QIODevice::ReadOnly) && info.readAll().contains("lock:");
+}
+
+QString commandName(const QDir& process) {
+    QFile comm(process.filePath(QStringLiteral("comm")));
+    return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
 }
 
 } // namespace
 
+// A lock is what makes an open fail, so the program that locked the port is named even when others
+// keep it open harmlessly (as a simulator keeps its own end), and nobody when this process locked
+// it. Without a lock (an exclusive terminal), the first other program with the port open is named.
 QString PortHolder::programHolding(const QString& path) {
     const QString device = QFileInfo(path).canonicalFilePath();
     if (device.isEmpty()) {
         return {};
     }
-    const QString opener = programWithOpenDescriptor(device);
-    return opener.isEmpty() ? programHoldingLock(device) : opener;
-}
-
-// Another user's descriptors cannot be read; those processes are passed over.
-QString PortHolder::programWithOpenDescriptor(const QString& device) {
+    const qint64 self = QCoreApplication::applicationPid();
     const QDir proc(kProc);
+    QString opener;
     for (const QString& pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (!isOtherProcess(pid)) {
-            continue;
-        }
-        const QDir fds(proc.filePath(pid + QStringLiteral("/fd")));
-        for (const QString& fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
-            if (QFile::symLinkTarget(fds.filePath(fd)) == device) {
-                return commandName(pid);
+        bool numeric = false;
+        const qint64 number = pid.toLongLong(&numeric);
+        const QDir process(proc.filePath(pid));
+        // Another user's descriptors cannot be read; those processes are passed over.
+        const QDir fds(process.filePath(QStringLiteral("fd")));
+        for (const QString& fd :
+             numeric ? fds.entryList(QDir::System | QDir::NoDotAndDotDot) : QStringList()) {
+            if (QFile::symLinkTarget(fds.filePath(fd)) != device) {
+                continue;
+            }
+            if (holdsLock(process, fd)) {
+                return number == self ? QString() : commandName(process);
+            }
+            if (number != self && opener.isEmpty()) {
+                opener = commandName(process);
             }
         }
     }
-    return {};
-}
-
-// /proc/locks is readable by everyone: "1: FLOCK  ADVISORY  WRITE 812 00:05:87 0 EOF", the device
-// as major:minor in hex and the inode in decimal.
-QString PortHolder::programHoldingLock(const QString& device) {
-    struct stat info {};
-    QFile locks(kProc + QStringLiteral("/locks"));
-    if (::stat(QFile::encodeName(device).constData(), &info) != 0 || !locks.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QString file = QStringLiteral("%1:%2:%3")
-                             .arg(major(info.st_dev), 2, 16, QLatin1Char('0'))
-                             .arg(minor(info.st_dev), 2, 16, QLatin1Char('0'))
-                             .arg(info.st_ino);
-    for (const QByteArray& line : locks.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() > 5 && QString::fromLatin1(fields[5]) == file &&
-            isOtherProcess(QString::fromLatin1(fields[4]))) {
-            return commandName(QString::fromLatin1(fields[4]));
-        }
-    }
-    return {};
-}
-
-QString PortHolder::commandName(const QString& pid) {
-    QFile comm(kProc + QLatin1Char('/') + pid + QStringLiteral("/comm"));
-    return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
+    return opener;
 }
