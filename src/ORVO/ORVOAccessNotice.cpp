@@ -17,7 +17,10 @@ ORVOAccessNotice::ORVOAccessNotice(QWidget* parent)
     : QFrame(parent), title_(new QLabel(this)), text_(new QLabel(this)), commands_(new QLabel(this)),
       copyButton_(new QPushButton(this)), hideButton_(new QPushButton(this)) {
     setObjectName(QStringLiteral("accessNotice"));
-    title_->setFont(Typography::cardTitle());
+    title_->setFont(Typography::fieldLabel());
+    // The log gives way: the notice keeps the height its wrapped lines need.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    commands_->setTextFormat(Qt::PlainText);
     text_->setWordWrap(true);
     commands_->setWordWrap(true);
     commands_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -59,6 +62,12 @@ void ORVOAccessNotice::refreshLocalizedText() {
 
 QString ORVOAccessNotice::commandText() const {
     return advice_.commands(AdapterAccessAdvice::rulePrinter()).join(QLatin1Char('\n'));
+}
+
+// Wrapped lines need more height as the card narrows; the log below gives it up.
+void ORVOAccessNotice::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    setMinimumHeight(layout()->totalHeightForWidth(width()));
 }
 
 void ORVOAccessNotice::copyCommands() {

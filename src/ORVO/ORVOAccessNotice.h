@@ -27,6 +27,9 @@ public:
     QPushButton* copyButton() const { return copyButton_; }
     QPushButton* hideButton() const { return hideButton_; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void copyCommands();
 
