@@ -1,12 +1,12 @@
 #include "DataStructureManager.h"
 
+#include "AdapterAccessAdvice.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "SerialPortManager.h"
 #include "Settings.h"
 
 #include <QVariantMap>
-#include <cerrno>
 
 namespace {
 
@@ -351,16 +351,25 @@ void DataStructureManager::serialControllerDidEncounterError(SerialController& c
     }
 }
 
+// The cause and its fix are logged once; retries that fail the same way stay quiet.
 void DataStructureManager::reportFailedOpen(const SerialPortError& error) {
     const std::pair<QString, int> failure{error.filePath, error.code};
     if (lastLoggedOpenFailure_ != failure) {
         lastLoggedOpenFailure_ = failure;
-        QString line =
-            QStringLiteral("❌ ") + error.filePath + QStringLiteral(": ") + error.localizedDescription;
-        if (error.code == EACCES || error.code == EPERM) {
-            line += QStringLiteral(" (the udev rule is not installed, or you are not in the dialout group)");
-        }
-        logLine(line);
+        logLine(QStringLiteral("❌ ") +
+                AdapterAccessAdvice::forOpenFailure(error.filePath, error.code).message());
     }
     post(NotificationNames::PortOpenFailed, error.filePath);
+}
+
+QStringList DataStructureManager::reportUnlinkedAdapters(const SerialPortList& ports) {
+    QStringList fresh;
+    for (const QString& path : AdapterAccessAdvice::unlinkedAdapters(ports)) {
+        if (!reportedUnlinkedAdapters_.contains(path)) {
+            reportedUnlinkedAdapters_ << path;
+            fresh << path;
+            logLine(QStringLiteral("⚠️ ") + AdapterAccessAdvice::forUnlinkedAdapter(path).message());
+        }
+    }
+    return fresh;
 }

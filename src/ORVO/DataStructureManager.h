@@ -6,6 +6,7 @@
 #include "SerialController.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -49,6 +50,9 @@ public:
     quint64 currentConnectionNumber() const;
     // The last port that failed to open and its errno, until a port opens.
     std::optional<std::pair<QString, int>> lastOpenFailure() const { return lastLoggedOpenFailure_; }
+    // Logs each plugged adapter among ports that lacks its udev rule (so its usbmodem link), once
+    // per run; returns those logged now.
+    QStringList reportUnlinkedAdapters(const SerialPortList& ports);
     // The adapter packets as last received (or their start values), as one snapshot.
     AdapterSnapshot adapterSnapshot() const;
     // Sends one host packet's bytes; the write's number, or 0 when no port is open.
@@ -84,4 +88,5 @@ private:
     std::optional<QString> pendingOpenPath_;
     // The last failed open that was logged, so that retries of the same failure stay quiet.
     std::optional<std::pair<QString, int>> lastLoggedOpenFailure_;
+    QStringList reportedUnlinkedAdapters_;
 };

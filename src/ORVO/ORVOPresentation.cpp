@@ -4,6 +4,7 @@
 #include "ORVOPresentation.h"
 
 #include "LocalizationManager.h"
+#include "ORVOAccessNotice.h"
 #include "ORVOFieldContainer.h"
 #include "ORVOImages.h"
 #include "ORVOPassthroughView.h"
@@ -427,6 +428,8 @@ QFrame* ORVOPresentation::buildLogCard() {
     logPlaceholder->setParent(card);
     logPlaceholder->setAlignment(Qt::AlignCenter);
     layout->addWidget(logPlaceholder);
+    controller->accessNotice->setParent(card);
+    layout->addWidget(controller->accessNotice);
     layout->addWidget(log, 1);
     log->show();
     // Lines written before the styled log existed are kept.

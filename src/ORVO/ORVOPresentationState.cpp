@@ -4,6 +4,7 @@
 #include "AppDelegate.h"
 #include "DataStructureManager.h"
 #include "LocalizationManager.h"
+#include "ORVOAccessNotice.h"
 #include "ORVOFieldContainer.h"
 #include "ORVOPassthroughView.h"
 #include "ORVOPresentation.h"
@@ -380,6 +381,7 @@ void ORVOPresentation::applyTheme() {
             "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
             .arg(ORVOPalette::css(p.border)));
     styledLog->setPalette(p);
+    controller->accessNotice->applyPalette(p);
     applyProfileButtonAppearance();
     refreshConnectionStatus();
     updateWindowAppearance();

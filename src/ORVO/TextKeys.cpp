@@ -157,6 +157,20 @@ QStringList all() {
         kAccessiblePort,
         kMnemonicSave,
         kMnemonicExit,
+        kMessageAccessRuleMissing,
+        kMessageAccessNotInGroup,
+        kMessagePortBusy,
+        kMessagePortBusyBy,
+        kMessagePortBusyService,
+        kMessageAdapterVanished,
+        kMessageAdapterWithoutRule,
+        kMessageHelpOpenFailed,
+        kNoticeRuleTitle,
+        kNoticeRuleText,
+        kNoticeGroupTitle,
+        kNoticeGroupText,
+        kButtonCopy,
+        kButtonHideNotice,
     };
     for (int step = 1; step <= kGuideStepCount; ++step) {
         keys << guideStep(step);

@@ -141,6 +141,25 @@ inline constexpr char kAccessibleLanguage[] = "accessibility.language";
 inline constexpr char kAccessibleConnectionLog[] = "accessibility.connection_log";
 inline constexpr char kAccessiblePort[] = "accessibility.port";
 
+// Why the adapter's port could not be opened, with the fix. "{0}" is the port's path, "{1}" the
+// program holding it or the group the udev rule names.
+inline constexpr char kMessageAccessRuleMissing[] = "messages.access_rule_missing";
+inline constexpr char kMessageAccessNotInGroup[] = "messages.access_not_in_group";
+inline constexpr char kMessagePortBusy[] = "messages.port_busy";
+inline constexpr char kMessagePortBusyBy[] = "messages.port_busy_by";
+inline constexpr char kMessagePortBusyService[] = "messages.port_busy_service";
+inline constexpr char kMessageAdapterVanished[] = "messages.adapter_vanished";
+inline constexpr char kMessageAdapterWithoutRule[] = "messages.adapter_without_rule";
+// "{0}": the help page's path.
+inline constexpr char kMessageHelpOpenFailed[] = "messages.help_open_failed";
+// The notice over the log that offers the commands to copy; "{0}" is the group.
+inline constexpr char kNoticeRuleTitle[] = "notice.rule_title";
+inline constexpr char kNoticeRuleText[] = "notice.rule_text";
+inline constexpr char kNoticeGroupTitle[] = "notice.group_title";
+inline constexpr char kNoticeGroupText[] = "notice.group_text";
+inline constexpr char kButtonCopy[] = "buttons.copy";
+inline constexpr char kButtonHideNotice[] = "buttons.hide_notice";
+
 // The Alt+letter of Save and Exit, one character chosen per language.
 inline constexpr char kMnemonicSave[] = "mnemonics.save";
 inline constexpr char kMnemonicExit[] = "mnemonics.exit";

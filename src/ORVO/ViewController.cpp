@@ -6,6 +6,7 @@
 #include "MainQueue.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "ORVOAccessNotice.h"
 #include "ORVOPresentation.h"
 #include "ReadOutSequence.h"
 #include "SerialPortManager.h"
@@ -78,8 +79,7 @@ void ViewController::registerNotificationHandlers() {
     center.addObserver(this, PortConnected, [this](const Notification& n) { handlePortConnected(n); });
     center.addObserver(this, PortDisconnected, [this](const Notification&) { handlePortDisconnected(); });
     // A failed open ends the attempt, so a later tick may try again; the store logs the failure once.
-    center.addObserver(this, PortOpenFailed,
-                       [this](const Notification&) { hasAttemptedAutoConnect = false; });
+    center.addObserver(this, PortOpenFailed, [this](const Notification&) { handlePortOpenFailed(); });
     // A plugged adapter is looked for at once, not at the monitor's next tick.
     center.addObserver(this, PortsArrived, [this](const Notification&) {
         if (connectionCheckTimer) {
@@ -145,6 +145,8 @@ void ViewController::checkConnection() {
         hasAttemptedAutoConnect = false;
     } else if (status.orvoPortCount > 0 && !hasAttemptedAutoConnect) {
         attemptAutoConnect(status.orvoPortCount, status.totalPortCount);
+    } else if (status.orvoPortCount == 0) {
+        reportUnlinkedAdapters();
     }
 }
 
@@ -180,6 +182,7 @@ void ViewController::handlePortConnected(const Notification& notification) {
         return;
     }
     appendToPrintView("\n" + notification.object.toString());
+    accessNotice->hide();
     // Save waits for a complete read-out: writing over profiles never read would lose them.
     setSaveEnabled(false);
     runReadOutChain(notification.userInfo.value(NotificationNames::ConnectionKey).toULongLong());

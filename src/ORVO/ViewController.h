@@ -9,6 +9,7 @@
 #include <optional>
 
 class DataStructureManager;
+class ORVOAccessNotice;
 class ORVOPresentation;
 class LocalizationManager;
 class QAction;
@@ -75,6 +76,8 @@ public:
     QLineEdit* FW_Version_Text = nullptr;
     QComboBox* Default_LensSeq = nullptr;
     QTextEdit* PrintView = nullptr;
+    // Over the log: why the adapter cannot be used, with the commands that fix it.
+    ORVOAccessNotice* accessNotice = nullptr;
     QComboBox* PortDevPath = nullptr;
     QLabel* Lens_Title = nullptr;
     std::array<QLabel*, kProfileCount> LensTitles{};
@@ -90,6 +93,9 @@ public:
     void checkConnection();
     void attemptAutoConnect(int orvoCount, int totalCount);
     void performCleanup();
+    // Access problems: a failed open's fix in the notice; plugged adapters without their rule.
+    void handlePortOpenFailed();
+    void reportUnlinkedAdapters();
 
     // Profile exchange.
     void handleReceivedL2PC01Packet();

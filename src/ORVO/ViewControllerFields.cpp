@@ -3,6 +3,7 @@
 
 #include "LocalizationManager.h"
 #include "Mnemonic.h"
+#include "ORVOAccessNotice.h"
 #include "ORVOPresentation.h"
 #include "Settings.h"
 #include "TextKeys.h"
@@ -94,6 +95,7 @@ void ViewController::updateButtonTitles() {
     button_Revert->setText(text(kButtonRevert));
     button_Restore->setText(text(kButtonRestore));
     restoreAction->setText(text(kButtonRestore));
+    accessNotice->refreshLocalizedText();
     DeviceModel_Title->setText(text(kLabelDeviceModel));
     DeviceSN->setText(text(kLabelDeviceSN));
     FW_Version_Title->setText(text(kLabelFirmwareVersion));

@@ -1,6 +1,7 @@
 // The window's controls and how they are wired to the controller's actions. The styled window
 // later rearranges these same controls; each carries its outlet name as its object name.
 
+#include "ORVOAccessNotice.h"
 #include "ViewController.h"
 
 #include <QAction>
@@ -69,6 +70,7 @@ void ViewController::buildControls() {
         LensModels[p] = named<QLineEdit>(this, "Lens" + letter + "_Model");
     }
 
+    accessNotice = new ORVOAccessNotice(this);
     PrintView = named<QTextEdit>(this, "PrintView");
     PrintView->document()->setMaximumBlockCount(5000);
     button_SaveToAdapter = named<QPushButton>(this, "button_SaveToAdapter");
@@ -125,6 +127,7 @@ void ViewController::buildControls() {
     column->addLayout(header);
     column->addLayout(device);
     column->addLayout(profiles);
+    column->addWidget(accessNotice);
     column->addWidget(PrintView, 1);
     column->addLayout(footer);
     resize(980, 640);

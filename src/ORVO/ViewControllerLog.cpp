@@ -3,6 +3,7 @@
 #include "LocalizationManager.h"
 #include "ORVOPresentation.h"
 #include "ResourceBundle.h"
+#include "TextKeys.h"
 #include "ViewController.h"
 
 #include <QDesktopServices>
@@ -69,5 +70,9 @@ void ViewController::displayHTMLFileWithFormat(const QString& name) {
         appendToPrintView(QStringLiteral("❌ 找不到HTML文件: ") + name + QStringLiteral(".htm"));
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // No browser, or xdg-open failed: the user can still open the page by its path.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        appendToPrintView(QStringLiteral("\n❌ ") +
+                          text(TextKeys::kMessageHelpOpenFailed).replace(QStringLiteral("{0}"), path));
+    }
 }

@@ -10,5 +10,5 @@ std::optional<SerialDevice> SerialDevice::deviceWithPath(const QString& path) {
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISCHR(info.st_mode)) {
         return std::nullopt;
     }
-    return SerialDevice{path, QFileInfo(path).fileName()};
+    return SerialDevice{path, QFileInfo(path).fileName(), {}};
 }

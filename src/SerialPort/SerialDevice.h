@@ -9,6 +9,8 @@
 struct SerialDevice {
     QString path;
     QString name;
+    // The USB serial number of the device the tty belongs to ("ORVO0001"); empty for virtual ports.
+    QString usbSerial;
 
     // The device at path: a character device, or a link that resolves to one. No device if the
     // path does not exist or is something else.

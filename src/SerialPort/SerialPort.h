@@ -42,6 +42,7 @@ public:
 
     QString path() const { return device_.path; }
     QString name() const { return device_.name; }
+    QString usbSerial() const { return device_.usbSerial; }
     QString description() const { return device_.name; }
 
     SerialPortDelegate* delegate() const;

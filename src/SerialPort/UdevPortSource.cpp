@@ -73,7 +73,9 @@ std::optional<SerialDevice> UdevPortSource::deviceFrom(udev_device* device) {
         }
     }
     const QString path = !modemLink.isEmpty() ? modemLink : !byIdLink.isEmpty() ? byIdLink : node;
-    return SerialDevice{path, name};
+    // The serial number tells an adapter apart even when its rule, and so its link, is missing.
+    udev_device* usb = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
+    return SerialDevice{path, name, usb ? text(udev_device_get_sysattr_value(usb, "serial")) : QString()};
 }
 
 QList<SerialDevice> UdevPortSource::presentDevices() {

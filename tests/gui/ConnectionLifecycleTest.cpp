@@ -1,21 +1,27 @@
 // The window's side of connecting: a read-out that must be complete before Save, reconnecting after
-// an early unplug, quiet retries of a port that cannot open, hot-plug at once and a bounded log.
+// an early unplug, quiet retries of a port that cannot open, the notice with the fix for missing
+// access, hot-plug at once and a bounded log.
 
+#include "AdapterAccessAdvice.h"
 #include "DataStructureManager.h"
 #include "EventLoop.h"
 #include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
+#include "ORVOAccessNotice.h"
 #include "SerialPortManager.h"
 #include "Settings.h"
 #include "SimulatorProcess.h"
 #include "TestSideAdapter.h"
 #include "ViewController.h"
 
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -140,4 +146,26 @@ TEST_F(ConnectionLifecycle, theLogKeepsItsNewestFiveThousandLines) {
     EXPECT_GE(lines.size(), 4990);
     EXPECT_EQ(lines.last(), "📝 line 6000");
     EXPECT_FALSE(controller.logText().contains("📝 line 1000\n"));
+}
+
+TEST_F(ConnectionLifecycle, theRuleNoticeOffersTheInstallCommandsToCopyAndGoesWhenTheAdapterConnects) {
+    controller.show();
+    runFor(100);
+    ORVOAccessNotice* notice = controller.accessNotice;
+    notice->showAdvice(AdapterAccessAdvice::forOpenFailure("/dev/usbmodemORVO9205", EBUSY));
+    EXPECT_FALSE(notice->isVisible()) << "a busy port is told in the log alone";
+
+    notice->showAdvice(AdapterAccessAdvice::forUnlinkedAdapter("/dev/ttyACM0"));
+    ASSERT_TRUE(notice->isVisible());
+    const QStringList commands = AdapterAccessAdvice::ruleInstallCommands(AdapterAccessAdvice::rulePrinter());
+    EXPECT_EQ(notice->commandText(), commands.join('\n'));
+    EXPECT_TRUE(commands.first().endsWith(
+        "/orvo --print-udev-rule | sudo tee /etc/udev/rules.d/70-orvo-adapter.rules"));
+    EXPECT_EQ(notice->copyButton()->text(), text("buttons.copy"));
+    notice->copyButton()->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), commands.join('\n'));
+
+    auto adapter = plugAdapter("9205");
+    ASSERT_TRUE(runUntil([&] { return linesContaining("成功连接到串口") == 1; }));
+    EXPECT_FALSE(notice->isVisible());
 }

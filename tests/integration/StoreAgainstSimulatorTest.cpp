@@ -221,7 +221,7 @@ TEST_F(StoreAgainstSimulator, aFailedOpenIsLoggedOnceAndAnnouncedEveryTime) {
     runFor(100);
     const QStringList lines = recorder.objectsOf(UpdatePrintView);
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("❌ ") + adapter->linkPath() + ": "))
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("❌ ") + adapter->linkPath()))
         << lines[0].toStdString();
     EXPECT_EQ(recorder.objectsOf(PortOpenFailed).first(), adapter->linkPath());
     EXPECT_EQ(recorder.count(PortConnected), 0);

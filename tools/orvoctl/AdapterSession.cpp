@@ -1,16 +1,15 @@
 #include "AdapterSession.h"
 
+#include "AdapterAccessAdvice.h"
 #include "ExitStatus.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
-#include "SerialPortError.h"
 #include "SerialPortManager.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
-#include <cstring>
 
 namespace {
 
@@ -51,9 +50,7 @@ std::optional<AdapterSession::Failure> AdapterSession::open(const QString& reque
     const QStringList adapters = adapterPorts();
     const QString path = requested.isEmpty() ? adapters.value(0) : requested;
     if (path.isEmpty()) {
-        return Failure{ExitStatus::kNoAdapter,
-                       QStringLiteral("no adapter found (no port named usbmodemORVO…); "
-                                      "is it plugged in?")};
+        return noAdapterFailure();
     }
     // A given path need not be in the port list (a link made by hand): refresh, then open it.
     SerialPortManager::sharedSerialPortManager().refresh();
@@ -74,32 +71,68 @@ std::optional<AdapterSession::Failure> AdapterSession::open(const QString& reque
     return openFailure(path);
 }
 
-// The cause, in words a user can act on.
+// The cause, in words a user can act on, with the commands that fix it.
 AdapterSession::Failure AdapterSession::openFailure(const QString& path) const {
     const auto failure = store_->lastOpenFailure();
-    const int code = failure ? failure->second : 0;
+    const AdapterAccessAdvice advice =
+        AdapterAccessAdvice::forOpenFailure(path, failure ? failure->second : 0);
     const QString prefix = path + QStringLiteral(": ");
-    switch (SerialPortError::causeOf(code)) {
-    case SerialPortError::Cause::PermissionDenied:
+    const QString fix =
+        QStringLiteral("\n  ") + advice.commands(AdapterAccessAdvice::rulePrinter()).join("\n  ");
+    switch (advice.kind) {
+    case AdapterAccessAdvice::Kind::RuleMissing:
+        return {
+            ExitStatus::kPermissionDenied,
+            prefix +
+                QStringLiteral("permission denied: the adapter's udev rule is not installed. Install it:") +
+                fix};
+    case AdapterAccessAdvice::Kind::NotInGroup:
         return {ExitStatus::kPermissionDenied,
                 prefix +
-                    QStringLiteral("permission denied. Install the adapter's udev rule "
-                                   "(sudo cp packaging/udev/70-orvo-adapter.rules /etc/udev/rules.d/ && "
-                                   "sudo udevadm control --reload-rules && sudo udevadm trigger), or add "
-                                   "yourself to the dialout group and log in again.")};
-    case SerialPortError::Cause::Busy:
-        return {ExitStatus::kPortBusy,
-                prefix +
-                    QStringLiteral("the port is busy: another program (such as the ORVO window) holds it.")};
-    case SerialPortError::Cause::Missing:
-        return {ExitStatus::kNoAdapter, prefix + QStringLiteral("the adapter is gone (unplugged?).")};
-    case SerialPortError::Cause::NotATerminal:
+                    QStringLiteral("permission denied: you are not in the group %1 that the udev rule names. "
+                                   "Join it, then log in again:")
+                        .arg(advice.group) +
+                    fix};
+    case AdapterAccessAdvice::Kind::Busy:
+        return {ExitStatus::kPortBusy, prefix + busyText(advice.holder)};
+    case AdapterAccessAdvice::Kind::Vanished:
+        return {ExitStatus::kNoAdapter,
+                prefix + QStringLiteral("the adapter is gone (unplugged while it was opened?).")};
+    case AdapterAccessAdvice::Kind::NotASerialDevice:
         return {ExitStatus::kOtherError, prefix + QStringLiteral("not a serial device.")};
-    case SerialPortError::Cause::Other:
+    case AdapterAccessAdvice::Kind::Other:
         break;
     }
-    return {ExitStatus::kOtherError, prefix + (code ? QString::fromLocal8Bit(std::strerror(code))
-                                                    : QStringLiteral("the port did not open."))};
+    return {ExitStatus::kOtherError,
+            failure ? advice.message() : prefix + QStringLiteral("the port did not open.")};
+}
+
+// A plugged adapter without its udev rule has no usbmodem link, so it is no adapter port.
+AdapterSession::Failure AdapterSession::noAdapterFailure() const {
+    const QStringList unlinked =
+        AdapterAccessAdvice::unlinkedAdapters(store_->serialController->serialPortManager.availablePorts());
+    if (!unlinked.isEmpty()) {
+        return {
+            ExitStatus::kPermissionDenied,
+            unlinked.first() +
+                QStringLiteral(
+                    ": an adapter is plugged in, but its udev rule is not installed. Install it:\n  ") +
+                AdapterAccessAdvice::ruleInstallCommands(AdapterAccessAdvice::rulePrinter()).join("\n  ")};
+    }
+    return {ExitStatus::kNoAdapter,
+            QStringLiteral("no adapter found (no port named usbmodemORVO…); is it plugged in?")};
+}
+
+QString AdapterSession::busyText(const QString& holder) {
+    if (holder.isEmpty()) {
+        return QStringLiteral("the port is busy: another program (such as the ORVO window) holds it.");
+    }
+    if (AdapterAccessAdvice::isSystemService(holder)) {
+        return QStringLiteral(
+                   "the port is busy: the system service %1 holds it. Stop it with: sudo systemctl stop %1")
+            .arg(holder);
+    }
+    return QStringLiteral("the port is busy: %1 holds it. Close it and try again.").arg(holder);
 }
 
 std::optional<AdapterSession::Failure> AdapterSession::readOut() {

@@ -34,6 +34,8 @@ public:
 
 private:
     Failure openFailure(const QString& path) const;
+    Failure noAdapterFailure() const;
+    static QString busyText(const QString& holder);
 
     std::unique_ptr<DataStructureManager> store_;
     std::unique_ptr<ReadOutSequence> readOut_;

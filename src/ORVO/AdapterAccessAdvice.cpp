@@ -1,0 +1,144 @@
+#include "AdapterAccessAdvice.h"
+
+#include "LocalizationManager.h"
+#include "PortHolder.h"
+#include "SerialPortError.h"
+#include "TextKeys.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cstring>
+#include <grp.h>
+#include <sys/stat.h>
+
+namespace {
+
+// Only the project's rule makes /dev/usbmodem links; a port reached through one has the rule.
+constexpr char kRuleLinkPrefix[] = "/dev/usbmodem";
+constexpr char kAdapterSerialPrefix[] = "ORVO";
+constexpr char kRuleGroup[] = "dialout";
+
+QString groupOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
+        if (const group* entry = ::getgrgid(info.st_gid); entry && info.st_gid != 0) {
+            return QString::fromLocal8Bit(entry->gr_name);
+        }
+    }
+    return QString::fromLatin1(kRuleGroup);
+}
+
+QString text(const char* key) {
+    return LocalizationManager::text(QString::fromLatin1(key));
+}
+
+} // namespace
+
+AdapterAccessAdvice AdapterAccessAdvice::forOpenFailure(const QString& path, int errorCode) {
+    AdapterAccessAdvice advice{Kind::Other, path, errorCode, {}, {}};
+    switch (SerialPortError::causeOf(errorCode)) {
+    case SerialPortError::Cause::PermissionDenied:
+        if (path.startsWith(QLatin1String(kRuleLinkPrefix))) {
+            advice.kind = Kind::NotInGroup;
+            advice.group = groupOf(path);
+        } else {
+            advice.kind = Kind::RuleMissing;
+        }
+        break;
+    case SerialPortError::Cause::Busy:
+        advice.kind = Kind::Busy;
+        advice.holder = PortHolder::programHolding(path);
+        break;
+    case SerialPortError::Cause::Missing:
+        advice.kind = Kind::Vanished;
+        break;
+    case SerialPortError::Cause::NotATerminal:
+        advice.kind = Kind::NotASerialDevice;
+        break;
+    case SerialPortError::Cause::Other:
+        break;
+    }
+    return advice;
+}
+
+AdapterAccessAdvice AdapterAccessAdvice::forUnlinkedAdapter(const QString& path) {
+    return {Kind::RuleMissing, path, 0, {}, {}};
+}
+
+QString AdapterAccessAdvice::message() const {
+    QString line;
+    switch (kind) {
+    case Kind::RuleMissing:
+        line = text(errorCode ? TextKeys::kMessageAccessRuleMissing : TextKeys::kMessageAdapterWithoutRule);
+        break;
+    case Kind::NotInGroup:
+        line = text(TextKeys::kMessageAccessNotInGroup);
+        break;
+    case Kind::Busy:
+        line = text(holder.isEmpty()          ? TextKeys::kMessagePortBusy
+                    : isSystemService(holder) ? TextKeys::kMessagePortBusyService
+                                              : TextKeys::kMessagePortBusyBy);
+        break;
+    case Kind::Vanished:
+        line = text(TextKeys::kMessageAdapterVanished);
+        break;
+    case Kind::NotASerialDevice:
+    case Kind::Other:
+        // The system's own words: nothing the user could do is known.
+        return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errorCode));
+    }
+    return line.replace(QStringLiteral("{0}"), path)
+        .replace(QStringLiteral("{1}"), holder.isEmpty() ? group : holder);
+}
+
+QString AdapterAccessAdvice::noticeTitle() const {
+    if (kind == Kind::NotInGroup) {
+        return text(TextKeys::kNoticeGroupTitle).replace(QStringLiteral("{0}"), group);
+    }
+    return kind == Kind::RuleMissing ? text(TextKeys::kNoticeRuleTitle) : QString();
+}
+
+QString AdapterAccessAdvice::noticeText() const {
+    if (kind == Kind::NotInGroup) {
+        return text(TextKeys::kNoticeGroupText).replace(QStringLiteral("{0}"), group);
+    }
+    return kind == Kind::RuleMissing ? text(TextKeys::kNoticeRuleText) : QString();
+}
+
+QStringList AdapterAccessAdvice::commands(const QString& program) const {
+    if (kind == Kind::NotInGroup) {
+        return {QStringLiteral("sudo usermod -aG %1 \"$USER\"").arg(group)};
+    }
+    return kind == Kind::RuleMissing ? ruleInstallCommands(program) : QStringList();
+}
+
+QString AdapterAccessAdvice::rulePrinter() {
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/orvo");
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("orvo"));
+    return found.isEmpty() || QFileInfo(found).canonicalFilePath() != QFileInfo(beside).canonicalFilePath()
+               ? beside
+               : QStringLiteral("orvo");
+}
+
+QStringList AdapterAccessAdvice::ruleInstallCommands(const QString& program) {
+    return {
+        program + QStringLiteral(" --print-udev-rule | sudo tee /etc/udev/rules.d/70-orvo-adapter.rules"),
+        QStringLiteral("sudo udevadm control --reload-rules && sudo udevadm trigger --subsystem-match=tty")};
+}
+
+bool AdapterAccessAdvice::isSystemService(const QString& program) {
+    return program == QLatin1String("ModemManager") || program == QLatin1String("brltty");
+}
+
+QStringList AdapterAccessAdvice::unlinkedAdapters(const SerialPortList& ports) {
+    QStringList paths;
+    for (const SerialPortPtr& port : ports) {
+        if (port->usbSerial().startsWith(QLatin1String(kAdapterSerialPrefix)) &&
+            !port->path().startsWith(QLatin1String(kRuleLinkPrefix))) {
+            paths << port->path();
+        }
+    }
+    return paths;
+}

@@ -1,0 +1,148 @@
+// Why an adapter port cannot be used, told with its fix: the program holding a busy port found in
+// /proc, permission denied read as a missing rule or a missing group, and a plugged adapter whose
+// rule (and so its usbmodem link) is missing told once.
+
+#include "AdapterAccessAdvice.h"
+#include "DataStructureManager.h"
+#include "EventLoop.h"
+#include "LocalizationManager.h"
+#include "NotificationNames.h"
+#include "NotificationRecorder.h"
+#include "PortHolder.h"
+#include "SerialPortManager.h"
+#include "Settings.h"
+#include "SimulatedAdapter.h"
+#include "TextKeys.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace NotificationNames;
+
+class AdapterAccess : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    }
+    void SetUp() override { Settings::setFilePathForTesting(config.filePath("ORVO.conf")); }
+    void TearDown() override { Settings::setFilePathForTesting({}); }
+
+    std::unique_ptr<SimulatedAdapter> startAdapter(const QString& serial) {
+        SimulatedAdapter::LineOptions line;
+        line.portsDirectory = SerialPortManager::portsDirectory();
+        line.serial = serial;
+        auto adapter = std::make_unique<SimulatedAdapter>(AdapterSimulator::Options{}, line);
+        EXPECT_TRUE(adapter->start()) << adapter->errorString().toStdString();
+        EXPECT_TRUE(runUntil([&] {
+            const SerialPortList ports = store.getORVOPorts();
+            return std::ranges::any_of(ports,
+                                       [&](const auto& port) { return port->path() == adapter->linkPath(); });
+        }));
+        return adapter;
+    }
+
+    // The log line of the one failed open of path.
+    QString failedOpenLine(const QString& path) {
+        store.connectToPort(path, 1500000);
+        EXPECT_TRUE(runUntil([&] { return recorder.count(PortOpenFailed) == 1; }));
+        runFor(50);
+        const QStringList lines = recorder.objectsOf(UpdatePrintView);
+        return lines.size() == 1 ? lines.first() : lines.join(" | ");
+    }
+
+    static QString text(const char* key, const QString& path, const QString& detail = {}) {
+        return LocalizationManager::text(key).replace("{0}", path).replace("{1}", detail);
+    }
+
+    QTemporaryDir config;
+    DataStructureManager store;
+    NotificationRecorder recorder{{PortOpenFailed, UpdatePrintView}};
+};
+
+// A shell that locks the port, then becomes `sleep` with the lock still held.
+class LockingProgram {
+public:
+    explicit LockingProgram(const QString& path) {
+        process_.start("bash", {"-c", "exec 9<>\"$0\" && flock -n 9 && echo held && exec sleep 30", path});
+        process_.waitForReadyRead(3000);
+    }
+    ~LockingProgram() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+private:
+    QProcess process_;
+};
+
+} // namespace
+
+TEST_F(AdapterAccess, aPortLockedByAnotherProgramIsToldWithThatProgramsName) {
+    auto adapter = startAdapter("7101");
+    EXPECT_EQ(PortHolder::programHolding(adapter->linkPath()), "") << "only this process has it open";
+    LockingProgram holder(adapter->linkPath());
+    ASSERT_TRUE(runUntil([&] { return PortHolder::programHolding(adapter->linkPath()) == "sleep"; }));
+
+    EXPECT_EQ(failedOpenLine(adapter->linkPath()).toStdString(),
+              ("❌ " + text(TextKeys::kMessagePortBusyBy, adapter->linkPath(), "sleep")).toStdString());
+}
+
+TEST_F(AdapterAccess, aPortLockedByThisProcessNamesNoProgram) {
+    auto adapter = startAdapter("7102");
+    QFile port(adapter->linkPath());
+    ASSERT_TRUE(port.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(port.handle(), LOCK_EX | LOCK_NB), 0);
+
+    EXPECT_EQ(failedOpenLine(adapter->linkPath()).toStdString(),
+              ("❌ " + text(TextKeys::kMessagePortBusy, adapter->linkPath())).toStdString());
+}
+
+TEST_F(AdapterAccess, permissionDeniedOnAPortWithoutTheRulesLinkIsAMissingRule) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root opens the port whatever its permissions";
+    }
+    auto adapter = startAdapter("7103");
+    const QString device = QFile::symLinkTarget(adapter->linkPath());
+    ASSERT_TRUE(QFile::setPermissions(device, {}));
+    const QString line = failedOpenLine(adapter->linkPath());
+    QFile::setPermissions(device, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(line, "❌ " + text(TextKeys::kMessageAccessRuleMissing, adapter->linkPath()));
+}
+
+TEST_F(AdapterAccess, permissionDeniedIsAMissingGroupThroughTheRulesLinkElseAMissingRule) {
+    const auto ruleMissing = AdapterAccessAdvice::forOpenFailure("/dev/ttyACM0", EACCES);
+    EXPECT_EQ(ruleMissing.kind, AdapterAccessAdvice::Kind::RuleMissing);
+    EXPECT_EQ(ruleMissing.commands("orvo"), AdapterAccessAdvice::ruleInstallCommands("orvo"));
+    EXPECT_TRUE(ruleMissing.commands("orvo").first().startsWith("orvo --print-udev-rule | sudo tee "));
+    // Only the rule makes /dev/usbmodem links: the rule is there, the user lacks its group.
+    const auto noGroup = AdapterAccessAdvice::forOpenFailure("/dev/usbmodemORVO7103", EACCES);
+    EXPECT_EQ(noGroup.kind, AdapterAccessAdvice::Kind::NotInGroup);
+    EXPECT_EQ(noGroup.group, "dialout");
+    EXPECT_EQ(noGroup.commands("orvo"), QStringList{"sudo usermod -aG dialout \"$USER\""});
+    EXPECT_EQ(noGroup.message(),
+              text(TextKeys::kMessageAccessNotInGroup, "/dev/usbmodemORVO7103", "dialout"));
+}
+
+TEST_F(AdapterAccess, anAdapterWithoutItsRuleIsToldOnceAndOthersNever) {
+    const auto port = [](const QString& path, const QString& serial) {
+        return SerialPort::serialPortWithDevice({path, QFileInfo(path).fileName(), serial});
+    };
+    const SerialPortList ports{port("/dev/ttyACM7", "ORVO7104"), port("/dev/usbmodemORVO7105", "ORVO7105"),
+                               port("/dev/serial/by-id/usb-Other_Modem_A9X-if00", "A9X"),
+                               port(SerialPortManager::portsDirectory() + "/usbmodemORVO7106", "")};
+
+    EXPECT_EQ(store.reportUnlinkedAdapters(ports), QStringList{"/dev/ttyACM7"});
+    EXPECT_EQ(store.reportUnlinkedAdapters(ports), QStringList{});
+    runFor(50);
+    EXPECT_EQ(recorder.objectsOf(UpdatePrintView),
+              QStringList{"⚠️ " + text(TextKeys::kMessageAdapterWithoutRule, "/dev/ttyACM7")});
+}
