@@ -92,13 +92,4 @@ TEST(LanguageFiles, everyLanguageAnswersEveryKeyWithItsOwnText) {
     Settings::setFilePathForTesting({});
 }
 
-TEST(HelpPages, everyLanguageShipsItsHelpPage) {
-    ResourceBundle::setOverrideDirectory(kResources);
-    for (const auto& language : LocalizationManager::availableLanguages()) {
-        EXPECT_FALSE(ResourceBundle::pathForResource(language.helpPageName, "htm").isEmpty())
-            << language.helpPageName.toStdString();
-    }
-    ResourceBundle::setOverrideDirectory({});
-}
-
 } // namespace

@@ -1,0 +1,90 @@
+// Each help page against its language file: the controls it names are the captions the window shows,
+// and what the program no longer does is not described.
+
+#include "LocalizationManager.h"
+#include "ResourceBundle.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kResources = QStringLiteral(ORVO_SOURCE_DIR "/resources");
+
+QString readUtf8(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+QJsonObject buttonCaptions(const QString& code) {
+    const QJsonDocument document =
+        QJsonDocument::fromJson(readUtf8(QDir(kResources).filePath(code + ".json")).toUtf8());
+    return document.object().value("buttons").toObject();
+}
+
+QString helpPage(const LocalizationManager::Language& language) {
+    return readUtf8(QDir(kResources).filePath(language.helpPageName + ".htm"));
+}
+
+// A menu-style caption ("Restore…") is named in running text without its ellipsis.
+QString withoutEllipsis(QString caption) {
+    if (caption.endsWith(QChar(0x2026))) {
+        caption.chop(1);
+    }
+    return caption.trimmed();
+}
+
+TEST(HelpPages, everyLanguageShipsItsHelpPage) {
+    ResourceBundle::setOverrideDirectory(kResources);
+    for (const auto& language : LocalizationManager::availableLanguages()) {
+        EXPECT_FALSE(ResourceBundle::pathForResource(language.helpPageName, "htm").isEmpty())
+            << language.helpPageName.toStdString();
+    }
+    ResourceBundle::setOverrideDirectory({});
+}
+
+TEST(HelpPages, nameEveryControlWithTheCaptionTheWindowShows) {
+    const QStringList keys{"save_to_adapter", "exit", "tour", "read_again", "revert", "restore"};
+    for (const auto& language : LocalizationManager::availableLanguages()) {
+        SCOPED_TRACE(language.helpPageName.toStdString());
+        const QJsonObject captions = buttonCaptions(language.code);
+        const QString page = helpPage(language);
+        ASSERT_FALSE(page.isEmpty());
+        for (const QString& key : keys) {
+            const QString caption = withoutEllipsis(captions.value(key).toString());
+            ASSERT_FALSE(caption.isEmpty()) << key.toStdString();
+            EXPECT_TRUE(page.contains(caption)) << key.toStdString() << ": " << caption.toStdString();
+        }
+    }
+}
+
+// The adapter is found as soon as it is plugged in, and the udev rule comes with the package or from
+// orvo --print-udev-rule, not from a source folder the installed program does not have.
+TEST(HelpPages, describeNoRetiredBehaviour) {
+    const QHash<QString, QString> pollingSentence{
+        {"de", "alle 3 Sekunden"},   {"en", "every 3 seconds"},  {"es", "cada 3 segundos"},
+        {"fr", "toutes les 3 secondes"}, {"id", "setiap 3 detik"}, {"it", "ogni 3 secondi"},
+        {"ja", "3 秒ごと"},           {"ko", "3초마다"},           {"nl", "elke 3 seconden"},
+        {"pl", "co 3 sekundy"},      {"pt", "a cada 3 segundos"}, {"ru", "каждые 3 секунды"},
+        {"sv", "var tredje sekund"}, {"th", "ทุก 3 วินาที"},       {"zh-Hans", "每 3 秒"},
+        {"zh-Hant", "每 3 秒"}};
+    for (const auto& language : LocalizationManager::availableLanguages()) {
+        SCOPED_TRACE(language.helpPageName.toStdString());
+        const QString page = helpPage(language);
+        ASSERT_FALSE(page.isEmpty());
+        ASSERT_TRUE(pollingSentence.contains(language.code));
+        EXPECT_FALSE(page.contains(pollingSentence.value(language.code)));
+        EXPECT_FALSE(page.contains("cp packaging/udev"));
+        EXPECT_TRUE(page.contains("orvo --print-udev-rule"));
+        EXPECT_TRUE(page.contains("orvoctl"));
+    }
+}
+
+} // namespace
