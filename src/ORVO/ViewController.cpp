@@ -21,7 +21,6 @@
 
 namespace {
 constexpr int kMonitorIntervalMs = 3000;
-constexpr int kChainStepMs = 200;
 constexpr int kTerminationDelayMs = 500;
 constexpr qint64 kAdapterBaudRate = 1500000;
 } // namespace
