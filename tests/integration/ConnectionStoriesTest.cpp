@@ -230,8 +230,10 @@ TEST_F(ConnectionStories, aPortOpenedOnDescriptorZeroWorksAndCloses) {
     const int fd = store->serialController->serialPort->fileDescriptor();
     ReadOutSequence readOut(*store);
     const bool complete = connected && readOutCompletes(readOut);
+    // Descriptor 0 comes back only once the port's own thread has closed it.
+    const SerialPortPtr port = store->serialController->serialPort;
     store->serialController->disconnect();
-    const bool closed = runUntil([&] { return !store->getConnectionStatus().isConnected(); });
+    const bool closed = runUntil([&] { return !port->isOpen(); });
     ::dup2(savedStdin, 0);
     ::close(savedStdin);
     EXPECT_TRUE(connected);
