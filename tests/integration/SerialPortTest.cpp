@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -219,4 +220,34 @@ TEST_F(SerialPortTest, requestsGetTheirResponseOrTimeOutInOrder) {
     runFor(1100);
     EXPECT_EQ(recorder.events.size(), 4);
     EXPECT_FALSE(port->pendingRequest());
+}
+
+// Why an open failed, told apart once for the window and the command-line tool alike.
+TEST_F(SerialPortTest, aFailedOpenSaysWhetherThePortIsBusyGoneOrNoTerminal) {
+    const auto causeOfOpening = [this](const SerialPortPtr& port) {
+        recorder.errors.clear();
+        port->setDelegate(&recorder);
+        port->open();
+        EXPECT_FALSE(port->isOpen());
+        return recorder.errors.isEmpty() ? SerialPortError::Cause::Other
+                                         : SerialPortError::causeOf(recorder.errors.first());
+    };
+
+    QDir().mkpath(SerialPortManager::portsDirectory());
+    const QString nullLink = QDir(SerialPortManager::portsDirectory()).filePath("usbmodemORVOnull");
+    QFile::remove(nullLink);
+    ASSERT_TRUE(QFile::link("/dev/null", nullLink)); // a character device, but no terminal
+    EXPECT_EQ(causeOfOpening(SerialPort::serialPortWithPath(nullLink)), SerialPortError::Cause::NotATerminal);
+    QFile::remove(nullLink);
+
+    FarEnd held("usbmodemORVOheld");
+    const int holder = ::open(QFile::encodeName(held.slavePath).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(causeOfOpening(SerialPort::serialPortWithPath(held.linkPath)), SerialPortError::Cause::Busy);
+    ::close(holder);
+
+    FarEnd gone("usbmodemORVOgone");
+    const SerialPortPtr port = SerialPort::serialPortWithPath(gone.linkPath);
+    QFile::remove(gone.linkPath); // unplugged between listing and opening
+    EXPECT_EQ(causeOfOpening(port), SerialPortError::Cause::Missing);
 }
