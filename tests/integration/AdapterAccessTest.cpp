@@ -3,6 +3,7 @@
 // rule (and so its usbmodem link) is missing told once.
 
 #include "AdapterAccessAdvice.h"
+#include "AdapterTestEnvironment.h"
 #include "DataStructureManager.h"
 #include "EventLoop.h"
 #include "LocalizationManager.h"
@@ -27,27 +28,10 @@ namespace {
 
 using namespace NotificationNames;
 
-class AdapterAccess : public testing::Test {
+class AdapterAccess : public AdapterTest {
 protected:
-    static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    }
-    void SetUp() override { Settings::setFilePathForTesting(config.filePath("ORVO.conf")); }
-    void TearDown() override { Settings::setFilePathForTesting({}); }
-
-    std::unique_ptr<SimulatedAdapter> startAdapter(const QString& serial) {
-        SimulatedAdapter::LineOptions line;
-        line.portsDirectory = SerialPortManager::portsDirectory();
-        line.serial = serial;
-        auto adapter = std::make_unique<SimulatedAdapter>(AdapterSimulator::Options{}, line);
-        EXPECT_TRUE(adapter->start()) << adapter->errorString().toStdString();
-        EXPECT_TRUE(runUntil([&] {
-            const SerialPortList ports = store.getORVOPorts();
-            return std::ranges::any_of(ports,
-                                       [&](const auto& port) { return port->path() == adapter->linkPath(); });
-        }));
-        return adapter;
+    static std::unique_ptr<SimulatedAdapter> startAdapter(const QString& serial) {
+        return plugSimulatedAdapter(serial);
     }
 
     // The log line of the one failed open of path.
@@ -63,7 +47,6 @@ protected:
         return LocalizationManager::text(key).replace("{0}", path).replace("{1}", detail);
     }
 
-    QTemporaryDir config;
     DataStructureManager store;
     NotificationRecorder recorder{{PortOpenFailed, UpdatePrintView}};
 };

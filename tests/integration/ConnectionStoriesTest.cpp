@@ -1,6 +1,7 @@
 // Connecting and reading out in every order of events, end to end: the store, its serial controller
 // and the read-out sequence against adapters on real pseudo-terminals in the ports folder.
 
+#include "AdapterTestEnvironment.h"
 #include "DataStructureManager.h"
 #include "EventLoop.h"
 #include "NotificationNames.h"
@@ -24,35 +25,16 @@ namespace {
 
 using namespace NotificationNames;
 
-class ConnectionStories : public testing::Test {
+class ConnectionStories : public AdapterTest {
 protected:
-    static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    }
-    void SetUp() override { Settings::setFilePathForTesting(config.filePath("ORVO.conf")); }
     void TearDown() override {
         store->serialController->disconnect();
         runUntil([&] { return !store->getConnectionStatus().isConnected(); }, 1000);
-        Settings::setFilePathForTesting({});
+        AdapterTest::TearDown();
     }
 
-    static bool waitForPort(const QString& path, bool present = true) {
-        return runUntil([&] {
-            const auto ports = SerialPortManager::sharedSerialPortManager().availablePorts();
-            return std::ranges::any_of(ports, [&](const auto& port) { return port->path() == path; }) ==
-                   present;
-        });
-    }
-
-    std::unique_ptr<SimulatedAdapter> plug(const QString& serial, AdapterSimulator::Options protocol = {}) {
-        SimulatedAdapter::LineOptions line;
-        line.portsDirectory = SerialPortManager::portsDirectory();
-        line.serial = serial;
-        auto adapter = std::make_unique<SimulatedAdapter>(protocol, line);
-        EXPECT_TRUE(adapter->start());
-        EXPECT_TRUE(waitForPort(adapter->linkPath()));
-        return adapter;
+    static std::unique_ptr<SimulatedAdapter> plug(const QString& serial) {
+        return plugSimulatedAdapter(serial);
     }
 
     bool connectAndWait(int connections = 1) {
@@ -83,7 +65,6 @@ protected:
         return done && finished.first().first().toBool();
     }
 
-    QTemporaryDir config;
     std::unique_ptr<DataStructureManager> store = std::make_unique<DataStructureManager>();
     NotificationRecorder recorder{{PortConnected, PortDisconnected, PortOpenFailed, UpdatePrintView,
                                    L2PC01PacketReceived, L2PC02PacketReceived, L2PC03PacketReceived}};

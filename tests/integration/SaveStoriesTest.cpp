@@ -1,6 +1,7 @@
 // Saving end to end: backup first, each write checked, read back and compared, against the simulated
 // adapter on a real pseudo-terminal. Only a verified save may ever be reported as one.
 
+#include "AdapterTestEnvironment.h"
 #include "BackupStore.h"
 #include "DataStructureManager.h"
 #include "EventLoop.h"
@@ -23,33 +24,22 @@ namespace {
 
 using Result = WriteSequence::Result;
 
-class SaveStories : public testing::Test {
+class SaveStories : public AdapterTest {
 protected:
-    static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    }
     void SetUp() override {
-        Settings::setFilePathForTesting(config.filePath("ORVO.conf"));
+        AdapterTest::SetUp();
         qputenv("XDG_STATE_HOME", state.path().toUtf8());
     }
     void TearDown() override {
         store.serialController->disconnect();
         runUntil([&] { return !store.getConnectionStatus().isConnected(); }, 1000);
-        Settings::setFilePathForTesting({});
+        AdapterTest::TearDown();
     }
 
     // Plugs an adapter, connects and reads it out completely.
     void plugAndRead(AdapterSimulator::Options protocol = {}, SimulatedAdapter::LineOptions line = {}) {
-        line.portsDirectory = SerialPortManager::portsDirectory();
-        line.serial = QString::number(++serial);
-        adapter = std::make_unique<SimulatedAdapter>(protocol, line);
-        ASSERT_TRUE(adapter->start());
+        adapter = plugSimulatedAdapter(QString::number(++serial), protocol, line);
         // Its own port: a port of an earlier case may not have left the list yet.
-        ASSERT_TRUE(runUntil([&] {
-            return std::ranges::any_of(store.getORVOPorts(),
-                                       [&](const SerialPortPtr& p) { return p->path() == adapter->linkPath(); });
-        }));
         store.connectToPort(adapter->linkPath(), 1500000);
         ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() != 0; }));
         QSignalSpy finished(&readOut, &ReadOutSequence::finished);
@@ -88,7 +78,6 @@ protected:
     }
 
     inline static int serial = 7700;
-    QTemporaryDir config;
     QTemporaryDir state;
     DataStructureManager store;
     ReadOutSequence readOut{store};

@@ -1,6 +1,7 @@
 // The packet store and serial controller end to end: a simulated adapter on a real pseudo-terminal,
 // linked into the per-user ports folder, found and opened by the store.
 
+#include "AdapterTestEnvironment.h"
 #include "DataStructureManager.h"
 #include "EventLoop.h"
 #include "NotificationNames.h"
@@ -21,39 +22,17 @@ namespace {
 
 using namespace NotificationNames;
 
-class StoreAgainstSimulator : public testing::Test {
+class StoreAgainstSimulator : public AdapterTest {
 protected:
-    static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    }
-
-    void SetUp() override { Settings::setFilePathForTesting(config.filePath("ORVO.conf")); }
     void TearDown() override {
         store.reset();
-        Settings::setFilePathForTesting({});
+        AdapterTest::TearDown();
     }
 
-    std::unique_ptr<SimulatedAdapter> startAdapter(const QString& serial,
-                                                   AdapterSimulator::Options protocol = {},
-                                                   SimulatedAdapter::LineOptions line = {}) {
-        line.portsDirectory = SerialPortManager::portsDirectory();
-        line.serial = serial;
-        auto adapter = std::make_unique<SimulatedAdapter>(protocol, line);
-        EXPECT_TRUE(adapter->start()) << adapter->errorString().toStdString();
-        EXPECT_TRUE(waitForPort(adapter->linkPath()));
-        return adapter;
-    }
-
-    static bool waitForPort(const QString& path) {
-        return runUntil([&] {
-            for (const auto& port : SerialPortManager::sharedSerialPortManager().availablePorts()) {
-                if (port->path() == path) {
-                    return true;
-                }
-            }
-            return false;
-        });
+    static std::unique_ptr<SimulatedAdapter> startAdapter(const QString& serial,
+                                                          AdapterSimulator::Options protocol = {},
+                                                          SimulatedAdapter::LineOptions line = {}) {
+        return plugSimulatedAdapter(serial, protocol, line);
     }
 
     bool connect() {
@@ -87,7 +66,6 @@ protected:
                recorder.count(L2PC03PacketReceived);
     }
 
-    QTemporaryDir config;
     std::unique_ptr<DataStructureManager> store = std::make_unique<DataStructureManager>();
     NotificationRecorder recorder{{PortConnected, PortDisconnected, PortOpenFailed, UpdatePrintView,
                                    L2PC01PacketReceived, L2PC02PacketReceived, L2PC03PacketReceived}};
@@ -221,8 +199,7 @@ TEST_F(StoreAgainstSimulator, aFailedOpenIsLoggedOnceAndAnnouncedEveryTime) {
     runFor(100);
     const QStringList lines = recorder.objectsOf(UpdatePrintView);
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("❌ ") + adapter->linkPath()))
-        << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("❌ ") + adapter->linkPath())) << lines[0].toStdString();
     EXPECT_EQ(recorder.objectsOf(PortOpenFailed).first(), adapter->linkPath());
     EXPECT_EQ(recorder.count(PortConnected), 0);
 
