@@ -1,7 +1,6 @@
 // The styled window's moving parts: profile selection, the theme pass, the status pill, the log,
 // the confirmations of Exit and Save, window sizing and the hero collapse, and re-translation.
 
-#include "AppDelegate.h"
 #include "DataStructureManager.h"
 #include "LocalizationManager.h"
 #include "ORVOAccessNotice.h"
@@ -196,8 +195,7 @@ void ORVOPresentation::confirmExitRequested() {
     if (!controller || !ORVODialogs::confirmExit(controller->window())) {
         return;
     }
-    AppDelegate::shared().exitAlreadyConfirmed = true;
-    legacyExitAction();
+    controller->exitAfterConfirmation();
 }
 
 void ORVOPresentation::confirmSaveRequested() {

@@ -7,7 +7,6 @@
 #include "SymbolIcon.h"
 #include "TextKeys.h"
 #include "Typography.h"
-#include "ViewController.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -33,9 +32,10 @@ constexpr int kWellHeight = 168;
 
 } // namespace
 
-ORVOFirstRunGuide::ORVOFirstRunGuide(ViewController* owner, const ORVOPalette& colours,
+ORVOFirstRunGuide::ORVOFirstRunGuide(QWidget* ownerWidget, const ORVOPalette& colours,
                                      std::function<void(bool)> onEnd)
-    : QDialog(owner ? owner->window() : nullptr, Qt::Dialog | Qt::FramelessWindowHint), controller(owner),
+    : QDialog(ownerWidget ? ownerWidget->window() : nullptr, Qt::Dialog | Qt::FramelessWindowHint),
+      owner(ownerWidget),
       completion(std::move(onEnd)), palette(colours) {
     setObjectName("firstRunGuide");
     buildPanel();
@@ -300,17 +300,16 @@ void ORVOFirstRunGuide::preselectDesktopLanguage() {
 }
 
 void ORVOFirstRunGuide::confirmLanguage() {
-    if (!controller) {
+    if (!owner) {
         return;
     }
-    controller->Language->setCurrentIndex(languageSelector->currentIndex());
-    controller->On_Language_Selected();
+    emit languageConfirmed(languageSelector->currentIndex());
     updateText();
     pageContainer->setCurrentWidget(connectPage);
 }
 
 void ORVOFirstRunGuide::begin() {
-    if (controller) {
+    if (owner) {
         done(QDialog::Accepted);
     }
 }

@@ -71,6 +71,10 @@ void ORVOPresentation::showOnboardingIfNeeded() {
         refreshLocalizedText();
         startTourIfNeeded();
     });
+    connect(onboarding, &ORVOFirstRunGuide::languageConfirmed, controller, [this](int index) {
+        controller->Language->setCurrentIndex(index);
+        controller->On_Language_Selected();
+    });
     onboarding->beginSheet();
 }
 

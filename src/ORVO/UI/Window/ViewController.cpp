@@ -1,6 +1,5 @@
 #include "ViewController.h"
 
-#include "AppDelegate.h"
 #include "DataStructureManager.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
@@ -99,7 +98,6 @@ void ViewController::showEvent(QShowEvent* event) {
         return;
     }
     window()->setWindowTitle(text(TextKeys::kAppWindowTitle));
-    AppDelegate::shared().mainWindow = window();
     updateButtonTitles();
     startConnectionMonitoring();
     if (presentation) {
@@ -278,11 +276,16 @@ void ViewController::performCleanup() {
     logMessage("📝", TextKeys::kMessageUiStateSaved);
 }
 
+void ViewController::exitAfterConfirmation() {
+    exitConfirmed = true;
+    On_buttonExit_Clicked();
+}
+
 void ViewController::On_buttonExit_Clicked() {
     logMessage("🚪", TextKeys::kMessageExiting);
     performCleanup();
     logMessage("✅", TextKeys::kMessageCleanupComplete);
-    MainQueue::after(kTerminationDelayMs, this, [this] { emit terminationRequested(); });
+    MainQueue::after(kTerminationDelayMs, this, [this] { emit terminationRequested(exitConfirmed); });
 }
 
 // ---- Small helpers

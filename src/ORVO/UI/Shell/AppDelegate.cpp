@@ -143,7 +143,11 @@ AppDelegate::InstanceLock AppDelegate::claimLockFile() {
 }
 
 void AppDelegate::applicationDidFinishLaunching(ViewController& controller) {
-    connect(&controller, &ViewController::terminationRequested, this, &AppDelegate::terminate);
+    mainWindow = controller.window();
+    connect(&controller, &ViewController::terminationRequested, this, [this](bool confirmed) {
+        exitAlreadyConfirmed = exitAlreadyConfirmed || confirmed;
+        terminate();
+    });
     installSignalHandlers();
     QMenuBar* bar = ORVOMenuBar::install(controller.window());
     ORVOMenuBar::prune();

@@ -358,7 +358,6 @@ void ORVOPresentation::interceptFooterButtons() {
     QObject::disconnect(c->button_Exit, &QPushButton::clicked, c, &ViewController::On_buttonExit_Clicked);
     QObject::disconnect(c->button_SaveToAdapter, &QPushButton::clicked, c,
                         &ViewController::On_Button_SaveToAdapter);
-    legacyExitAction = [c] { c->On_buttonExit_Clicked(); };
     legacySaveAction = [c] { return c->On_Button_SaveToAdapter(); };
     connect(c->button_Exit, &QPushButton::clicked, this, &ORVOPresentation::confirmExitRequested);
     connect(c->button_SaveToAdapter, &QPushButton::clicked, this, &ORVOPresentation::confirmSaveRequested);

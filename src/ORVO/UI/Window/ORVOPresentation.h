@@ -178,7 +178,6 @@ private:
 
     QPointer<ViewController> controller;
     std::unique_ptr<ORVOStyledLog> styledLog;
-    std::function<void()> legacyExitAction;
     std::function<bool()> legacySaveAction;
     bool didSetInitialWindowSize = false;
     QTimer* statusTimer = nullptr;

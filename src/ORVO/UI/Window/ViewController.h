@@ -128,6 +128,8 @@ public slots:
     void On_ButtonFresh_Clicked();
     void On_PortSelection_Changed();
     void On_buttonExit_Clicked();
+    // Exit after the person confirmed it: the application does not ask again.
+    void exitAfterConfirmation();
     void On_ButtonReadAgain_Clicked();
     void On_ButtonRevert_Clicked();
     void On_ButtonRestore_Clicked();
@@ -136,8 +138,8 @@ public slots:
     void On_FocalLength_Changed(int profile);
 
 signals:
-    // Exit has cleaned up and asks the application to end.
-    void terminationRequested();
+    // Exit has cleaned up and asks the application to end; confirmed when the person already said yes.
+    void terminationRequested(bool confirmed);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -173,4 +175,5 @@ private:
     void stopConnectionMonitoring();
 
     QTimer* connectionCheckTimer = nullptr;
+    bool exitConfirmed = false;
 };

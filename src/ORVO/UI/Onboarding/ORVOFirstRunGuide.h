@@ -12,7 +12,6 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
-class ViewController;
 
 // The sheet shown over the main window when it first appears: the language page, then how to
 // connect the adapter. It is window-modal, without a title bar, and moves when dragged by its
@@ -23,10 +22,11 @@ class ORVOFirstRunGuide : public QDialog {
 public:
     static constexpr QSize panelSize{720, 520};
 
-    ORVOFirstRunGuide(ViewController* controller, const ORVOPalette& palette,
+    // The guide opens over the owner's window and lives as long as the owner does.
+    ORVOFirstRunGuide(QWidget* owner, const ORVOPalette& palette,
                       std::function<void(bool accepted)> completion);
 
-    // Opens the sheet over the controller's window without blocking; completion runs when it ends.
+    // Opens the sheet over the owner's window without blocking; completion runs when it ends.
     void beginSheet();
 
     void updateText();
@@ -54,6 +54,10 @@ public slots:
 
     void done(int result) override;
 
+signals:
+    // Confirm on the language page: the language the window should switch to (a row of the table).
+    void languageConfirmed(int index);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -70,7 +74,7 @@ private:
     void stylePrimaryButton(QPushButton* button);
     void styleTextButton(QPushButton* button);
 
-    QPointer<ViewController> controller;
+    QPointer<QWidget> owner;
     std::function<void(bool)> completion;
     ORVOPalette palette;
     std::optional<QPoint> dragOffset;

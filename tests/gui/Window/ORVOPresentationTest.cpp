@@ -3,7 +3,6 @@
 
 #include "ORVOPresentation.h"
 
-#include "AppDelegate.h"
 #include "EventLoop.h"
 #include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
@@ -182,14 +181,14 @@ TEST_F(ORVOPresentationTest, confirmingExitRunsTheControllersExit) {
     answerAlerts(1);
     QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
     EXPECT_FALSE(controller.logText().contains("🚪"));
-    EXPECT_FALSE(AppDelegate::shared().exitAlreadyConfirmed);
 
     answerAlerts(0);
     QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
     EXPECT_EQ(alertTitles.last(), text("dialogs.exit_title"));
     EXPECT_TRUE(controller.logText().contains("🚪 " + text("messages.exiting")));
-    EXPECT_TRUE(AppDelegate::shared().exitAlreadyConfirmed);
-    EXPECT_TRUE(runUntil([&] { return !termination.isEmpty(); }, 1000));
+    ASSERT_TRUE(runUntil([&] { return !termination.isEmpty(); }, 1000));
+    // Confirmed here, so the application does not ask a second time.
+    EXPECT_TRUE(termination.first().first().toBool());
 }
 
 TEST_F(ORVOPresentationTest, togglingTheThemeTwiceRestoresEveryDarkValue) {
