@@ -236,6 +236,16 @@ quint64 DataStructureManager::sendToAdapter(const QByteArray& data) {
     return serialController->sendData(data);
 }
 
+SerialPortList DataStructureManager::availablePorts() const {
+    return serialController->serialPortManager.availablePorts();
+}
+
+void DataStructureManager::disconnectAdapter() {
+    if (isConnected()) {
+        serialController->disconnect();
+    }
+}
+
 SerialPortList DataStructureManager::getORVOPorts() const {
     SerialPortList result;
     for (const SerialPortPtr& port : serialController->serialPortManager.availablePorts()) {

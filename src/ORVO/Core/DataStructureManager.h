@@ -45,6 +45,12 @@ public:
     void connectToPort(const QString& path, qint64 baudRate);
     bool autoConnect();
     SerialPortList getORVOPorts() const;
+    // Every serial port present now, adapters or not.
+    SerialPortList availablePorts() const;
+    // Whether a port to the adapter is open.
+    bool isConnected() const { return currentConnectionNumber() != 0; }
+    // Closes the adapter's port when one is open; the disconnection is announced as usual.
+    void disconnectAdapter();
     ConnectionStatus getConnectionStatus() const;
     // The open connection's number (it grows with every open, a replug included), or 0.
     quint64 currentConnectionNumber() const;

@@ -83,6 +83,10 @@ std::optional<uint16_t> ProfileValues::focalLengthToWrite(const QString& text) {
     return number ? focalLengthToWrite(*number) : std::nullopt;
 }
 
+QString ProfileValues::profileLetter(int profile) {
+    return QString(QChar('A' + profile));
+}
+
 QString ProfileValues::firmwareText(uint8_t major, uint8_t minor) {
     return QStringLiteral("%1.%2.%3").arg(major).arg(minor >> 4).arg(minor & 0x0F);
 }

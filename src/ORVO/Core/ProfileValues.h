@@ -35,6 +35,9 @@ public:
     // '.' and ',' in their ASCII and full-width forms.
     static bool isDecimalSeparator(QChar c);
 
+    // "A" to "D" for the profiles 0 to 3.
+    static QString profileLetter(int profile);
+
     // "M.H.L": the major version, then the minor byte's high and low nibbles.
     static QString firmwareText(uint8_t major, uint8_t minor);
 };

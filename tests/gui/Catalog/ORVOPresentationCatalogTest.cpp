@@ -96,7 +96,7 @@ protected:
 
     void pickAperture(const QString& value) {
         presentation().comboMenuPicked(aperture(0),
-                                       static_cast<int>(ViewController::apertureItems().indexOf(value)));
+                                       static_cast<int>(ProfileValues::apertureTexts().indexOf(value)));
         runFor(30); // the offer comes queued
     }
 
@@ -185,7 +185,7 @@ TEST_F(CatalogEditingTest, onlyMenuMountsComeBackAndTheSameMountAgainWritesNothi
     settings.setValue("LensA_Mount", "Zeiss ZM"); // a category, not a mount of the menu
     presentation().restoreMountSelections();
     EXPECT_EQ(presentation().mountSelections[0], "");
-    EXPECT_EQ(presentation().mountValueLabel->text(),
+    EXPECT_EQ(presentation().profileCard->mountValueLabel->text(),
               LocalizationManager::shared().localizedString("placeholder.all_mounts"));
 
     settings.remove("LensA_Mount");
@@ -223,7 +223,7 @@ TEST_F(CatalogEditingTest, adapterValuesAndTheSameApertureAgainNeverPrompt) {
 }
 
 TEST_F(CatalogEditingTest, aClickOnTheButtonStripWhileTheListIsOpenClosesItOnce) {
-    QPushButton* button = presentation().suggestionButton;
+    QPushButton* button = presentation().profileCard->suggestionButton;
     // As the window system delivers a click: to the window first, then to the widget under it.
     const auto click = [&] {
         QTest::mouseClick(controller->windowHandle(), Qt::LeftButton, {},
@@ -284,7 +284,7 @@ TEST_F(CatalogEditingTest, theListIsWideEnoughForEveryNameAndAPickShowsTheStartO
     for (const QString& name : panel()->items()) {
         EXPECT_LE(metrics.horizontalAdvance(name), textWidth) << name.toStdString();
     }
-    EXPECT_GE(panel()->width(), presentation().modelSlot->width());
+    EXPECT_GE(panel()->width(), presentation().profileCard->modelSlot->width());
 
     const int row = static_cast<int>(panel()->items().indexOf("Leica APO-Summicron-M 35mm f/2 ASPH."));
     ASSERT_GE(row, 0);
@@ -309,7 +309,7 @@ TEST_F(CatalogEditingTest, aLongNameIsFilledInItsShortFormThatTheAdapterKeepsWho
 }
 
 TEST_F(CatalogEditingTest, anApertureTheAdapterLacksTakesTheNearestSlowerStopAndSaysSo) {
-    QLabel* note = presentation().apertureNoteLabel;
+    QLabel* note = presentation().profileCard->apertureNoteLabel;
     struct Case {
         const char* typed;
         QString name;

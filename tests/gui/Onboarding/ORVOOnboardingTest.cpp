@@ -5,6 +5,7 @@
 #include "LocalizationManager.h"
 #include "ORVOFirstRunGuide.h"
 #include "ORVOPresentation.h"
+#include "ORVOHero.h"
 #include "ORVOTour.h"
 #include "Settings.h"
 #include "TextKeys.h"
@@ -130,7 +131,7 @@ TEST_F(OnboardingTest, theEnvironmentStopsOnlyTheAutomaticStartNotTheTourButton)
     qputenv("ORVO_SKIP_TOUR", "1");
     relaunch();
     EXPECT_FALSE(tourShowing());
-    QTest::mouseClick(presentation().tourButton, Qt::LeftButton);
+    QTest::mouseClick(presentation().hero->tourButton, Qt::LeftButton);
     EXPECT_TRUE(tourShowing());
 }
 

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     report("exposed", QTest::qWaitForWindowExposed(&controller, 10000) ? "1" : "0");
 
     ORVOPresentation& presentation = *controller.presentation;
-    QLineEdit* field = presentation.profileControls[0].lensModel;
+    QLineEdit* field = presentation.profileFields(0).lensModel;
     field->setFocus();
     QTest::qWait(300);
     const QWindow* activeBefore = QGuiApplication::focusWindow();

@@ -4,6 +4,7 @@
 #include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
 #include "ORVOPresentation.h"
+#include "ORVOProfileSelector.h"
 #include "ViewController.h"
 
 #include <QAccessible>
@@ -101,11 +102,11 @@ TEST_F(AccessibilityTest, everyShowingControlHasATranslatedNameAndThePlainLayout
         // Device values are named by their labels.
         EXPECT_EQ(tree.names.value(controller.DeviceSN_Text), controller.DeviceSN->text());
     }
-    // Profile B's controls, the port list and the plain layout's captions wait outside the window.
+    // Profile B's controls and the port list wait outside the window.
     const Walk tree = walkWindow();
     for (QObject* hidden : std::initializer_list<QObject*>{
              controller.LensFocalLengths[1], controller.LensApexes[1][0], controller.LensModels[3],
-             controller.PortSelection, controller.button_Fresh, controller.Lens_Title}) {
+             controller.PortSelection, controller.button_Fresh, controller.PortDevPath}) {
         EXPECT_FALSE(tree.objects.contains(hidden)) << hidden->objectName().toStdString();
     }
     presentation().selectProfile(1);
@@ -146,13 +147,13 @@ TEST_F(AccessibilityTest, tabFollowsTheWindowFromTheHeaderToSave) {
 }
 
 TEST_F(AccessibilityTest, arrowKeysMoveThroughTheProfilesAndAltKeysReachSaveAndExit) {
-    QPushButton* segmentA = presentation().profileButtons[0];
+    QPushButton* segmentA = presentation().profileSelector->profileButtons[0];
     segmentA->setFocus();
     QTest::keyClick(segmentA, Qt::Key_Right);
     EXPECT_EQ(presentation().selectedProfileIndex, 1);
-    EXPECT_TRUE(presentation().profileButtons[1]->hasFocus());
-    QTest::keyClick(presentation().profileButtons[1], Qt::Key_Right);
-    QTest::keyClick(presentation().profileButtons[2], Qt::Key_Left);
+    EXPECT_TRUE(presentation().profileSelector->profileButtons[1]->hasFocus());
+    QTest::keyClick(presentation().profileSelector->profileButtons[1], Qt::Key_Right);
+    QTest::keyClick(presentation().profileSelector->profileButtons[2], Qt::Key_Left);
     EXPECT_EQ(presentation().selectedProfileIndex, 1);
     // Only the selected segment is a Tab stop.
     EXPECT_EQ(segmentA->focusPolicy(), Qt::NoFocus);

@@ -2,6 +2,9 @@
 // and Save, on a real (offscreen) window.
 
 #include "ORVOPresentation.h"
+#include "ORVOHero.h"
+#include "ORVOProfileSelector.h"
+#include "ORVOControlRow.h"
 
 #include "EventLoop.h"
 #include "IsolatedEnvironment.h"
@@ -56,7 +59,7 @@ protected:
     }
 
     QString text(const char* key) const { return LocalizationManager::shared().localizedString(key); }
-    QString statusText() const { return presentation().statusLabel->text(); }
+    QString statusText() const { return presentation().hero->statusLabel->text(); }
     ORVOPresentation& presentation() const { return *controller.presentation; }
 
     QStringList themedStyles() const {
@@ -101,35 +104,35 @@ TEST(PresentationGeometry, theFirstWindowSizeFollowsTheScreenWithinItsBounds) {
 
 TEST(PresentationGeometry, dividersNeverTouchTheSelectedSegment) {
     using Visible = std::array<bool, 3>;
-    EXPECT_EQ(ORVOPresentation::visibleDividers(0), (Visible{false, true, true}));
-    EXPECT_EQ(ORVOPresentation::visibleDividers(1), (Visible{false, false, true}));
-    EXPECT_EQ(ORVOPresentation::visibleDividers(3), (Visible{true, true, false}));
+    EXPECT_EQ(ORVOProfileSelector::visibleDividers(0), (Visible{false, true, true}));
+    EXPECT_EQ(ORVOProfileSelector::visibleDividers(1), (Visible{false, false, true}));
+    EXPECT_EQ(ORVOProfileSelector::visibleDividers(3), (Visible{true, true, false}));
 }
 
 TEST(PresentationGeometry, controlRowWidthsHaveFloorsAndVersionTextItsForms) {
-    EXPECT_EQ(ORVOPresentation::tourButtonWidth(""), 65);
-    EXPECT_GT(ORVOPresentation::tourButtonWidth("A much longer guided tour title"), 65);
-    EXPECT_EQ(ORVOPresentation::languageSelectorWidth(""), 130);
-    EXPECT_GT(ORVOPresentation::languageSelectorWidth("Bahasa Indonesia Bahasa Indonesia"), 130);
-    EXPECT_EQ(ORVOPresentation::appVersionText("2.1", "2.1"), "v2.1");
-    EXPECT_EQ(ORVOPresentation::appVersionText("2.1", "37"), "v2.1 (37)");
-    EXPECT_EQ(ORVOPresentation::appVersionText("", ""), "v1.0 (1)");
+    EXPECT_EQ(ORVOHero::tourButtonWidth(""), 65);
+    EXPECT_GT(ORVOHero::tourButtonWidth("A much longer guided tour title"), 65);
+    EXPECT_EQ(ORVOHero::languageSelectorWidth(""), 130);
+    EXPECT_GT(ORVOHero::languageSelectorWidth("Bahasa Indonesia Bahasa Indonesia"), 130);
+    EXPECT_EQ(ORVOControlRow::appVersionText("2.1", "2.1"), "v2.1");
+    EXPECT_EQ(ORVOControlRow::appVersionText("2.1", "37"), "v2.1 (37)");
+    EXPECT_EQ(ORVOControlRow::appVersionText("", ""), "v1.0 (1)");
 }
 
 TEST_F(ORVOPresentationTest, selectingAProfileShowsItsControlsAndTheBadgeLetter) {
     controller.show();
-    QTest::mouseClick(presentation().profileButtons[1], Qt::LeftButton);
+    QTest::mouseClick(presentation().profileSelector->profileButtons[1], Qt::LeftButton);
     EXPECT_EQ(presentation().selectedProfileIndex, 1);
-    EXPECT_EQ(presentation().profileBadgeLabel->text(), "B");
+    EXPECT_EQ(presentation().profileCard->profileBadgeLabel->text(), "B");
     EXPECT_TRUE(controller.LensFocalLengths[1]->isVisible());
     EXPECT_EQ(controller.LensFocalLengths[1]->parentWidget(),
-              static_cast<QWidget*>(presentation().focalSlot));
+              static_cast<QWidget*>(presentation().profileCard->focalSlot));
     EXPECT_FALSE(controller.LensFocalLengths[0]->isVisible());
     EXPECT_TRUE(controller.LensApexes[1][3]->isVisible());
     EXPECT_FALSE(controller.LensModels[2]->isVisible());
-    EXPECT_FALSE(presentation().profileDividers[0]->isVisible());
-    EXPECT_FALSE(presentation().profileDividers[1]->isVisible());
-    EXPECT_TRUE(presentation().profileDividers[2]->isVisible());
+    EXPECT_FALSE(presentation().profileSelector->profileDividers[0]->isVisible());
+    EXPECT_FALSE(presentation().profileSelector->profileDividers[1]->isVisible());
+    EXPECT_TRUE(presentation().profileSelector->profileDividers[2]->isVisible());
 }
 
 TEST_F(ORVOPresentationTest, statusFollowsTheConnectionAndTheSavedNoticeEndsOnDisconnection) {
@@ -194,7 +197,7 @@ TEST_F(ORVOPresentationTest, confirmingExitRunsTheControllersExit) {
 TEST_F(ORVOPresentationTest, togglingTheThemeTwiceRestoresEveryDarkValue) {
     controller.show();
     const QStringList dark = themedStyles();
-    ORVOThemeToggle* toggle = presentation().themeToggle;
+    ORVOThemeToggle* toggle = presentation().hero->themeToggle;
     QTest::mouseClick(toggle, Qt::LeftButton);
     EXPECT_TRUE(presentation().usesLightAppearance);
     EXPECT_EQ(toggle->symbolName(), "moon.fill");
@@ -212,9 +215,9 @@ TEST_F(ORVOPresentationTest, aLanguageChangeRetranslatesTheWindow) {
     controller.Language->setCurrentIndex(15); // ไทย
     controller.On_Language_Selected();
     EXPECT_EQ(presentation().windowTitleLabel->text(), text("app.window_title"));
-    EXPECT_EQ(presentation().apertureLabels[2]->text(), text("labels.aperture") + " 3");
-    EXPECT_EQ(presentation().tourButton->text(), text("buttons.tour"));
-    EXPECT_GE(presentation().tourButton->width(), 65);
-    EXPECT_GE(presentation().languageContainerView->width(), 130);
+    EXPECT_EQ(presentation().profileCard->apertureLabels[2]->text(), text("labels.aperture") + " 3");
+    EXPECT_EQ(presentation().hero->tourButton->text(), text("buttons.tour"));
+    EXPECT_GE(presentation().hero->tourButton->width(), 65);
+    EXPECT_GE(presentation().hero->languageContainerView->width(), 130);
     saveScreenshot(controller, "thai");
 }

@@ -346,9 +346,6 @@ TEST_F(ViewControllerTest, theLogAnswersRequestsForItsTextAndTakesLinesFromElsew
 }
 
 TEST_F(ViewControllerTest, receivedPacketsFillTheFieldsWithoutComposingNames) {
-    EXPECT_EQ(ViewController::firmwareText(2, 0x15), "2.1.5");
-    EXPECT_EQ(ViewController::firmwareText(2, 0xFF), "2.15.15");
-
     L2PC03_TD profile;
     profile.lensSeq = 2;
     profile.WideFlocalLength = 35;

@@ -303,7 +303,11 @@ void ORVOFirstRunGuide::confirmLanguage() {
     if (!owner) {
         return;
     }
-    emit languageConfirmed(languageSelector->currentIndex());
+    const int index = languageSelector->currentIndex();
+    if (index >= 0 && index < static_cast<int>(LocalizationManager::availableLanguages().size())) {
+        LocalizationManager::shared().setLanguage(static_cast<uint8_t>(index));
+    }
+    emit languageConfirmed(index);
     updateText();
     pageContainer->setCurrentWidget(connectPage);
 }

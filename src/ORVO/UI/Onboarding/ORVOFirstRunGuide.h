@@ -55,7 +55,8 @@ public slots:
     void done(int result) override;
 
 signals:
-    // Confirm on the language page: the language the window should switch to (a row of the table).
+    // Confirm on the language page chose and stored this language (a row of the table); the window
+    // shows it next.
     void languageConfirmed(int index);
 
 protected:

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "DataStructures.h"
 #include "LensCatalog.h"
 #include "ORVODialogs.h"
 #include "ORVOPalette.h"
+#include "ORVOProfileCard.h"
 #include "ORVOTour.h"
 
 #include <QDeadlineTimer>
@@ -10,19 +12,19 @@
 #include <QObject>
 #include <QPointer>
 #include <array>
-#include <functional>
-#include <memory>
 #include <optional>
 
 class ORVOArrowKeySelector;
-class ORVOFieldContainer;
+class ORVODeviceCard;
+class ORVOControlRow;
 class ORVOFirstRunGuide;
-class ORVOPassthroughView;
-class ORVOStyledLog;
+class ORVOHero;
+class ORVOLogCard;
+class ORVOPresentationDelegate;
+class ORVOProfileSelector;
+class ORVOStyleKit;
 class ORVOSuggestionPanel;
-class ORVOThemeToggle;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -30,22 +32,17 @@ class QPushButton;
 class QTimer;
 class QWidget;
 class QWindow;
-class ViewController;
+struct ORVOWindowControls;
 
-// The styled single window laid over the controller's controls. It keeps every control of the
-// controller (so reading, editing and saving work on the same objects) and arranges the ones that
-// matter into a hero, a profile selector, profile, device and log cards, a control row and a footer.
-// It owns the theme, the connection status, the styled log and the confirmations of Exit and Save.
+// The styled single window over the controller's controls. It arranges them into regions (the hero,
+// the profile selector, the profile, adapter and log cards, the control row) that own their own
+// pieces, and keeps what spans regions: the selected profile, the theme, the status line, window
+// sizing, the confirmations of Exit and Save, onboarding, keyboard access and the catalog's help.
+// It asks the controller through a narrow delegate and never reaches into it.
 class ORVOPresentation : public QObject {
     Q_OBJECT
 
 public:
-    struct ProfileControls {
-        QLineEdit* focalLength = nullptr;
-        std::array<QComboBox*, 4> apertures{};
-        QLineEdit* lensModel = nullptr;
-    };
-
     // Sizes of the hero for a root view height; nothing when the hero keeps its size.
     struct HeroGeometry {
         double heroHeight;
@@ -53,17 +50,12 @@ public:
         double productNameTop;
     };
 
-    explicit ORVOPresentation(ViewController* controller);
+    ORVOPresentation(QWidget& host, ORVOWindowControls& controls, ORVOPresentationDelegate& delegate);
     ~ORVOPresentation() override;
 
     // Geometry, as pure functions.
     static std::optional<HeroGeometry> heroGeometry(double rootHeight, double currentHeroHeight);
     static QSize initialContentSize(std::optional<QRect> visibleFrame);
-    static QString appVersionText(const QString& shortVersion, const QString& build);
-    static int tourButtonWidth(const QString& title);
-    static int languageSelectorWidth(const QString& displayName);
-    // Which dividers of the profile selector stay visible with a profile selected.
-    static std::array<bool, 3> visibleDividers(int selectedProfileIndex);
 
     void install();
     void updateWindowAppearance();
@@ -76,6 +68,8 @@ public:
     void adjustHeroForAvailableHeight();
     QString defaultLensDisplayValue() const;
     QList<SummaryRow> profileSummaryRows() const;
+    // A profile's focal length, apertures and lens name.
+    ORVOProfileCard::Fields profileFields(int profile) const;
 
     bool usesLightAppearance = false;
     int selectedProfileIndex = 0;
@@ -84,43 +78,16 @@ public:
     std::optional<QDeadlineTimer> savedNoticeUntil;
     QMap<int, QString> lastMaximumAperture;
 
-    // Regions and controls other parts of the window point at (the tour, tests).
+    // The regions (the tour and tests point at them).
     QWidget* rootView = nullptr;
     QLabel* windowTitleLabel = nullptr;
-    QLabel* statusLabel = nullptr;
-    QFrame* statusDot = nullptr;
-    QLabel* profileBadgeLabel = nullptr;
-    QFrame* badgeView = nullptr;
-    std::array<QPushButton*, 4> profileButtons{};
-    std::array<QFrame*, 3> profileDividers{};
-    std::array<ProfileControls, 4> profileControls{};
-    QWidget* hero = nullptr;
-    QLabel* ringView = nullptr;
-    QLabel* productNameLabel = nullptr;
-    QWidget* headerActionsView = nullptr;
-    QWidget* languageContainerView = nullptr;
-    QFrame* deviceCardView = nullptr;
-    QFrame* logCardView = nullptr;
-    QFrame* profileCardView = nullptr;
-    QFrame* profileSelectorView = nullptr;
-    QWidget* apertureRowView = nullptr;
+    ORVOHero* hero = nullptr;
+    ORVOProfileSelector* profileSelector = nullptr;
+    ORVOProfileCard* profileCard = nullptr;
+    ORVODeviceCard* deviceCard = nullptr;
+    ORVOLogCard* logCard = nullptr;
+    ORVOControlRow* controlRow = nullptr;
     QWidget* body = nullptr;
-    QWidget* footer = nullptr;
-    QLabel* logPlaceholder = nullptr;
-    QLabel* versionLabel = nullptr;
-    QLabel* mountValueLabel = nullptr;
-    QPushButton* mountButton = nullptr;
-    QPushButton* focalMenuButton = nullptr;
-    QPushButton* suggestionButton = nullptr;
-    QPushButton* tourButton = nullptr;
-    ORVOThemeToggle* themeToggle = nullptr;
-    QComboBox* defaultLensComboBox = nullptr;
-    ORVOFieldContainer* focalSlot = nullptr;
-    ORVOFieldContainer* modelSlot = nullptr;
-    ORVOFieldContainer* mountSlot = nullptr;
-    std::array<ORVOFieldContainer*, 4> apertureSlots{};
-    std::array<QLabel*, 4> apertureLabels{};
-    double heroHeight = 204;
 
     // Onboarding: the first-run guide once per run, then the guided tour once per language.
     void showOnboardingIfNeeded();
@@ -133,7 +100,6 @@ public:
     QPointer<ORVOTour> activeTour;
 
 public slots:
-    void selectProfileAction();
     void confirmExitRequested();
     void confirmSaveRequested();
     void updateConnectionStatus();
@@ -145,30 +111,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QFrame* makeCard();
-    QFrame* makeSeparator(QWidget* parent, bool vertical = false);
-    QLabel* localizedPrimaryLabel(const QString& name, const QFont& font);
-    QLabel* secondaryLabel(const QString& text);
-    ORVOFieldContainer* makeSlot(QWidget* content, int trailingInset);
-    void replaceContent(ORVOFieldContainer* slot, QWidget* control, int trailingInset);
-    QWidget* chevronOver(ORVOFieldContainer* slot, const QString& symbol);
     void buildTitleStrip(QWidget* parent);
-    QWidget* buildHero();
-    QFrame* buildProfileSelector();
-    QFrame* buildProfileCard();
-    QFrame* buildDeviceCard();
-    QFrame* buildLogCard();
-    QWidget* buildBody(QFrame* profileCard, QFrame* deviceCard, QFrame* logCard);
-    QWidget* buildFooter();
-    void installControlRow();
-    void interceptFooterButtons();
+    void buildRegions();
+    QWidget* buildContent();
+    void installStatusRefresh();
     void configureInputControls();
-    void layoutHero();
     void layoutBody();
-    void applyProfileButtonAppearance();
-    void styleSecondaryButton(QPushButton* button);
-    void stylePrimaryButton(QPushButton* button);
-    void styleTextButton(QPushButton* button);
     void syncLanguageSelection();
     const ORVOPalette& palette() const;
     void installKeyboardAccess();
@@ -176,33 +124,22 @@ private:
     void applyKeyboardOrder();
     void nameComboMenuButtons();
 
-    QPointer<ViewController> controller;
-    std::unique_ptr<ORVOStyledLog> styledLog;
-    std::function<bool()> legacySaveAction;
+    QWidget& host;
+    ORVOWindowControls& c;
+    ORVOPresentationDelegate& delegate;
+    ORVOStyleKit* kit = nullptr;
     bool didSetInitialWindowSize = false;
     QTimer* statusTimer = nullptr;
     ORVOArrowKeySelector* profileKeys = nullptr;
-    // Never shown: the plain layout's controls wait here, alive but outside the window and so
-    // outside the accessibility tree.
+    // Never shown: the fields of the profiles not selected wait here, alive but outside the window
+    // and so outside the accessibility tree.
     QWidget* retainedViews = nullptr;
-
-    // Registries the theme pass walks.
-    QList<QFrame*> cardViews;
-    QList<ORVOFieldContainer*> fieldContainers;
-    QList<QFrame*> separatorViews;
-    QList<QLabel*> primaryLabels;
-    QList<QLabel*> secondaryLabels;
-    QList<QWidget*> inputControls;
-    QList<ORVOPassthroughView*> comboCovers;
-    QList<QLabel*> chevronViews;
-    QList<QPair<QLineEdit*, QLabel*>> devicePlaceholders;
-    QList<QPair<QLabel*, QString>> localizedFields;
 
     // Catalog-assisted profile editing: the mount and focal-length menus, the lens suggestion list,
     // the character rules of the name and focal-length fields and the aperture fill offer.
 public:
     // Settings keys of the mount remembered per profile, A to D.
-    static const std::array<QString, 4>& mountDefaultsKeys();
+    static const std::array<QString, kAdapterProfileCount>& mountDefaultsKeys();
     // A user-perceived character may stand in a lens name when each of its code points is printable
     // ASCII or a Latin-1 letter (U+00C0 to U+00FF).
     static bool isAllowedLensNameCharacter(QStringView character);
@@ -242,7 +179,7 @@ public:
     QString catalogEmptyHint;
     QPointer<ORVOSuggestionPanel> suggestionPanel;
     QObject* lensModelClickMonitor = nullptr;
-    std::array<QString, 4> mountSelections;
+    std::array<QString, kAdapterProfileCount> mountSelections;
     QMap<int, QString> lastAppliedCatalogName;
     QList<QPushButton*> comboMenuButtons;
     // A picked lens whose maximum aperture the adapter does not list gets the nearest slower stop;
@@ -252,7 +189,6 @@ public:
         QString stop;
     };
     QMap<int, ApertureNote> apertureNotes;
-    QLabel* apertureNoteLabel = nullptr;
 
 private:
     bool hasSelectedProfile() const;

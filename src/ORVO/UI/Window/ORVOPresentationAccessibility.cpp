@@ -9,7 +9,10 @@
 #include "ORVOPresentation.h"
 #include "ORVOThemeToggle.h"
 #include "TextKeys.h"
-#include "ViewController.h"
+#include "ORVOWindowControls.h"
+#include "ORVOHero.h"
+#include "ORVOProfileSelector.h"
+#include "ORVOStyleKit.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -23,60 +26,51 @@ namespace {
 
 QString named(const char* key, int profile, int aperture = 0) {
     return LocalizationManager::text(key)
-        .replace(QStringLiteral("{0}"), ViewController::profileLetter(profile))
+        .replace(QStringLiteral("{0}"), ProfileValues::profileLetter(profile))
         .replace(QStringLiteral("{1}"), QString::number(aperture));
 }
 
 } // namespace
 
 void ORVOPresentation::installKeyboardAccess() {
-    ORVOAccessibleComboBox::installFor(controller->findChildren<QComboBox*>());
-    QList<QPushButton*> segments(profileButtons.begin(), profileButtons.end());
+    ORVOAccessibleComboBox::installFor(host.findChildren<QComboBox*>());
+    QList<QPushButton*> segments(profileSelector->profileButtons.begin(), profileSelector->profileButtons.end());
     profileKeys = new ORVOArrowKeySelector(
         segments, [this](int index) { selectProfile(index); }, this);
     // The menus of the mount and focal length are actions of their own; the lens suggestions stay
     // with the mouse, a keyboard user types the name.
-    mountButton->setFocusPolicy(Qt::TabFocus);
-    focalMenuButton->setFocusPolicy(Qt::TabFocus);
-    ViewController& c = *controller;
-    c.StartUpLens_Title->setBuddy(defaultLensComboBox);
+    profileCard->mountButton->setFocusPolicy(Qt::TabFocus);
+    profileCard->focalMenuButton->setFocusPolicy(Qt::TabFocus);
+    c.StartUpLens_Title->setBuddy(c.Default_LensSeq);
     for (auto [title, field] :
          {std::pair{c.DeviceModel_Title, c.DeviceModel_Text}, std::pair{c.DeviceSN, c.DeviceSN_Text},
           std::pair{c.FW_Version_Title, c.FW_Version_Text}}) {
         title->setBuddy(field);
     }
-    for (const auto& [label, key] : localizedFields) {
-        if (key == QLatin1String(TextKeys::kLabelNameLensMount)) {
-            label->setBuddy(mountButton);
-        }
-    }
+    kit->captionOf(TextKeys::kLabelNameLensMount)->setBuddy(profileCard->mountButton);
     applyAccessibleNames();
 }
 
 void ORVOPresentation::applyAccessibleNames() {
-    if (!controller) {
-        return;
-    }
-    for (int p = 0; p < static_cast<int>(profileControls.size()); ++p) {
-        const ProfileControls& profile = profileControls[p];
+    for (int p = 0; p < kAdapterProfileCount; ++p) {
+        const ORVOProfileCard::Fields profile = profileFields(p);
         profile.focalLength->setAccessibleName(named(TextKeys::kAccessibleFocalLength, p));
         profile.lensModel->setAccessibleName(named(TextKeys::kAccessibleLensModel, p));
         for (int k = 0; k < static_cast<int>(profile.apertures.size()); ++k) {
             profile.apertures[k]->setAccessibleName(named(TextKeys::kAccessibleAperture, p, k + 1));
         }
-        profileButtons[p]->setAccessibleName(named(TextKeys::kAccessibleProfile, p));
+        profileSelector->profileButtons[p]->setAccessibleName(named(TextKeys::kAccessibleProfile, p));
     }
-    profileSelectorView->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleProfileSelector));
-    mountButton->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleMountMenu));
-    focalMenuButton->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleFocalLengthMenu));
-    suggestionButton->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleLensSuggestions));
-    themeToggle->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleThemeToggle));
-    ViewController& c = *controller;
+    profileSelector->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleProfileSelector));
+    profileCard->mountButton->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleMountMenu));
+    profileCard->focalMenuButton->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleFocalLengthMenu));
+    profileCard->suggestionButton->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleLensSuggestions));
+    hero->themeToggle->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleThemeToggle));
     c.Language->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleLanguage));
     c.PrintView->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleConnectionLog));
     c.PortSelection->setAccessibleName(LocalizationManager::text(TextKeys::kAccessiblePort));
     // Its caption sits outside the box's wrapper, out of reach of the label lookup.
-    defaultLensComboBox->setAccessibleName(LocalizationManager::text(TextKeys::kLabelDefaultLens));
+    c.Default_LensSeq->setAccessibleName(LocalizationManager::text(TextKeys::kLabelDefaultLens));
     nameComboMenuButtons();
 }
 
@@ -94,37 +88,31 @@ void ORVOPresentation::nameComboMenuButtons() {
 
 // Runs after every profile change: the selected profile's controls have just moved into the card.
 void ORVOPresentation::applyKeyboardOrder() {
-    if (!controller || !profileKeys) {
+    if (!profileKeys) {
         return;
     }
     profileKeys->setSelectedIndex(selectedProfileIndex);
-    ViewController& c = *controller;
-    const ProfileControls& profile = profileControls[selectedProfileIndex];
-    for (const auto& [label, key] : localizedFields) {
-        if (key == QLatin1String(TextKeys::kLabelNameFocalLengthPlain)) {
-            label->setBuddy(profile.focalLength);
-        } else if (key == QLatin1String(TextKeys::kLabelNameLensModel)) {
-            label->setBuddy(profile.lensModel);
-        }
-    }
-    for (int k = 0; k < static_cast<int>(apertureLabels.size()); ++k) {
-        apertureLabels[k]->setBuddy(profile.apertures[k]);
+    const ORVOProfileCard::Fields profile = profileFields(selectedProfileIndex);
+    kit->captionOf(TextKeys::kLabelNameFocalLengthPlain)->setBuddy(profile.focalLength);
+    kit->captionOf(TextKeys::kLabelNameLensModel)->setBuddy(profile.lensModel);
+    for (int k = 0; k < static_cast<int>(profileCard->apertureLabels.size()); ++k) {
+        profileCard->apertureLabels[k]->setBuddy(profile.apertures[k]);
     }
     nameComboMenuButtons();
     // Header row left to right, the selector, the left column, the profile card, the footer.
     const QList<QWidget*> order{c.Language,
-                                themeToggle,
-                                tourButton,
+                                hero->themeToggle,
+                                hero->tourButton,
                                 c.button_Help,
-                                profileButtons[selectedProfileIndex],
+                                profileSelector->profileButtons[selectedProfileIndex],
                                 c.DeviceModel_Text,
                                 c.DeviceSN_Text,
                                 c.FW_Version_Text,
-                                defaultLensComboBox,
+                                c.Default_LensSeq,
                                 c.PrintView,
-                                mountButton,
+                                profileCard->mountButton,
                                 profile.focalLength,
-                                focalMenuButton,
+                                profileCard->focalMenuButton,
                                 profile.lensModel,
                                 profile.apertures[0],
                                 profile.apertures[1],

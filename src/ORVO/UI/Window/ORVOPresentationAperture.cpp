@@ -9,7 +9,7 @@
 #include "ORVODialogs.h"
 #include "ORVOPresentation.h"
 #include "TextKeys.h"
-#include "ViewController.h"
+#include "ORVOWindowControls.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -76,17 +76,17 @@ void ORVOPresentation::setMaximumAperture(const LensCatalogRecord& record, QComb
 }
 
 void ORVOPresentation::showApertureNote() {
-    if (!apertureNoteLabel || !hasSelectedProfile()) {
+    if (!profileCard->apertureNoteLabel || !hasSelectedProfile()) {
         return;
     }
     const auto note = apertureNotes.constFind(selectedProfileIndex);
     if (note == apertureNotes.cend()) {
-        apertureNoteLabel->hide();
+        profileCard->apertureNoteLabel->hide();
         return;
     }
-    apertureNoteLabel->setText(LocalizationManager::text(TextKeys::kPlaceholderApertureNearestStop)
+    profileCard->apertureNoteLabel->setText(LocalizationManager::text(TextKeys::kPlaceholderApertureNearestStop)
                                    .arg(QString::number(note->lensAperture), note->stop));
-    apertureNoteLabel->show();
+    profileCard->apertureNoteLabel->show();
 }
 
 void ORVOPresentation::catalogMaximumApertureChanged(QObject* box) {
@@ -94,11 +94,11 @@ void ORVOPresentation::catalogMaximumApertureChanged(QObject* box) {
         return;
     }
     const int profile = selectedProfileIndex;
-    if (box != profileControls[profile].apertures[0]) {
+    if (box != profileFields(profile).apertures[0]) {
         return;
     }
     refreshCatalogMatches();
-    const QString value = apertureDisplayValue(profileControls[profile].apertures[0]);
+    const QString value = apertureDisplayValue(profileFields(profile).apertures[0]);
     // Another stop than the one the note explains: the note no longer holds.
     if (apertureNotes.contains(profile) && apertureNotes.value(profile).stop != value) {
         apertureNotes.remove(profile);
@@ -117,10 +117,10 @@ void ORVOPresentation::catalogMaximumApertureChanged(QObject* box) {
 
 void ORVOPresentation::promptApertureAutoFill(int profileIndex) {
     if (suppressApertureFillPrompt || profileIndex < 0 ||
-        profileIndex >= static_cast<int>(profileControls.size())) {
+        profileIndex >= kAdapterProfileCount) {
         return;
     }
-    const auto& boxes = profileControls[profileIndex].apertures;
+    const auto boxes = profileFields(profileIndex).apertures;
     if (std::any_of(boxes.begin(), boxes.end(), [](const QComboBox* box) { return !box; })) {
         return;
     }
@@ -129,11 +129,11 @@ void ORVOPresentation::promptApertureAutoFill(int profileIndex) {
         return;
     }
     const QList<double> stops = ApertureLadder::nextThreeStops(*maximum);
-    if (stops.size() != 3 || !controller || !ORVODialogs::confirmApertureFill(controller->window())) {
+    if (stops.size() != 3 || !ORVODialogs::confirmApertureFill(host.window())) {
         return;
     }
     suppressApertureFillPrompt = true;
-    for (int i = 1; i <= 3; ++i) {
+    for (int i = 1; i < ProfileValues::kAperturesPerProfile; ++i) {
         QComboBox* box = boxes[i];
         if (const int index = itemReading(box, stops[i - 1]); index >= 0) {
             box->setCurrentIndex(index);

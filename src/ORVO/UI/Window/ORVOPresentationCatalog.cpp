@@ -11,7 +11,8 @@
 #include "ORVOSuggestionPanel.h"
 #include "ProfileValues.h"
 #include "TextKeys.h"
-#include "ViewController.h"
+#include "ORVOWindowControls.h"
+#include "ORVOHero.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -81,8 +82,9 @@ ORVOPresentation::FilteredText keepCharacters(const QString& value, int cursor, 
 
 // ---- Installation and the hooks of the window's own passes
 
-const std::array<QString, 4>& ORVOPresentation::mountDefaultsKeys() {
-    static const std::array<QString, 4> keys{"LensA_Mount", "LensB_Mount", "LensC_Mount", "LensD_Mount"};
+const std::array<QString, kAdapterProfileCount>& ORVOPresentation::mountDefaultsKeys() {
+    static const std::array<QString, kAdapterProfileCount> keys{"LensA_Mount", "LensB_Mount", "LensC_Mount",
+                                                                "LensD_Mount"};
     return keys;
 }
 
@@ -98,7 +100,8 @@ void ORVOPresentation::installCatalogAssistance() {
             lensModelEndedEditing(field);
         }
     });
-    for (const ProfileControls& profile : profileControls) {
+    for (int p = 0; p < kAdapterProfileCount; ++p) {
+        const ORVOProfileCard::Fields profile = profileFields(p);
         profile.lensModel->installEventFilter(fieldEditing);
         connect(profile.lensModel, &QLineEdit::textEdited, this,
                 [this, field = profile.lensModel] { lensModelTextChanged(field); });
@@ -109,23 +112,23 @@ void ORVOPresentation::installCatalogAssistance() {
     }
 
     // The whole mount row is its menu button.
-    mountButton->setMinimumSize(0, 0);
-    mountButton->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    connect(mountButton, &QPushButton::clicked, this, [this] { showMountMenu(mountButton); });
-    connect(focalMenuButton, &QPushButton::clicked, this, [this] { showFocalLengthMenu(focalMenuButton); });
-    connect(suggestionButton, &QPushButton::clicked, this, &ORVOPresentation::showLensSuggestions);
+    profileCard->mountButton->setMinimumSize(0, 0);
+    profileCard->mountButton->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    connect(profileCard->mountButton, &QPushButton::clicked, this, [this] { showMountMenu(profileCard->mountButton); });
+    connect(profileCard->focalMenuButton, &QPushButton::clicked, this, [this] { showFocalLengthMenu(profileCard->focalMenuButton); });
+    connect(profileCard->suggestionButton, &QPushButton::clicked, this, &ORVOPresentation::showLensSuggestions);
 
     // A combo box's whole slot opens the one menu of its items, the same wherever it is clicked.
-    QList<QWidget*> comboSlots{defaultLensComboBox->parentWidget(), languageContainerView};
-    for (ORVOFieldContainer* slot : apertureSlots) {
+    QList<QWidget*> comboSlots{c.Default_LensSeq->parentWidget(), hero->languageContainerView};
+    for (ORVOFieldContainer* slot : profileCard->apertureSlots) {
         comboSlots << slot;
     }
     auto* fitToSlot = new EventTap(this, [this](QObject* watched, QEvent* event) {
         if (event->type() != QEvent::Resize) {
             return;
         }
-        if (watched == mountSlot) {
-            mountButton->setGeometry(mountSlot->rect());
+        if (watched == profileCard->mountSlot) {
+            profileCard->mountButton->setGeometry(profileCard->mountSlot->rect());
         }
         for (QPushButton* button : comboMenuButtons) {
             if (button->parent() == watched) {
@@ -133,7 +136,7 @@ void ORVOPresentation::installCatalogAssistance() {
             }
         }
     });
-    mountSlot->installEventFilter(fitToSlot);
+    profileCard->mountSlot->installEventFilter(fitToSlot);
     for (QWidget* slot : comboSlots) {
         auto* button = new QPushButton(slot);
         button->setObjectName("comboMenuButton");
@@ -150,11 +153,11 @@ void ORVOPresentation::installCatalogAssistance() {
 }
 
 bool ORVOPresentation::hasSelectedProfile() const {
-    return selectedProfileIndex >= 0 && selectedProfileIndex < static_cast<int>(profileControls.size());
+    return selectedProfileIndex >= 0 && selectedProfileIndex < kAdapterProfileCount;
 }
 
 void ORVOPresentation::showCatalogStateOfSelectedProfile() {
-    mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
+    profileCard->mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
     hideSuggestions();
     showApertureNote();
     // The profile's boxes were just moved into their slots, over the menu buttons.
@@ -165,7 +168,7 @@ void ORVOPresentation::showCatalogStateOfSelectedProfile() {
 }
 
 void ORVOPresentation::refreshCatalogLocalizedText() {
-    mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
+    profileCard->mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
     showApertureNote();
     refreshCatalogMatches();
 }
@@ -183,7 +186,7 @@ void ORVOPresentation::recomputeCatalogMatches() {
     if (!hasSelectedProfile()) {
         return;
     }
-    const ProfileControls& profile = profileControls[selectedProfileIndex];
+    const ORVOProfileCard::Fields profile = profileFields(selectedProfileIndex);
     if (lensCatalog->records().isEmpty()) {
         catalogMatches.clear();
         catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderCatalogUnavailable);
@@ -216,11 +219,11 @@ void ORVOPresentation::recomputeCatalogMatches() {
 }
 
 void ORVOPresentation::presentSuggestions() {
-    if (!modelSlot || !controller) {
+    if (!profileCard->modelSlot) {
         return;
     }
     if (!suggestionPanel) {
-        suggestionPanel = new ORVOSuggestionPanel(palette(), controller->window());
+        suggestionPanel = new ORVOSuggestionPanel(palette(), host.window());
     }
     if (suggestionPanel->currentPalette() != palette()) {
         suggestionPanel->apply(palette());
@@ -230,7 +233,7 @@ void ORVOPresentation::presentSuggestions() {
     for (const LensCatalogRecord& record : catalogMatches) {
         names << record.officialName;
     }
-    suggestionPanel->present(modelSlot, names, catalogEmptyHint,
+    suggestionPanel->present(profileCard->modelSlot, names, catalogEmptyHint,
                              [weak = QPointer(this)](const QString& name) {
                                  if (weak) {
                                      weak->applyCatalogSelection(name);
@@ -253,7 +256,7 @@ void ORVOPresentation::queueSuggestions() {
 }
 
 void ORVOPresentation::showLensSuggestions() {
-    if (!modelSlot) {
+    if (!profileCard->modelSlot) {
         return;
     }
     if (suggestionPanel && suggestionPanel->isVisible()) {
@@ -287,14 +290,14 @@ void ORVOPresentation::lensModelClicked(const QWindow* window, const QPoint& glo
     if (suggestionPanel && window == suggestionPanel->windowHandle()) {
         return;
     }
-    if (!modelSlot || !modelSlot->isVisible()) {
+    if (!profileCard->modelSlot || !profileCard->modelSlot->isVisible()) {
         return;
     }
     const bool shown = suggestionPanel && suggestionPanel->isVisible();
-    if (window == modelSlot->window()->windowHandle()) {
-        const QPoint position = modelSlot->mapFromGlobal(globalPosition);
-        if (modelSlot->rect().contains(position)) {
-            if (position.x() >= modelSlot->width() - kSuggestionButtonStrip) {
+    if (window == profileCard->modelSlot->window()->windowHandle()) {
+        const QPoint position = profileCard->modelSlot->mapFromGlobal(globalPosition);
+        if (profileCard->modelSlot->rect().contains(position)) {
+            if (position.x() >= profileCard->modelSlot->width() - kSuggestionButtonStrip) {
                 return; // the suggestion button toggles the list itself
             }
             if (shown) {
@@ -346,7 +349,7 @@ ORVOPresentation::FilteredText ORVOPresentation::filteredFocalLength(const QStri
 }
 
 bool ORVOPresentation::isCurrentLensModelField(const QObject* object) const {
-    return object && hasSelectedProfile() && object == profileControls[selectedProfileIndex].lensModel;
+    return object && hasSelectedProfile() && object == profileFields(selectedProfileIndex).lensModel;
 }
 
 // Puts what the rule kept back into the field; false when the edit was kept whole.
@@ -384,7 +387,7 @@ void ORVOPresentation::lensModelEndedEditing(QObject* field) {
 }
 
 void ORVOPresentation::catalogFocalLengthChanged(QObject* field) {
-    if (!hasSelectedProfile() || field != profileControls[selectedProfileIndex].focalLength) {
+    if (!hasSelectedProfile() || field != profileFields(selectedProfileIndex).focalLength) {
         return;
     }
     auto* edit = static_cast<QLineEdit*>(field);
@@ -416,7 +419,7 @@ void ORVOPresentation::applyCatalogSelection(const QString& name) {
         alert.exec();
         return;
     }
-    const ProfileControls& profile = profileControls[selectedProfileIndex];
+    const ORVOProfileCard::Fields profile = profileFields(selectedProfileIndex);
     profile.lensModel->setText(applied);
     // The start of a name tells lenses apart, so a field too narrow for all of it shows the start.
     profile.lensModel->setCursorPosition(0);

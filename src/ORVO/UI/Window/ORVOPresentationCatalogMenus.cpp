@@ -8,7 +8,7 @@
 #include "Settings.h"
 #include "TextKeys.h"
 #include "Typography.h"
-#include "ViewController.h"
+#include "ORVOWindowControls.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -16,7 +16,7 @@
 #include <QMenu>
 
 QMenu* ORVOPresentation::makeMenu() {
-    auto* menu = new QMenu(controller);
+    auto* menu = new QMenu(&host);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setFont(Typography::fieldLabel());
     const ORVOPalette& p = palette();
@@ -54,7 +54,7 @@ void ORVOPresentation::mountPicked(const QString& mount) {
     }
     mountSelections[selectedProfileIndex] = mount;
     saveMountSelections();
-    mountValueLabel->setText(mountDisplayName(mount));
+    profileCard->mountValueLabel->setText(mountDisplayName(mount));
     hideSuggestions();
     refreshCatalogMatches();
 }
@@ -77,8 +77,8 @@ void ORVOPresentation::restoreMountSelections() {
         const QString stored = settings.value(mountDefaultsKeys()[p]).toString();
         mountSelections[p] = LensCatalog::mountOptions().contains(stored) ? stored : QString();
     }
-    if (mountValueLabel && hasSelectedProfile()) {
-        mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
+    if (profileCard->mountValueLabel && hasSelectedProfile()) {
+        profileCard->mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
     }
 }
 
@@ -104,7 +104,7 @@ void ORVOPresentation::focalLengthPicked(const QString& option) {
     if (!hasSelectedProfile()) {
         return;
     }
-    profileControls[selectedProfileIndex].focalLength->setText(option);
+    profileFields(selectedProfileIndex).focalLength->setText(option);
     refreshCatalogMatches();
 }
 

@@ -9,7 +9,13 @@
 #include "ORVOThemeToggle.h"
 #include "Settings.h"
 #include "TextKeys.h"
-#include "ViewController.h"
+#include "ORVODeviceCard.h"
+#include "ORVOLogCard.h"
+#include "ORVOProfileSelector.h"
+#include "ORVOWindowControls.h"
+#include "ORVOHero.h"
+#include "ORVOProfileSelector.h"
+#include "ORVOPresentationDelegate.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -45,7 +51,7 @@ void presentTour(ORVOPresentation& presentation, std::function<void()> completio
 } // namespace
 
 void ORVOPresentation::showOnboardingIfNeeded() {
-    if (hasShownGuideInSession || !controller || !controller->window()->isVisible()) {
+    if (hasShownGuideInSession || !host.window()->isVisible()) {
         return;
     }
     hasShownGuideInSession = true;
@@ -54,15 +60,12 @@ void ORVOPresentation::showOnboardingIfNeeded() {
         if (environmentFlag("ORVO_SHOW_SAVE_DIALOG")) {
             // Only to look at: the answer is ignored and nothing is sent.
             MainQueue::after(1000, this, [this] {
-                if (controller) {
-                    ORVODialogs::confirmSave(controller->window(), defaultLensDisplayValue(),
-                                             profileSummaryRows());
-                }
+                ORVODialogs::confirmSave(host.window(), defaultLensDisplayValue(), profileSummaryRows());
             });
         }
         return;
     }
-    onboarding = new ORVOFirstRunGuide(controller, palette(), [this](bool) {
+    onboarding = new ORVOFirstRunGuide(&host, palette(), [this](bool) {
         if (onboarding) {
             onboarding->deleteLater();
             onboarding = nullptr;
@@ -71,10 +74,8 @@ void ORVOPresentation::showOnboardingIfNeeded() {
         refreshLocalizedText();
         startTourIfNeeded();
     });
-    connect(onboarding, &ORVOFirstRunGuide::languageConfirmed, controller, [this](int index) {
-        controller->Language->setCurrentIndex(index);
-        controller->On_Language_Selected();
-    });
+    connect(onboarding, &ORVOFirstRunGuide::languageConfirmed, this,
+            [this](int index) { delegate.languageChosen(index); });
     onboarding->beginSheet();
 }
 
@@ -103,25 +104,22 @@ void ORVOPresentation::replayTourRequested() {
 }
 
 QList<ORVOTour::Step> ORVOPresentation::tourSteps() const {
-    QPushButton* help = controller ? controller->button_Help : nullptr;
-    QPushButton* save = controller ? controller->button_SaveToAdapter : nullptr;
-    QPushButton* exit = controller ? controller->button_Exit : nullptr;
     const QList<QWidget*> targets = {nullptr,
-                                     languageContainerView,
-                                     themeToggle,
-                                     help,
-                                     tourButton,
-                                     statusLabel,
-                                     deviceCardView,
-                                     defaultLensComboBox,
-                                     logCardView,
-                                     profileSelectorView,
-                                     mountSlot,
-                                     focalSlot,
-                                     apertureRowView,
-                                     modelSlot,
-                                     save,
-                                     exit};
+                                     hero->languageContainerView,
+                                     hero->themeToggle,
+                                     c.button_Help,
+                                     hero->tourButton,
+                                     hero->statusLabel,
+                                     deviceCard,
+                                     c.Default_LensSeq,
+                                     logCard,
+                                     profileSelector,
+                                     profileCard->mountSlot,
+                                     profileCard->focalSlot,
+                                     profileCard->apertureRowView,
+                                     profileCard->modelSlot,
+                                     c.button_SaveToAdapter,
+                                     c.button_Exit};
     const QStringList& stems = TextKeys::tourStepStems();
     QList<ORVOTour::Step> steps;
     for (int i = 0; i < stems.size() && i < targets.size(); ++i) {

@@ -7,8 +7,8 @@
 #include "NotificationNames.h"
 #include "ORVOAccessNotice.h"
 #include "ORVOPresentation.h"
+#include "ProfileValues.h"
 #include "ReadOutSequence.h"
-#include "SerialPortManager.h"
 #include "TextKeys.h"
 
 #include <QCloseEvent>
@@ -39,7 +39,7 @@ ViewController::ViewController(QWidget* parent)
     registerNotificationHandlers();
     setupPrintViewStyle();
     Init_UI();
-    presentation = new ORVOPresentation(this);
+    presentation = new ORVOPresentation(*this, *this, *this);
     presentation->install();
 }
 
@@ -213,7 +213,7 @@ QString ViewController::missingPartsText() const {
             names << text(TextKeys::kMessagePartDefaultLens);
         } else {
             names << text(TextKeys::kMessagePartProfile)
-                         .replace("{0}", profileLetter(part - ReadOutSequence::ProfileA));
+                         .replace("{0}", ProfileValues::profileLetter(part - ReadOutSequence::ProfileA));
         }
     }
     return names.join(QStringLiteral(", "));
@@ -241,7 +241,7 @@ void ViewController::handlePortDisconnected() {
 
 void ViewController::On_ButtonFresh_Clicked() {
     appendToPrintView(QStringLiteral("Fresh按钮按下了"));
-    const SerialPortList ports = dataManager.serialController->serialPortManager.availablePorts();
+    const SerialPortList ports = dataManager.availablePorts();
     if (ports.isEmpty()) {
         return;
     }
@@ -266,14 +266,30 @@ void ViewController::On_PortSelection_Changed() {
 
 void ViewController::performCleanup() {
     stopConnectionMonitoring();
-    const SerialPortPtr& port = dataManager.serialController->serialPort;
-    if (port && port->isOpen()) {
+    if (dataManager.isConnected()) {
         logMessage("🔌", TextKeys::kMessageSerialDisconnecting);
-        dataManager.serialController->disconnect();
+        dataManager.disconnectAdapter();
     }
     saveUIState();
     NotificationCenter::defaultCenter().removeObserver(this);
     logMessage("📝", TextKeys::kMessageUiStateSaved);
+}
+
+bool ViewController::isAdapterConnected() const {
+    return dataManager.isConnected();
+}
+
+QString ViewController::activityStatus() const {
+    return activity;
+}
+
+bool ViewController::saveConfirmed() {
+    return On_Button_SaveToAdapter();
+}
+
+void ViewController::languageChosen(int index) {
+    Language->setCurrentIndex(index);
+    On_Language_Selected();
 }
 
 void ViewController::exitAfterConfirmation() {

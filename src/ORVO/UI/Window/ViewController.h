@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ConnectionStatus.h"
+#include "ORVOPresentationDelegate.h"
+#include "ORVOWindowControls.h"
 #include "WriteSequence.h"
 
 #include <QPointer>
@@ -26,13 +28,10 @@ struct Notification;
 // packets to the controls and the controls back to packets, writes to the adapter, keeps the
 // connection log and the window state. Its controls carry the names the window layout gives them.
 // Everything runs on the main thread; delayed steps end quietly once the controller is gone.
-class ViewController : public QWidget {
+class ViewController : public QWidget, public ORVOWindowControls, public ORVOPresentationDelegate {
     Q_OBJECT
 
 public:
-    static constexpr int kProfileCount = 4;
-    static constexpr int kAperturesPerProfile = 4;
-
     explicit ViewController(QWidget* parent = nullptr);
     ~ViewController() override;
 
@@ -45,48 +44,7 @@ public:
     // Backs up, writes and verifies; the only way a save reaches the adapter.
     WriteSequence* writeSequence = nullptr;
     // What the status line shows while a read-out or a save runs ("Saving… 2/6"); empty otherwise.
-    QString activityStatus;
-
-    // "A" to "D" for the profiles 0 to 3.
-    static QString profileLetter(int profile);
-
-    // The aperture list; an item's index is the aperture value exchanged with the adapter.
-    static const QStringList& apertureItems();
-
-    // Outlets.
-    QComboBox* Language = nullptr;
-    QPushButton* button_Help = nullptr;
-    QComboBox* PortSelection = nullptr;
-    QPushButton* button_SaveToAdapter = nullptr;
-    QPushButton* button_Exit = nullptr;
-    QPushButton* button_Fresh = nullptr;
-    // Shown while the last read-out missed answers; reruns it.
-    QPushButton* button_ReadAgain = nullptr;
-    // Put the values last read from the adapter, or those of a backup, back into the fields.
-    QPushButton* button_Revert = nullptr;
-    QPushButton* button_Restore = nullptr;
-    // The menu's way to the same chooser as button_Restore.
-    QAction* restoreAction = nullptr;
-    QLabel* DeviceModel_Title = nullptr;
-    QLabel* DeviceSN = nullptr;
-    QLabel* FW_Version_Title = nullptr;
-    QLabel* StartUpLens_Title = nullptr;
-    QLineEdit* DeviceModel_Text = nullptr;
-    QLineEdit* DeviceSN_Text = nullptr;
-    QLineEdit* FW_Version_Text = nullptr;
-    QComboBox* Default_LensSeq = nullptr;
-    QTextEdit* PrintView = nullptr;
-    // Over the log: why the adapter cannot be used, with the commands that fix it.
-    ORVOAccessNotice* accessNotice = nullptr;
-    QComboBox* PortDevPath = nullptr;
-    QLabel* Lens_Title = nullptr;
-    std::array<QLabel*, kProfileCount> LensTitles{};
-    QLabel* LensFocalLength_Title = nullptr;
-    std::array<QLineEdit*, kProfileCount> LensFocalLengths{};
-    std::array<QLabel*, kAperturesPerProfile> ApertureTitles{};
-    std::array<std::array<QComboBox*, kAperturesPerProfile>, kProfileCount> LensApexes{};
-    QLabel* LensModel_Title = nullptr;
-    std::array<QLineEdit*, kProfileCount> LensModels{};
+    QString activity;
 
     // Connection lifecycle.
     void startConnectionMonitoring();
@@ -102,11 +60,16 @@ public:
     void handleReceivedL2PC02Packet();
     void handleReceivedL2PC03Packet(const QByteArray& data);
     void updatePC2L03PacketFromUI();
-    static QString firmwareText(uint8_t major, uint8_t minor);
-    std::optional<uint16_t> focalLengthToWrite(int profile) const;
+
+    // What the styled window asks of the controller.
+    bool isAdapterConnected() const override;
+    QString activityStatus() const override;
+    std::optional<uint16_t> focalLengthToWrite(int profile) const override;
     // For the save summary: what a save changes against the adapter's values ("50 → 35 mm").
-    QString changesFromAdapter(int profile) const;
-    QString defaultLensChange() const;
+    QString changesFromAdapter(int profile) const override;
+    QString defaultLensChange() const override;
+    bool saveConfirmed() override;
+    void languageChosen(int index) override;
 
     // Fields and persisted state.
     void Init_UI();
@@ -129,7 +92,7 @@ public slots:
     void On_PortSelection_Changed();
     void On_buttonExit_Clicked();
     // Exit after the person confirmed it: the application does not ask again.
-    void exitAfterConfirmation();
+    void exitAfterConfirmation() override;
     void On_ButtonReadAgain_Clicked();
     void On_ButtonRevert_Clicked();
     void On_ButtonRestore_Clicked();
@@ -148,6 +111,8 @@ protected:
 
 private:
     void buildControls();
+    void buildDeviceControls();
+    void buildProfileControls();
     void wireActions();
     void registerNotificationHandlers();
     void setupPrintViewStyle();
@@ -167,7 +132,10 @@ private:
     QString missingPartsText() const;
     void handlePortConnected(const Notification& notification);
     void handlePortDisconnected();
-    std::optional<QString> unsavableProfileReason() const;
+    using FocalLengths = std::array<std::optional<uint16_t>, kAdapterProfileCount>;
+    FocalLengths focalLengthsToWrite() const;
+    std::optional<QString> unsavableProfileReason(const FocalLengths& focalLengths) const;
+    void updatePC2L03PacketFromUI(const FocalLengths& focalLengths);
     void writeFinished(const WriteSequence::Outcome& outcome);
     void showActivity(const QString& status);
     QString partName(const QString& part) const;

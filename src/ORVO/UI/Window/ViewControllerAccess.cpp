@@ -5,7 +5,6 @@
 #include "DataStructureManager.h"
 #include "ORVOAccessNotice.h"
 #include "SerialPortError.h"
-#include "SerialPortManager.h"
 #include "ViewController.h"
 
 // A failed open ends the attempt, so a later tick may try again; the store logs the failure once.
@@ -19,8 +18,7 @@ void ViewController::handlePortOpenFailed() {
 }
 
 void ViewController::reportUnlinkedAdapters() {
-    const SerialPortList ports = dataManager.serialController->serialPortManager.availablePorts();
-    for (const QString& path : dataManager.reportUnlinkedAdapters(ports)) {
+    for (const QString& path : dataManager.reportUnlinkedAdapters(dataManager.availablePorts())) {
         accessNotice->showAdvice(AdapterAccessAdvice::forUnlinkedAdapter(path));
     }
 }

@@ -6,6 +6,7 @@
 #include "ORVODialogs.h"
 #include "ReadOutSequence.h"
 #include "TextKeys.h"
+#include "ProfileValues.h"
 #include "ViewController.h"
 
 #include <QAction>
@@ -53,7 +54,7 @@ void ViewController::On_ButtonRestore_Clicked() {
         }
         lines << QStringLiteral("%1 · %2 · %3")
                      .arg(QLocale().toString(backup.takenAt.toLocalTime(), QLocale::ShortFormat),
-                          profileLetter(backup.snapshot.settings.DefaultCustomLens),
+                          ProfileValues::profileLetter(backup.snapshot.settings.DefaultCustomLens),
                           names.join(QStringLiteral(" / ")));
     }
     const auto choice = ORVODialogs::chooseBackup(window(), lines);

@@ -7,6 +7,7 @@
 #include "ORVOPresentation.h"
 #include "Settings.h"
 #include "TextKeys.h"
+#include "ProfileValues.h"
 #include "ViewController.h"
 
 #include <QAction>
@@ -24,17 +25,6 @@ void printLine(const QString& line) {
 }
 
 } // namespace
-
-QString ViewController::profileLetter(int profile) {
-    return QString(QChar('A' + profile));
-}
-
-const QStringList& ViewController::apertureItems() {
-    static const QStringList items = {"F1.0", "F1.2", "F1.4", "F1.6", "F1.8", "F2.0", "F2.2", "F2.5",
-                                      "F2.8", "F3.2", "F3.5", "F4.0", "F4.5", "F5.0", "F5.6", "F6.3",
-                                      "F7.1", "F8.0", "F11",  "F16",  "F22",  "F32"};
-    return items;
-}
 
 void ViewController::Init_UI() {
     Init_Language();
@@ -59,7 +49,7 @@ void ViewController::Init_Language() {
 void ViewController::Init_DefaultLensSeqComboBox() {
     Default_LensSeq->clear();
     for (int p = 0; p < kProfileCount; ++p) {
-        Default_LensSeq->addItem(profileLetter(p));
+        Default_LensSeq->addItem(ProfileValues::profileLetter(p));
     }
     Default_LensSeq->setCurrentIndex(0);
 }
@@ -74,7 +64,7 @@ void ViewController::Init_ApertureComboBoxes() {
     for (auto& profile : LensApexes) {
         for (QComboBox* box : profile) {
             box->clear();
-            box->addItems(apertureItems());
+            box->addItems(ProfileValues::apertureTexts());
             box->setCurrentIndex(0);
         }
     }
@@ -100,11 +90,6 @@ void ViewController::updateButtonTitles() {
     DeviceSN->setText(text(kLabelDeviceSN));
     FW_Version_Title->setText(text(kLabelFirmwareVersion));
     StartUpLens_Title->setText(text(kLabelDefaultLens));
-    LensFocalLength_Title->setText(text(kLabelFocalLength));
-    LensModel_Title->setText(text(kLabelLensModel));
-    for (QLabel* title : ApertureTitles) {
-        title->setText(text(kLabelAperture));
-    }
     updatePlaceholderTexts();
 }
 
@@ -142,7 +127,7 @@ void ViewController::On_Aperture_Changed(QComboBox* sender) {
     printLine(QStringLiteral("🎯 方法确实被调用了！"));
     for (int p = 0; p < kProfileCount; ++p) {
         const bool matches = LensApexes[p][0] == sender;
-        const QString profileName = QStringLiteral("Lens") + profileLetter(p);
+        const QString profileName = QStringLiteral("Lens") + ProfileValues::profileLetter(p);
         printLine(QStringLiteral("检查 ") + profileName + QStringLiteral(" ComboBox: ") +
                   LensApexes[p][0]->objectName() + QStringLiteral(", 是否匹配: ") +
                   (matches ? "true" : "false"));
@@ -169,15 +154,15 @@ void ViewController::saveUIState() {
     QSettings& settings = Settings::shared();
     settings.setValue("Default_LensSeq_Index", Default_LensSeq->currentIndex());
     for (int p = 0; p < kProfileCount; ++p) {
-        settings.setValue(QStringLiteral("Lens%1_Model").arg(profileLetter(p)), LensModels[p]->text());
+        settings.setValue(QStringLiteral("Lens%1_Model").arg(ProfileValues::profileLetter(p)), LensModels[p]->text());
     }
     for (int p = 0; p < kProfileCount; ++p) {
-        settings.setValue(QStringLiteral("Lens%1_FocalLength").arg(profileLetter(p)),
+        settings.setValue(QStringLiteral("Lens%1_FocalLength").arg(ProfileValues::profileLetter(p)),
                           LensFocalLengths[p]->text());
     }
     for (int p = 0; p < kProfileCount; ++p) {
         for (int k = 0; k < kAperturesPerProfile; ++k) {
-            settings.setValue(QStringLiteral("Lens%1_Aperture%2").arg(profileLetter(p)).arg(k + 1),
+            settings.setValue(QStringLiteral("Lens%1_Aperture%2").arg(ProfileValues::profileLetter(p)).arg(k + 1),
                               LensApexes[p][k]->currentIndex());
         }
     }

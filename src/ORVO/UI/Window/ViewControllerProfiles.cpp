@@ -11,15 +11,20 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-QString ViewController::firmwareText(uint8_t major, uint8_t minor) {
-    return ProfileValues::firmwareText(major, minor);
-}
 
 // The value a save writes for a profile's focal length: the nearest whole millimetre of what the
 // field shows (an empty field is 0), or nothing when that is no number the adapter can store.
 std::optional<uint16_t> ViewController::focalLengthToWrite(int profile) const {
     const QString entry = LensFocalLengths[profile]->text().trimmed();
     return entry.isEmpty() ? std::optional<uint16_t>(0) : ProfileValues::focalLengthToWrite(entry);
+}
+
+ViewController::FocalLengths ViewController::focalLengthsToWrite() const {
+    FocalLengths focalLengths{};
+    for (int p = 0; p < kProfileCount; ++p) {
+        focalLengths[p] = focalLengthToWrite(p);
+    }
+    return focalLengths;
 }
 
 // ---- Inbound
@@ -32,7 +37,7 @@ void ViewController::handleReceivedL2PC01Packet() {
     const L2PC01_TD& info = *dataManager.l2pc01Packet;
     DeviceModel_Text->setText(info.getDeviceModelString());
     DeviceSN_Text->setText(info.getDeviceSNString());
-    FW_Version_Text->setText(firmwareText(info.VerNo_major, info.VerNo_minor));
+    FW_Version_Text->setText(ProfileValues::firmwareText(info.VerNo_major, info.VerNo_minor));
 }
 
 void ViewController::handleReceivedL2PC02Packet() {
@@ -79,29 +84,21 @@ void ViewController::handleReceivedL2PC03Packet(const QByteArray& data) {
 // A value the packet cannot carry (a focal length outside 16 bits, an aperture box without a
 // selection) keeps the stored value; a save refuses such controls before it gets here.
 void ViewController::updatePC2L03PacketFromUI() {
+    updatePC2L03PacketFromUI(focalLengthsToWrite());
+}
+
+void ViewController::updatePC2L03PacketFromUI(const FocalLengths& focalLengths) {
     const int count = std::min<int>(kProfileCount, static_cast<int>(dataManager.pc2l03Packets.size()));
-    std::array<std::optional<uint16_t>, kProfileCount> focalLengths{};
-    for (int p = 0; p < kProfileCount; ++p) {
-        focalLengths[p] = focalLengthToWrite(p);
-    }
     for (int p = 0; p < count; ++p) {
         if (focalLengths[p]) {
             dataManager.updatePC2L03PacketFocalLength(p, *focalLengths[p]);
         }
-    }
-    for (int p = 0; p < count; ++p) {
         for (int k = 0; k < kAperturesPerProfile; ++k) {
             const int selected = LensApexes[p][k]->currentIndex();
             if (selected >= 0) {
                 dataManager.updatePC2L03PacketAperture(p, k, static_cast<uint8_t>(selected));
             }
         }
-    }
-    std::array<QString, kProfileCount> names;
-    for (int p = 0; p < kProfileCount; ++p) {
-        names[p] = LensModels[p]->text();
-    }
-    for (int p = 0; p < count; ++p) {
-        dataManager.updatePC2L03PacketLensName(p, names[p]);
+        dataManager.updatePC2L03PacketLensName(p, LensModels[p]->text());
     }
 }

@@ -41,25 +41,25 @@ void ViewController::setUpWriteSequence() {
 }
 
 void ViewController::showActivity(const QString& status) {
-    activityStatus = status;
+    activity = status;
     if (presentation) {
         presentation->updateConnectionStatus();
     }
 }
 
-std::optional<QString> ViewController::unsavableProfileReason() const {
+std::optional<QString> ViewController::unsavableProfileReason(const FocalLengths& focalLengths) const {
     using namespace TextKeys;
     if (Default_LensSeq->currentIndex() < 0) {
         return text(kMessageSaveRefusedDefaultLens);
     }
     for (int p = 0; p < kProfileCount; ++p) {
-        if (!focalLengthToWrite(p)) {
-            return withArguments(text(kMessageSaveRefusedFocalLength), {profileLetter(p)});
+        if (!focalLengths[p]) {
+            return withArguments(text(kMessageSaveRefusedFocalLength), {ProfileValues::profileLetter(p)});
         }
         for (int k = 0; k < kAperturesPerProfile; ++k) {
             if (LensApexes[p][k]->currentIndex() < 0) {
                 return withArguments(text(kMessageSaveRefusedAperture),
-                                     {profileLetter(p), QString::number(k + 1)});
+                                     {ProfileValues::profileLetter(p), QString::number(k + 1)});
             }
         }
     }
@@ -72,12 +72,14 @@ bool ViewController::On_Button_SaveToAdapter() {
     if (writeSequence->isRunning()) {
         return false;
     }
-    if (const auto reason = unsavableProfileReason()) {
+    // The focal fields are read once: the check and the packets use the same values.
+    const FocalLengths focalLengths = focalLengthsToWrite();
+    if (const auto reason = unsavableProfileReason(focalLengths)) {
         appendToPrintView(QStringLiteral("\n❌ ") + *reason);
         return false;
     }
     dataManager.updatePC2L02Packet(1, static_cast<uint8_t>(Default_LensSeq->currentIndex()));
-    updatePC2L03PacketFromUI();
+    updatePC2L03PacketFromUI(focalLengths);
     std::array<PC2L03_TD, kAdapterProfileCount> profiles;
     std::copy_n(dataManager.pc2l03Packets.begin(), kAdapterProfileCount, profiles.begin());
     const bool starts = writeSequence->precondition() == WriteSequence::Result::Verified;
@@ -193,5 +195,5 @@ QString ViewController::defaultLensChange() const {
     }
     const uint8_t before = writeSequence->adapterValues().settings.DefaultCustomLens;
     return before == Default_LensSeq->currentIndex() ? now
-                                                     : profileLetter(before) + QStringLiteral(" → ") + now;
+                                                     : ProfileValues::profileLetter(before) + QStringLiteral(" → ") + now;
 }

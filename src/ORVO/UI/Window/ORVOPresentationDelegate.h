@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+// What the styled window asks of the controller behind it: the values a save would write, the
+// connection, and the actions that run once the person has confirmed them.
+class ORVOPresentationDelegate {
+public:
+    virtual ~ORVOPresentationDelegate() = default;
+
+    virtual bool isAdapterConnected() const = 0;
+    // What the status line shows while a read-out or a save runs; empty otherwise.
+    virtual QString activityStatus() const = 0;
+    // The focal length a save writes for a profile, as it will be written.
+    virtual std::optional<uint16_t> focalLengthToWrite(int profile) const = 0;
+    // For the save summary: what a save changes against the adapter's values.
+    virtual QString changesFromAdapter(int profile) const = 0;
+    virtual QString defaultLensChange() const = 0;
+
+    // Save after the confirmation; false when a field holds a value the adapter cannot store.
+    virtual bool saveConfirmed() = 0;
+    virtual void exitAfterConfirmation() = 0;
+    // The window's language selector shows this row; the texts follow.
+    virtual void languageChosen(int index) = 0;
+};

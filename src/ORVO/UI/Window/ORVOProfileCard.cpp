@@ -1,0 +1,158 @@
+#include "ORVOProfileCard.h"
+
+#include "LocalizationManager.h"
+#include "ORVOFieldContainer.h"
+#include "ORVOStyleKit.h"
+#include "TextKeys.h"
+#include "Typography.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kSlotHeight = 36;
+constexpr int kChevronInset = 34;
+constexpr int kApertureInset = 24;
+
+} // namespace
+
+ORVOProfileCard::ORVOProfileCard(ORVOStyleKit& styleKit, QPushButton* restoreButton, QPushButton* revertButton,
+                                 QWidget* parent)
+    : QFrame(parent), kit(styleKit), restore(restoreButton), revert(revertButton) {
+    kit.addCard(this);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(28, 20, 28, 20);
+    grid->setHorizontalSpacing(18);
+    grid->setVerticalSpacing(7);
+    grid->addWidget(kit.localizedLabel(TextKeys::kLabelNameLensConfiguration, Typography::cardTitle()), 0, 0, 1,
+                    2);
+    int line = buildFieldRows(grid);
+    buildBadge(grid, line);
+    grid->addWidget(kit.makeSeparator(this), line++, 0, 1, 3);
+    buildApertureRow();
+    grid->addWidget(apertureRowView, line++, 0, 1, 3);
+    buildActions(grid, line++);
+    grid->setRowStretch(line, 1);
+    grid->setColumnStretch(1, 1);
+}
+
+// Mount, focal length and lens name, each a caption and a slot with a menu button at its end.
+int ORVOProfileCard::buildFieldRows(QGridLayout* grid) {
+    mountValueLabel = new QLabel(LocalizationManager::text(TextKeys::kPlaceholderAllMounts));
+    mountValueLabel->setFont(Typography::fieldValue());
+    kit.addPrimary(mountValueLabel);
+    mountSlot = kit.makeSlot(mountValueLabel, kChevronInset);
+    mountButton = new QPushButton(mountSlot);
+    mountButton->setObjectName("mountButton");
+    focalSlot = kit.makeSlot(nullptr, kChevronInset);
+    focalMenuButton = new QPushButton(focalSlot);
+    focalMenuButton->setObjectName("focalMenuButton");
+    modelSlot = kit.makeSlot(nullptr, kChevronInset);
+    suggestionButton = new QPushButton(modelSlot);
+    suggestionButton->setObjectName("suggestionButton");
+    for (QPushButton* button : {mountButton, focalMenuButton, suggestionButton}) {
+        button->setFlat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setFixedSize(kChevronInset, kSlotHeight);
+    }
+    const std::pair<const char*, ORVOFieldContainer*> rows[] = {
+        {TextKeys::kLabelNameLensMount, mountSlot},
+        {TextKeys::kLabelNameFocalLengthPlain, focalSlot},
+        {TextKeys::kLabelNameLensModel, modelSlot},
+    };
+    int line = 1;
+    for (const auto& [name, slot] : rows) {
+        kit.chevronOver(slot, QStringLiteral("chevron.down"));
+        if (line > 1) {
+            grid->addWidget(kit.makeSeparator(this), line++, 0, 1, 2);
+        }
+        QLabel* caption = kit.localizedLabel(name, Typography::fieldLabel());
+        caption->setMinimumWidth(120);
+        grid->addWidget(caption, line, 0);
+        grid->addWidget(slot, line++, 1);
+    }
+    return line;
+}
+
+void ORVOProfileCard::buildBadge(QGridLayout* grid, int rows) {
+    badgeView = new QFrame(this);
+    badgeView->setObjectName("badge");
+    badgeView->setFixedSize(150, 170);
+    auto* badgeLayout = new QVBoxLayout(badgeView);
+    badgeLayout->setContentsMargins(0, 0, 0, 0);
+    profileBadgeLabel = new QLabel(QStringLiteral("A"), badgeView);
+    profileBadgeLabel->setFont(Typography::badge(139));
+    profileBadgeLabel->setAlignment(Qt::AlignCenter);
+    badgeLayout->addWidget(profileBadgeLabel);
+    grid->addWidget(badgeView, 0, 2, rows, 1, Qt::AlignTop | Qt::AlignRight);
+}
+
+void ORVOProfileCard::buildApertureRow() {
+    apertureRowView = new QWidget(this);
+    auto* apertures = new QGridLayout(apertureRowView);
+    apertures->setContentsMargins(0, 0, 0, 0);
+    apertures->setHorizontalSpacing(14);
+    apertures->setVerticalSpacing(8);
+    for (int k = 0; k < ProfileValues::kAperturesPerProfile; ++k) {
+        apertureLabels[k] = kit.secondaryLabel({});
+        apertures->addWidget(apertureLabels[k], 0, k);
+        apertureSlots[k] = kit.makeSlot(nullptr, kApertureInset);
+        kit.chevronOver(apertureSlots[k], QStringLiteral("chevron.down"));
+        apertures->addWidget(apertureSlots[k], 1, k);
+    }
+    apertureNoteLabel = new QLabel(apertureRowView);
+    apertureNoteLabel->setFont(Typography::ofSize(12, QFont::Normal));
+    apertureNoteLabel->setWordWrap(true);
+    apertureNoteLabel->hide();
+    kit.addMuted(apertureNoteLabel);
+    apertures->addWidget(apertureNoteLabel, 2, 0, 1, ProfileValues::kAperturesPerProfile);
+}
+
+// Restore and Revert fill the fields only; nothing is written before Save.
+void ORVOProfileCard::buildActions(QGridLayout* grid, int line) {
+    auto* actions = new QHBoxLayout;
+    actions->setContentsMargins(0, 4, 0, 0);
+    actions->addStretch();
+    for (QPushButton* button : {restore, revert}) {
+        button->setParent(this);
+        actions->addWidget(button);
+        button->show();
+    }
+    grid->addLayout(actions, line, 0, 1, 3);
+}
+
+void ORVOProfileCard::showProfile(int index, const Fields& fields) {
+    profileBadgeLabel->setText(ProfileValues::profileLetter(index));
+    kit.replaceContent(focalSlot, fields.focalLength, kChevronInset);
+    for (int k = 0; k < ProfileValues::kAperturesPerProfile; ++k) {
+        kit.replaceContent(apertureSlots[k], fields.apertures[k], kApertureInset);
+    }
+    kit.replaceContent(modelSlot, fields.lensModel, kChevronInset);
+}
+
+void ORVOProfileCard::applyTheme(const ORVOPalette& p) {
+    badgeView->setStyleSheet(QStringLiteral("QFrame#badge { border: 2px solid %1; border-radius: 18px; }"
+                                            "QLabel { color: %1; background: transparent; border: none; }")
+                                 .arg(ORVOPalette::css(p.text)));
+    for (QPushButton* button : {mountButton, focalMenuButton, suggestionButton}) {
+        button->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
+    }
+    ORVOStyleKit::styleSecondaryButton(revert, p);
+    ORVOStyleKit::styleSecondaryButton(restore, p);
+}
+
+void ORVOProfileCard::refreshLocalizedText(const ORVOPalette& p) {
+    for (int k = 0; k < ProfileValues::kAperturesPerProfile; ++k) {
+        apertureLabels[k]->setText(LocalizationManager::text(TextKeys::kLabelAperture) + ' ' +
+                                   QString::number(k + 1));
+    }
+    ORVOStyleKit::styleSecondaryButton(revert, p);
+    ORVOStyleKit::styleSecondaryButton(restore, p);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ORVOPalette.h"
+#include "ProfileValues.h"
+
+#include <QFrame>
+#include <array>
+
+class ORVOFieldContainer;
+class ORVOStyleKit;
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The selected profile's card: mount, focal length and lens name in slots with their menus, the
+// profile's letter as a badge, the four apertures, and Restore and Revert. The fields themselves are
+// the controller's; the card shows the selected profile's in its slots.
+class ORVOProfileCard : public QFrame {
+    Q_OBJECT
+
+public:
+    struct Fields {
+        QLineEdit* focalLength = nullptr;
+        std::array<QComboBox*, ProfileValues::kAperturesPerProfile> apertures{};
+        QLineEdit* lensModel = nullptr;
+    };
+
+    ORVOProfileCard(ORVOStyleKit& kit, QPushButton* restore, QPushButton* revert, QWidget* parent = nullptr);
+
+    void showProfile(int index, const Fields& fields);
+    void applyTheme(const ORVOPalette& palette);
+    void refreshLocalizedText(const ORVOPalette& palette);
+
+    QLabel* mountValueLabel = nullptr;
+    ORVOFieldContainer* mountSlot = nullptr;
+    QPushButton* mountButton = nullptr;
+    ORVOFieldContainer* focalSlot = nullptr;
+    QPushButton* focalMenuButton = nullptr;
+    ORVOFieldContainer* modelSlot = nullptr;
+    QPushButton* suggestionButton = nullptr;
+    QFrame* badgeView = nullptr;
+    QLabel* profileBadgeLabel = nullptr;
+    QWidget* apertureRowView = nullptr;
+    std::array<QLabel*, ProfileValues::kAperturesPerProfile> apertureLabels{};
+    std::array<ORVOFieldContainer*, ProfileValues::kAperturesPerProfile> apertureSlots{};
+    // Says which stop a picked lens's maximum aperture was filled with.
+    QLabel* apertureNoteLabel = nullptr;
+
+private:
+    int buildFieldRows(QGridLayout* grid);
+    void buildBadge(QGridLayout* grid, int rows);
+    void buildApertureRow();
+    void buildActions(QGridLayout* grid, int line);
+
+    ORVOStyleKit& kit;
+    QPushButton* restore;
+    QPushButton* revert;
+};

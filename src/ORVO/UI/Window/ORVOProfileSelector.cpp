@@ -1,0 +1,71 @@
+#include "ORVOProfileSelector.h"
+
+#include "ORVOStyleKit.h"
+#include "Typography.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kSelectorWidth = 630;
+constexpr int kSelectorHeight = 45;
+
+} // namespace
+
+std::array<bool, kAdapterProfileCount - 1> ORVOProfileSelector::visibleDividers(int selected) {
+    std::array<bool, kAdapterProfileCount - 1> visible{};
+    for (int i = 0; i < static_cast<int>(visible.size()); ++i) {
+        visible[i] = i != selected && i != selected - 1;
+    }
+    return visible;
+}
+
+ORVOProfileSelector::ORVOProfileSelector(ORVOStyleKit& kit, QWidget* parent) : QFrame(parent) {
+    setObjectName("profileSelector");
+    setFixedSize(kSelectorWidth, kSelectorHeight);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(3, 3, 3, 3);
+    row->setSpacing(0);
+    static const char* const titles[] = {"A (F2.2)", "B (F2.5)", "C (F2.8)", "D (F3.2)"};
+    for (int i = 0; i < kAdapterProfileCount; ++i) {
+        if (i > 0) {
+            QFrame* divider = kit.makeSeparator(this, true);
+            divider->setFixedHeight(kSelectorHeight - 16);
+            profileDividers[i - 1] = divider;
+            row->addSpacing(1);
+            row->addWidget(divider, 0, Qt::AlignVCenter);
+            row->addSpacing(1);
+        }
+        auto* button = new QPushButton(titles[i], this);
+        button->setProperty("profileIndex", i);
+        button->setFont(Typography::segment());
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        connect(button, &QPushButton::clicked, this, [this, i] { emit profileClicked(i); });
+        profileButtons[i] = button;
+        row->addWidget(button, 1);
+    }
+}
+
+void ORVOProfileSelector::showSelected(int index, const ORVOPalette& p) {
+    for (int i = 0; i < kAdapterProfileCount; ++i) {
+        const bool selected = i == index;
+        profileButtons[i]->setStyleSheet(
+            QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 8px; }")
+                .arg(selected ? ORVOPalette::css(p.selectedFill) : QStringLiteral("transparent"),
+                     ORVOPalette::css(selected ? p.selectedText : p.text)));
+    }
+    const auto visible = visibleDividers(index);
+    for (int i = 0; i < static_cast<int>(visible.size()); ++i) {
+        profileDividers[i]->setVisible(visible[i]);
+    }
+}
+
+void ORVOProfileSelector::applyTheme(const ORVOPalette& p) {
+    setStyleSheet(
+        QStringLiteral(
+            "QFrame#profileSelector { background: %1; border: 1px solid %2; border-radius: 10px; }")
+            .arg(ORVOPalette::css(p.field), ORVOPalette::css(p.border)));
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "DataStructures.h"
+#include "ORVOPalette.h"
+
+#include <QFrame>
+#include <array>
+
+class ORVOStyleKit;
+class QPushButton;
+
+// The four profile segments A to D over the profile card, with dividers between unselected ones.
+class ORVOProfileSelector : public QFrame {
+    Q_OBJECT
+
+public:
+    // Which dividers stay visible with a profile selected.
+    static std::array<bool, kAdapterProfileCount - 1> visibleDividers(int selectedProfileIndex);
+
+    explicit ORVOProfileSelector(ORVOStyleKit& kit, QWidget* parent = nullptr);
+
+    void showSelected(int index, const ORVOPalette& palette);
+    void applyTheme(const ORVOPalette& palette);
+
+    std::array<QPushButton*, kAdapterProfileCount> profileButtons{};
+    std::array<QFrame*, kAdapterProfileCount - 1> profileDividers{};
+
+signals:
+    void profileClicked(int index);
+};

@@ -1,0 +1,217 @@
+#include "ORVOStyleKit.h"
+
+#include "LocalizationManager.h"
+#include "ORVOFieldContainer.h"
+#include "SymbolIcon.h"
+#include "TextKeys.h"
+#include "Typography.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kSlotHeight = 36;
+
+// Wide enough for the title in the button's font with its padding on both sides.
+void fitToTitle(QPushButton* button, int padding) {
+    button->setMinimumWidth(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 2 * padding + 4);
+}
+
+QString labelStyle(const QColor& colour) {
+    return QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(colour));
+}
+
+} // namespace
+
+ORVOStyleKit::ORVOStyleKit(QWidget* parkingWidget, QObject* parent) : QObject(parent), parking(parkingWidget) {}
+
+QFrame* ORVOStyleKit::makeCard() {
+    auto* card = new QFrame;
+    addCard(card);
+    return card;
+}
+
+void ORVOStyleKit::addCard(QFrame* card) {
+    card->setObjectName("orvoCard");
+    cardViews << card;
+}
+
+QFrame* ORVOStyleKit::makeSeparator(QWidget* parent, bool vertical) {
+    auto* line = new QFrame(parent);
+    line->setObjectName("orvoSeparator");
+    if (vertical) {
+        line->setFixedWidth(1);
+    } else {
+        line->setFixedHeight(1);
+    }
+    separatorViews << line;
+    return line;
+}
+
+QLabel* ORVOStyleKit::localizedLabel(const char* name, const QFont& font) {
+    auto* label = new QLabel(LocalizationManager::text(TextKeys::label(name)));
+    label->setFont(font);
+    primaryLabels << label;
+    localizedFields << qMakePair(label, QString::fromLatin1(name));
+    return label;
+}
+
+void ORVOStyleKit::addMuted(QLabel* label) {
+    primaryLabels.removeOne(label);
+    mutedLabels << label;
+}
+
+QLabel* ORVOStyleKit::secondaryLabel(const QString& value) {
+    auto* label = new QLabel(value);
+    label->setFont(Typography::fieldLabel());
+    secondaryLabels << label;
+    return label;
+}
+
+QLabel* ORVOStyleKit::captionOf(const char* name) const {
+    for (const auto& [label, key] : localizedFields) {
+        if (key == QLatin1String(name)) {
+            return label;
+        }
+    }
+    return nullptr;
+}
+
+ORVOFieldContainer* ORVOStyleKit::makeSlot(QWidget* content, int trailingInset) {
+    auto* slot = new ORVOFieldContainer;
+    slot->setFixedHeight(kSlotHeight);
+    auto* layout = new QHBoxLayout(slot);
+    layout->setSpacing(0);
+    fieldContainers << slot;
+    if (content) {
+        replaceContent(slot, content, trailingInset);
+    }
+    return slot;
+}
+
+void ORVOStyleKit::replaceContent(ORVOFieldContainer* slot, QWidget* control, int trailingInset) {
+    auto* layout = static_cast<QHBoxLayout*>(slot->layout());
+    layout->setContentsMargins(12, 0, trailingInset, 0);
+    if (QLayoutItem* previous = layout->count() > 0 ? layout->itemAt(0) : nullptr;
+        previous && previous->widget()) {
+        QWidget* old = previous->widget();
+        layout->removeWidget(old);
+        old->hide();
+        old->setParent(parking);
+    }
+    control->setParent(slot);
+    layout->insertWidget(0, control, 1, Qt::AlignVCenter);
+    control->show();
+}
+
+QLabel* ORVOStyleKit::chevronOver(ORVOFieldContainer* slot, const QString& symbol) {
+    auto* chevron = new QLabel(slot);
+    chevron->setObjectName(symbol);
+    chevron->setAttribute(Qt::WA_TransparentForMouseEvents);
+    chevron->setFixedSize(14, 14);
+    chevronViews << chevron;
+    slot->installEventFilter(this);
+    return chevron;
+}
+
+bool ORVOStyleKit::eventFilter(QObject* watched, QEvent* event) {
+    auto* slot = qobject_cast<ORVOFieldContainer*>(watched);
+    if (event->type() != QEvent::Resize || !slot) {
+        return QObject::eventFilter(watched, event);
+    }
+    QLayoutItem* first = slot->layout() ? slot->layout()->itemAt(0) : nullptr;
+    QWidget* content = first ? first->widget() : nullptr;
+    for (QWidget* child : slot->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (chevronViews.contains(qobject_cast<QLabel*>(child))) {
+            child->move(slot->width() - 24, (slot->height() - child->height()) / 2);
+            child->raise();
+        } else if (auto* button = qobject_cast<QPushButton*>(child); button && button != content) {
+            button->move(slot->width() - button->width(), 0);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ORVOStyleKit::apply(const ORVOPalette& p) {
+    for (QFrame* card : cardViews) {
+        card->setStyleSheet(QStringLiteral("QFrame#orvoCard { background: %1; border: 1px solid %2; "
+                                           "border-radius: 14px; }")
+                                .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border)));
+    }
+    for (ORVOFieldContainer* container : fieldContainers) {
+        container->apply(p);
+    }
+    for (QFrame* separator : separatorViews) {
+        separator->setStyleSheet(
+            QStringLiteral("background: %1; border: none;").arg(ORVOPalette::css(p.divider)));
+    }
+    for (QLabel* label : primaryLabels + secondaryLabels) {
+        label->setStyleSheet(labelStyle(p.text));
+    }
+    for (QLabel* label : mutedLabels) {
+        label->setStyleSheet(labelStyle(p.muted));
+    }
+    const QString inputs = inputStyle(p);
+    for (QWidget* control : inputControls) {
+        control->setStyleSheet(inputs);
+    }
+    for (QLabel* chevron : chevronViews) {
+        chevron->setPixmap(
+            SymbolIcon::pixmap(chevron->objectName(), p.text, chevron->size(), chevron->devicePixelRatioF()));
+    }
+}
+
+QString ORVOStyleKit::inputStyle(const ORVOPalette& p) const {
+    return QStringLiteral(
+               "QLineEdit { background: transparent; border: none; color: %1; selection-background-color: "
+               "%2; selection-color: %3; }"
+               "QComboBox { background: transparent; border: none; color: %1; padding: 0; }"
+               "QComboBox::drop-down { border: none; width: 0; }"
+               "QComboBox::down-arrow { image: none; width: 0; height: 0; }"
+               "QComboBox QAbstractItemView { background: %4; color: %1; border: 1px solid %5; outline: 0; "
+               "selection-background-color: %2; selection-color: %3; }")
+        .arg(ORVOPalette::css(p.text), ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText),
+             ORVOPalette::css(p.card), ORVOPalette::css(p.border));
+}
+
+void ORVOStyleKit::refreshLocalizedText() {
+    for (const auto& [label, name] : localizedFields) {
+        label->setText(LocalizationManager::text(TextKeys::label(name)));
+    }
+}
+
+void ORVOStyleKit::styleSecondaryButton(QPushButton* button, const ORVOPalette& p) {
+    button->setFont(Typography::button());
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background: transparent; border: 1px solid %1; "
+                       "border-radius: 8px; color: %2; padding: 0 14px; }"
+                       "QPushButton:pressed { background: %3; }"
+                       "QPushButton:disabled { color: %4; border-color: %5; }")
+            .arg(ORVOPalette::css(p.border), ORVOPalette::css(p.text), ORVOPalette::css(p.field),
+                 ORVOPalette::css(p.muted), ORVOPalette::css(p.divider)));
+    fitToTitle(button, 14);
+}
+
+void ORVOStyleKit::stylePrimaryButton(QPushButton* button, const ORVOPalette& p) {
+    button->setFont(Typography::primaryButton());
+    button->setMinimumHeight(40);
+    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; border: none; border-radius: 10px; "
+                                         "color: %2; padding: 0 24px; }")
+                              .arg(ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText)));
+    button->setMinimumWidth(
+        std::max(180, QFontMetrics(button->font()).horizontalAdvance(button->text()) + 52));
+}
+
+void ORVOStyleKit::styleTextButton(QPushButton* button, const ORVOPalette& p) {
+    button->setFont(Typography::button());
+    button->setMinimumHeight(40);
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background: transparent; border: none; color: %1; padding: 0 12px; }")
+            .arg(ORVOPalette::css(p.text)));
+    fitToTitle(button, 12);
+}

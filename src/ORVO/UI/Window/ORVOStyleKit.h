@@ -1,0 +1,74 @@
+#pragma once
+
+#include "ORVOPalette.h"
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+
+class ORVOFieldContainer;
+class QFont;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// The themed pieces the window's regions are made of: cards, separators, labels, field slots with
+// their chevrons, and the input controls inside them. It remembers what it made, so one pass gives
+// every piece the palette of a theme and one pass re-translates every caption.
+class ORVOStyleKit : public QObject {
+    Q_OBJECT
+
+public:
+    // Controls taken out of a slot wait, hidden but alive, in parking.
+    explicit ORVOStyleKit(QWidget* parking, QObject* parent = nullptr);
+
+    QFrame* makeCard();
+    // A region that is itself a card.
+    void addCard(QFrame* card);
+    QFrame* makeSeparator(QWidget* parent, bool vertical = false);
+    // A caption in the text colour whose text is the label text of a key name, kept translated.
+    QLabel* localizedLabel(const char* name, const QFont& font);
+    QLabel* secondaryLabel(const QString& text);
+    // Labels in the text colour and in the muted colour, and controls shown without a frame.
+    void addPrimary(QLabel* label) { primaryLabels << label; }
+    void addSecondary(QLabel* label) { secondaryLabels << label; }
+    void addMuted(QLabel* label);
+    void addInput(QWidget* control) { inputControls << control; }
+    void addFieldContainer(ORVOFieldContainer* container) { fieldContainers << container; }
+    // The caption made for a key name, for tying it to its field.
+    QLabel* captionOf(const char* name) const;
+
+    ORVOFieldContainer* makeSlot(QWidget* content, int trailingInset);
+    // Moves a control into a slot, 12 from its leading edge and trailingInset from its trailing edge;
+    // the control it held before goes to the parking widget.
+    void replaceContent(ORVOFieldContainer* slot, QWidget* control, int trailingInset);
+    // A chevron at the trailing end of a slot, letting clicks through to what lies beneath.
+    QLabel* chevronOver(ORVOFieldContainer* slot, const QString& symbol);
+
+    void apply(const ORVOPalette& palette);
+    void refreshLocalizedText();
+
+    static void styleSecondaryButton(QPushButton* button, const ORVOPalette& palette);
+    static void stylePrimaryButton(QPushButton* button, const ORVOPalette& palette);
+    static void styleTextButton(QPushButton* button, const ORVOPalette& palette);
+
+protected:
+    // Chevrons and menu buttons keep to the trailing end of their slot as it resizes.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QString inputStyle(const ORVOPalette& palette) const;
+
+    QWidget* parking;
+    QList<QFrame*> cardViews;
+    QList<ORVOFieldContainer*> fieldContainers;
+    QList<QFrame*> separatorViews;
+    QList<QLabel*> primaryLabels;
+    QList<QLabel*> secondaryLabels;
+    QList<QLabel*> mutedLabels;
+    QList<QWidget*> inputControls;
+    QList<QLabel*> chevronViews;
+    QList<QPair<QLabel*, QString>> localizedFields;
+};
