@@ -6,6 +6,7 @@
 // of names that match stays what it is in the real file.
 
 #include "LensCatalog.h"
+#include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
 #include "ResourceBundle.h"
@@ -67,16 +68,16 @@ void typeIntoLensModel(benchmark::State& state, const QString& mount, qsizetype 
     }
     ORVOPresentation& presentation = *controller.presentation;
     if (catalogSize > 0) {
-        presentation.lensCatalog = &catalogOf(catalogSize);
+        presentation.catalog->lensCatalog = &catalogOf(catalogSize);
     }
-    presentation.mountPicked(mount);
-    presentation.focalLengthPicked(QStringLiteral("50"));
+    presentation.catalog->mountPicked(mount);
+    presentation.catalog->focalLengthPicked(QStringLiteral("50"));
     QLineEdit* field = controller.LensModels[0];
     field->setFocus();
     QTest::qWait(50);
-    presentation.presentSuggestions();
+    presentation.catalog->presentSuggestions();
     PaintCounter counter;
-    presentation.suggestionPanel->table()->viewport()->installEventFilter(&counter);
+    presentation.catalog->suggestionPanel->table()->viewport()->installEventFilter(&counter);
 
     std::vector<double> timesMs;
     qsizetype next = 0;
@@ -96,7 +97,7 @@ void typeIntoLensModel(benchmark::State& state, const QString& mount, qsizetype 
         timesMs.push_back(counter.paints == before ? 1000.0 : ms); // unpainted counts as the worst
     }
     std::sort(timesMs.begin(), timesMs.end());
-    state.counters["records"] = static_cast<double>(presentation.lensCatalog->records().size());
+    state.counters["records"] = static_cast<double>(presentation.catalog->lensCatalog->records().size());
     state.counters["median_ms"] = timesMs[timesMs.size() / 2];
     state.counters["p99_ms"] = timesMs[timesMs.size() * 99 / 100];
     state.counters["worst_ms"] = timesMs.back();

@@ -9,6 +9,7 @@
 #include "LocalizationManager.h"
 #include "ORVODialogs.h"
 #include "ORVOFieldContainer.h"
+#include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
 #include "ResourceBundle.h"
@@ -61,7 +62,7 @@ protected:
     QLineEdit* modelField() const { return controller->LensModels[0]; }
     QLineEdit* focalField() const { return controller->LensFocalLengths[0]; }
     QComboBox* aperture(int k) const { return controller->LensApexes[0][k]; }
-    ORVOSuggestionPanel* panel() const { return presentation().suggestionPanel; }
+    ORVOSuggestionPanel* panel() const { return presentation().catalog->suggestionPanel; }
     bool panelShown() const { return panel() && panel()->isVisible(); }
     QSet<QString> listed() const { return {panel()->items().begin(), panel()->items().end()}; }
 
@@ -88,14 +89,14 @@ protected:
 
     // Opens the list for a mount and focal length through a typed character, as a user would.
     void listFor(const QString& mount, const QString& focalLength, const QString& typed) {
-        presentation().mountPicked(mount);
-        presentation().focalLengthPicked(focalLength);
+        presentation().catalog->mountPicked(mount);
+        presentation().catalog->focalLengthPicked(focalLength);
         typeInto(modelField(), typed);
         ASSERT_TRUE(panelShown());
     }
 
     void pickAperture(const QString& value) {
-        presentation().comboMenuPicked(aperture(0),
+        presentation().catalog->comboMenuPicked(aperture(0),
                                        static_cast<int>(ProfileValues::apertureTexts().indexOf(value)));
         runFor(30); // the offer comes queued
     }
@@ -117,8 +118,8 @@ protected:
 };
 
 TEST_F(CatalogEditingTest, aTypedWordNarrowsTheLeicaMGroupAndAWordMatchingNothingListsThemAll) {
-    presentation().mountPicked("Leica M");
-    presentation().focalLengthPicked("35");
+    presentation().catalog->mountPicked("Leica M");
+    presentation().catalog->focalLengthPicked("35");
     const QSet<QString> all35 = leicaMGroup35();
     QSet<QString> summicrons;
     for (const QString& name : all35) {
@@ -138,8 +139,8 @@ TEST_F(CatalogEditingTest, aTypedWordNarrowsTheLeicaMGroupAndAWordMatchingNothin
 }
 
 TEST_F(CatalogEditingTest, aPickedNameFillsTheFieldAndFirstApertureAndNoLongerFilters) {
-    presentation().mountPicked("Leica M");
-    presentation().focalLengthPicked("35");
+    presentation().catalog->mountPicked("Leica M");
+    presentation().catalog->focalLengthPicked("35");
     typeInto(modelField(), "Summilux");
     ASSERT_TRUE(panelShown());
     const QString picked = "Leica Summilux-M 35mm f/1.4 ASPH.";
@@ -151,7 +152,7 @@ TEST_F(CatalogEditingTest, aPickedNameFillsTheFieldAndFirstApertureAndNoLongerFi
     EXPECT_EQ(modelField()->text(), picked);
     EXPECT_EQ(aperture(0)->currentText(), "F1.4");
 
-    presentation().showLensSuggestions();
+    presentation().catalog->showLensSuggestions();
     ASSERT_TRUE(runUntil([&] { return panelShown(); }));
     EXPECT_EQ(listed(), leicaMGroup35());
 }
@@ -183,13 +184,13 @@ TEST_F(CatalogEditingTest, theFieldsKeepOnlyWhatTheAdapterTakes) {
 TEST_F(CatalogEditingTest, onlyMenuMountsComeBackAndTheSameMountAgainWritesNothing) {
     QSettings& settings = Settings::shared();
     settings.setValue("LensA_Mount", "Zeiss ZM"); // a category, not a mount of the menu
-    presentation().restoreMountSelections();
-    EXPECT_EQ(presentation().mountSelections[0], "");
+    presentation().catalog->restoreMountSelections();
+    EXPECT_EQ(presentation().catalog->mountSelections[0], "");
     EXPECT_EQ(presentation().profileCard->mountValueLabel->text(),
               LocalizationManager::shared().localizedString("placeholder.all_mounts"));
 
     settings.remove("LensA_Mount");
-    presentation().mountPicked(""); // already all mounts
+    presentation().catalog->mountPicked(""); // already all mounts
     EXPECT_FALSE(settings.contains("LensA_Mount"));
 }
 
@@ -217,7 +218,7 @@ TEST_F(CatalogEditingTest, adapterValuesAndTheSameApertureAgainNeverPrompt) {
     EXPECT_TRUE(alerts.isEmpty());
 
     pickAperture("F2.0");
-    presentation().catalogMaximumApertureChanged(aperture(0)); // the same value reported twice
+    presentation().catalog->catalogMaximumApertureChanged(aperture(0)); // the same value reported twice
     runFor(30);
     EXPECT_EQ(alerts.size(), 1);
 }
@@ -303,7 +304,7 @@ TEST_F(CatalogEditingTest, aLongNameIsFilledInItsShortFormThatTheAdapterKeepsWho
     EXPECT_LE(modelField()->text().toUtf8().size(), 40);
     EXPECT_EQ(aperture(0)->currentText(), "F2.0");
     // The short form is the applied name: it does not narrow the list.
-    presentation().showLensSuggestions();
+    presentation().catalog->showLensSuggestions();
     ASSERT_TRUE(runUntil([&] { return panelShown(); }));
     EXPECT_GT(panel()->items().size(), 1);
 }

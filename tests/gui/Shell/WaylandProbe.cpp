@@ -2,6 +2,7 @@
 // suggestions beside the lens-model field and reports, one "name=value" line each, what it saw.
 
 #include "IsolatedEnvironment.h"
+#include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
 #include "ViewController.h"
@@ -39,10 +40,10 @@ int main(int argc, char** argv) {
     field->setFocus();
     QTest::qWait(300);
     const QWindow* activeBefore = QGuiApplication::focusWindow();
-    presentation.showLensSuggestions();
+    presentation.catalog->showLensSuggestions();
     const bool shown = QTest::qWaitFor(
-        [&] { return presentation.suggestionPanel && presentation.suggestionPanel->isVisible(); }, 5000);
-    const ORVOSuggestionPanel* panel = presentation.suggestionPanel;
+        [&] { return presentation.catalog->suggestionPanel && presentation.catalog->suggestionPanel->isVisible(); }, 5000);
+    const ORVOSuggestionPanel* panel = presentation.catalog->suggestionPanel;
     report("panel", shown ? "1" : "0");
     if (panel && panel->windowHandle()) {
         QTest::qWait(200);

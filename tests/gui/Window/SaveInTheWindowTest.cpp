@@ -5,6 +5,7 @@
 #include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
 #include "ORVODialogs.h"
+#include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
 #include "SerialPortManager.h"
 #include "SimulatorProcess.h"
@@ -89,7 +90,7 @@ TEST_F(SaveInTheWindow, typedAndPickedFocalLengthsAreWrittenAsTheNearestWholeMil
     type(focal, QStringLiteral("28.5"));
     EXPECT_EQ(focal->text(), "28.5") << "the decimal separator stays";
     EXPECT_EQ(controller.focalLengthToWrite(0), 29);
-    controller.presentation->focalLengthPicked(QStringLiteral("7.5"));
+    controller.presentation->catalog->focalLengthPicked(QStringLiteral("7.5"));
     EXPECT_EQ(focal->text(), "7.5");
     EXPECT_EQ(controller.focalLengthToWrite(0), 8);
 

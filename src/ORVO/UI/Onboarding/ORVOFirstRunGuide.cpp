@@ -94,6 +94,27 @@ QWidget* ORVOFirstRunGuide::buildLanguagePage() {
     languageHint->setContentsMargins(70, 0, 70, 0);
     languageHint->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
+    QWidget* well = buildLanguageWell();
+
+    languageConfirm = new QPushButton;
+    stylePrimaryButton(languageConfirm);
+    connect(languageConfirm, &QPushButton::clicked, this, &ORVOFirstRunGuide::confirmLanguage);
+
+    column->addWidget(ring, 0, Qt::AlignHCenter);
+    column->addSpacing(18);
+    column->addWidget(languageTitle, 0, Qt::AlignHCenter);
+    column->addSpacing(10);
+    column->addWidget(languageHint);
+    column->addSpacing(26);
+    column->addWidget(well, 0, Qt::AlignHCenter);
+    column->addSpacing(34);
+    column->addWidget(languageConfirm, 0, Qt::AlignHCenter);
+    column->addStretch();
+    return page;
+}
+
+// The language list in its rounded well, with a chevron at its end.
+QWidget* ORVOFirstRunGuide::buildLanguageWell() {
     auto* well = new ORVOFieldContainer;
     well->apply(palette);
     well->setFixedSize(kSelectorWidth, kSelectorHeight);
@@ -121,22 +142,7 @@ QWidget* ORVOFirstRunGuide::buildLanguagePage() {
     chevron->setGeometry(kSelectorWidth - 28, (kSelectorHeight - 14) / 2, 14, 14);
     chevron->setPixmap(SymbolIcon::pixmap(QStringLiteral("chevron.down"), palette.text, chevron->size(),
                                           devicePixelRatioF()));
-
-    languageConfirm = new QPushButton;
-    stylePrimaryButton(languageConfirm);
-    connect(languageConfirm, &QPushButton::clicked, this, &ORVOFirstRunGuide::confirmLanguage);
-
-    column->addWidget(ring, 0, Qt::AlignHCenter);
-    column->addSpacing(18);
-    column->addWidget(languageTitle, 0, Qt::AlignHCenter);
-    column->addSpacing(10);
-    column->addWidget(languageHint);
-    column->addSpacing(26);
-    column->addWidget(well, 0, Qt::AlignHCenter);
-    column->addSpacing(34);
-    column->addWidget(languageConfirm, 0, Qt::AlignHCenter);
-    column->addStretch();
-    return page;
+    return well;
 }
 
 QWidget* ORVOFirstRunGuide::buildConnectPage() {

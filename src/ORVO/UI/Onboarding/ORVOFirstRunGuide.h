@@ -69,6 +69,7 @@ private:
     // On a first start, shows the guide in the desktop's language when the table has it.
     void preselectDesktopLanguage();
     QWidget* buildLanguagePage();
+    QWidget* buildLanguageWell();
     QWidget* buildConnectPage();
     QWidget* buildStepCard(int number, const QString& imageName);
     QLabel* makeLabel(const QFont& font, const QColor& colour, bool wraps = false);

@@ -114,7 +114,26 @@ void ORVOTour::buildCard() {
     titleField->setStyleSheet(textColour);
     bodyField->setStyleSheet(textColour);
     progressField->setStyleSheet(QStringLiteral("color: %1;").arg(ORVOPalette::css(palette.muted)));
+    buildButtons();
 
+    auto* column = new QVBoxLayout(card);
+    column->setContentsMargins(kCardPadding, 18, kCardPadding, 16);
+    column->setSpacing(8);
+    column->addWidget(titleField);
+    column->addWidget(bodyField);
+    column->addSpacing(6);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    row->addWidget(progressField);
+    row->addStretch();
+    row->addWidget(skipButton);
+    row->addWidget(prevButton);
+    row->addWidget(nextButton);
+    column->addLayout(row);
+}
+
+// Skip and Back as text, Next filled.
+void ORVOTour::buildButtons() {
     skipButton = new QPushButton(card);
     prevButton = new QPushButton(card);
     nextButton = new QPushButton(card);
@@ -137,21 +156,6 @@ void ORVOTour::buildCard() {
     connect(skipButton, &QPushButton::clicked, this, &ORVOTour::skip);
     connect(prevButton, &QPushButton::clicked, this, &ORVOTour::previousStep);
     connect(nextButton, &QPushButton::clicked, this, &ORVOTour::nextStep);
-
-    auto* column = new QVBoxLayout(card);
-    column->setContentsMargins(kCardPadding, 18, kCardPadding, 16);
-    column->setSpacing(8);
-    column->addWidget(titleField);
-    column->addWidget(bodyField);
-    column->addSpacing(6);
-    auto* row = new QHBoxLayout;
-    row->setSpacing(6);
-    row->addWidget(progressField);
-    row->addStretch();
-    row->addWidget(skipButton);
-    row->addWidget(prevButton);
-    row->addWidget(nextButton);
-    column->addLayout(row);
 }
 
 QString ORVOTour::text(const QString& key, const QString& defaultValue) const {

@@ -77,6 +77,7 @@ protected:
 
 private:
     void buildCard();
+    void buildButtons();
     void showStep();
     void updateHighlight();
     void scheduleCardLayout();

@@ -4,8 +4,10 @@
 #include "ORVOPresentation.h"
 
 #include "LocalizationManager.h"
+#include "ORVOCatalogAssistant.h"
 #include "ORVOControlRow.h"
 #include "ORVODeviceCard.h"
+#include "ORVOFieldContainer.h"
 #include "ORVOHero.h"
 #include "ORVOLogCard.h"
 #include "ORVOPresentationDelegate.h"
@@ -167,6 +169,30 @@ QWidget* ORVOPresentation::buildContent() {
     return content;
 }
 
+void ORVOPresentation::installCatalogAssistance() {
+    ORVOCatalogAssistant::Controls controls;
+    for (int p = 0; p < kAdapterProfileCount; ++p) {
+        controls.profiles[p] = profileFields(p);
+    }
+    controls.window = &host;
+    controls.mountSlot = profileCard->mountSlot;
+    controls.mountButton = profileCard->mountButton;
+    controls.mountValueLabel = profileCard->mountValueLabel;
+    controls.focalMenuButton = profileCard->focalMenuButton;
+    controls.suggestionButton = profileCard->suggestionButton;
+    controls.modelSlot = profileCard->modelSlot;
+    controls.apertureNoteLabel = profileCard->apertureNoteLabel;
+    controls.comboSlots = {deviceCard->defaultLensSlot, hero->languageContainerView};
+    for (ORVOFieldContainer* slot : profileCard->apertureSlots) {
+        controls.comboSlots << slot;
+    }
+    catalog = new ORVOCatalogAssistant(
+        controls, {[this]() -> const ORVOPalette& { return palette(); },
+                   [this] { return ORVODialogs::confirmApertureFill(host.window()); }},
+        this);
+    catalog->install();
+}
+
 void ORVOPresentation::installStatusRefresh() {
     statusTimer = new QTimer(this);
     connect(statusTimer, &QTimer::timeout, this, &ORVOPresentation::updateConnectionStatus);
@@ -270,8 +296,7 @@ void ORVOPresentation::selectProfile(int index) {
     selectedProfileIndex = index;
     const ORVOProfileCard::Fields profile = profileFields(index);
     profileCard->showProfile(index, profile);
-    lastMaximumAperture[index] = profile.apertures[0]->currentText();
-    showCatalogStateOfSelectedProfile();
+    catalog->showProfile(index);
     profileSelector->showSelected(selectedProfileIndex, palette());
     applyKeyboardOrder();
 }
@@ -298,7 +323,7 @@ void ORVOPresentation::refreshLocalizedText() {
     kit->refreshLocalizedText();
     windowTitleLabel->setText(LocalizationManager::text(TextKeys::kAppWindowTitle));
     profileCard->refreshLocalizedText(p);
-    refreshCatalogLocalizedText();
+    catalog->refreshLocalizedText();
     controlRow->applyTheme(p);
     syncLanguageSelection();
     hero->refreshLocalizedText(p);

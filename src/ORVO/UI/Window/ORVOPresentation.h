@@ -1,20 +1,19 @@
 #pragma once
 
 #include "DataStructures.h"
-#include "LensCatalog.h"
 #include "ORVODialogs.h"
 #include "ORVOPalette.h"
 #include "ORVOProfileCard.h"
 #include "ORVOTour.h"
 
 #include <QDeadlineTimer>
-#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <array>
 #include <optional>
 
 class ORVOArrowKeySelector;
+class ORVOCatalogAssistant;
 class ORVODeviceCard;
 class ORVOControlRow;
 class ORVOFirstRunGuide;
@@ -23,7 +22,6 @@ class ORVOLogCard;
 class ORVOPresentationDelegate;
 class ORVOProfileSelector;
 class ORVOStyleKit;
-class ORVOSuggestionPanel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -73,10 +71,7 @@ public:
 
     bool usesLightAppearance = false;
     int selectedProfileIndex = 0;
-    bool isPopulatingDeviceAperture = false;
-    bool suppressApertureFillPrompt = false;
     std::optional<QDeadlineTimer> savedNoticeUntil;
-    QMap<int, QString> lastMaximumAperture;
 
     // The regions (the tour and tests point at them).
     QWidget* rootView = nullptr;
@@ -88,6 +83,8 @@ public:
     ORVOLogCard* logCard = nullptr;
     ORVOControlRow* controlRow = nullptr;
     QWidget* body = nullptr;
+    // The catalog's help with the profile card's fields.
+    ORVOCatalogAssistant* catalog = nullptr;
 
     // Onboarding: the first-run guide once per run, then the guided tour once per language.
     void showOnboardingIfNeeded();
@@ -112,6 +109,7 @@ protected:
 
 private:
     void buildTitleStrip(QWidget* parent);
+    void installCatalogAssistance();
     void buildRegions();
     QWidget* buildContent();
     void installStatusRefresh();
@@ -134,72 +132,4 @@ private:
     // Never shown: the fields of the profiles not selected wait here, alive but outside the window
     // and so outside the accessibility tree.
     QWidget* retainedViews = nullptr;
-
-    // Catalog-assisted profile editing: the mount and focal-length menus, the lens suggestion list,
-    // the character rules of the name and focal-length fields and the aperture fill offer.
-public:
-    // Settings keys of the mount remembered per profile, A to D.
-    static const std::array<QString, kAdapterProfileCount>& mountDefaultsKeys();
-    // A user-perceived character may stand in a lens name when each of its code points is printable
-    // ASCII or a Latin-1 letter (U+00C0 to U+00FF).
-    static bool isAllowedLensNameCharacter(QStringView character);
-    // What a field keeps of an edit, and where its insertion point goes.
-    struct FilteredText {
-        QString text;
-        int cursor = 0;
-    };
-    static FilteredText filteredLensName(const QString& text, int cursor);
-    static FilteredText filteredFocalLength(const QString& text, int cursor);
-    static QString apertureDisplayValue(const QComboBox* box);
-
-    void refreshCatalogMatches();
-    void presentSuggestions();
-    void showLensSuggestions();
-    void applyCatalogSelection(const QString& name);
-    void setMaximumAperture(const LensCatalogRecord& record, QComboBox* box);
-    void promptApertureAutoFill(int profileIndex);
-    void showMountMenu(QWidget* button);
-    void mountPicked(const QString& mount);
-    void saveMountSelections();
-    void restoreMountSelections();
-    QString mountDisplayName(const QString& mount) const;
-    void showFocalLengthMenu(QWidget* button);
-    void focalLengthPicked(const QString& option);
-    void openComboMenu(QWidget* button);
-    void comboMenuPicked(QComboBox* box, int index);
-    void installLensModelClickMonitor();
-    bool isCurrentLensModelField(const QObject* object) const;
-    void lensModelTextChanged(QObject* field);
-    void lensModelEndedEditing(QObject* field);
-    void catalogFocalLengthChanged(QObject* field);
-    void catalogMaximumApertureChanged(QObject* box);
-
-    LensCatalog* lensCatalog = &LensCatalog::shared();
-    QList<LensCatalogRecord> catalogMatches;
-    QString catalogEmptyHint;
-    QPointer<ORVOSuggestionPanel> suggestionPanel;
-    QObject* lensModelClickMonitor = nullptr;
-    std::array<QString, kAdapterProfileCount> mountSelections;
-    QMap<int, QString> lastAppliedCatalogName;
-    QList<QPushButton*> comboMenuButtons;
-    // A picked lens whose maximum aperture the adapter does not list gets the nearest slower stop;
-    // the line under the apertures says so until the first aperture is changed again.
-    struct ApertureNote {
-        double lensAperture = 0;
-        QString stop;
-    };
-    QMap<int, ApertureNote> apertureNotes;
-
-private:
-    bool hasSelectedProfile() const;
-    void installCatalogAssistance();
-    void showCatalogStateOfSelectedProfile();
-    void refreshCatalogLocalizedText();
-    void showApertureNote();
-    void recomputeCatalogMatches();
-    void hideSuggestions();
-    void queueSuggestions();
-    void lensModelClicked(const QWindow* window, const QPoint& globalPosition);
-    bool writeBack(QLineEdit* field, const FilteredText& filtered);
-    QMenu* makeMenu();
 };

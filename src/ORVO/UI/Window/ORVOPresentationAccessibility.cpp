@@ -3,6 +3,7 @@
 // out of the accessibility tree, and a Tab order that reads like the window.
 
 #include "LocalizationManager.h"
+#include "ORVOCatalogAssistant.h"
 #include "ORVOAccessibleComboBox.h"
 #include "ORVOArrowKeySelector.h"
 #include "ORVOFieldContainer.h"
@@ -77,7 +78,7 @@ void ORVOPresentation::applyAccessibleNames() {
 // The clear buttons over the pick-lists open them for the mouse; a screen reader meets them under the
 // name of the list they open.
 void ORVOPresentation::nameComboMenuButtons() {
-    for (QPushButton* button : comboMenuButtons) {
+    for (QPushButton* button : catalog->comboMenuButtons) {
         const auto* box =
             button->parentWidget()->findChild<QComboBox*>(QString(), Qt::FindDirectChildrenOnly);
         QAccessibleInterface* list =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ORVOPalette.h"
+#include "ORVOProfileFields.h"
 #include "ProfileValues.h"
 
 #include <QFrame>
@@ -21,11 +22,7 @@ class ORVOProfileCard : public QFrame {
     Q_OBJECT
 
 public:
-    struct Fields {
-        QLineEdit* focalLength = nullptr;
-        std::array<QComboBox*, ProfileValues::kAperturesPerProfile> apertures{};
-        QLineEdit* lensModel = nullptr;
-    };
+    using Fields = ORVOProfileFields;
 
     ORVOProfileCard(ORVOStyleKit& kit, QPushButton* restore, QPushButton* revert, QWidget* parent = nullptr);
 

@@ -3,6 +3,7 @@
 // as read requests after a connection and as writes when the user saves.
 
 #include "DataStructureManager.h"
+#include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
 #include "ProfileValues.h"
 #include "TextKeys.h"
@@ -66,7 +67,7 @@ void ViewController::handleReceivedL2PC03Packet(const QByteArray& data) {
     LensFocalLengths[p]->setText(QString::number(packet->WideFlocalLength));
     // The catalog's aperture offer must not react to values the adapter sent.
     if (presentation) {
-        presentation->isPopulatingDeviceAperture = true;
+        presentation->catalog->isPopulatingDeviceAperture = true;
     }
     for (int k = 0; k < kAperturesPerProfile; ++k) {
         if (packet->ApretureValue[k] < LensApexes[p][k]->count()) {
@@ -74,7 +75,7 @@ void ViewController::handleReceivedL2PC03Packet(const QByteArray& data) {
         }
     }
     if (presentation) {
-        presentation->isPopulatingDeviceAperture = false;
+        presentation->catalog->isPopulatingDeviceAperture = false;
     }
     LensModels[p]->setText(packet->getLensNameString());
 }

@@ -4,22 +4,21 @@
 #include "LensCatalog.h"
 #include "LocalizationManager.h"
 #include "ORVOPalette.h"
-#include "ORVOPresentation.h"
+#include "ORVOCatalogAssistant.h"
 #include "Settings.h"
 #include "TextKeys.h"
 #include "Typography.h"
-#include "ORVOWindowControls.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 
-QMenu* ORVOPresentation::makeMenu() {
-    auto* menu = new QMenu(&host);
+QMenu* ORVOCatalogAssistant::makeMenu() {
+    auto* menu = new QMenu(controls.window->window());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setFont(Typography::fieldLabel());
-    const ORVOPalette& p = palette();
+    const ORVOPalette& p = hooks.palette();
     menu->setStyleSheet(
         QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0; color: %3; }"
                        "QMenu::item { padding: 4px 22px 4px 28px; }"
@@ -30,7 +29,7 @@ QMenu* ORVOPresentation::makeMenu() {
     return menu;
 }
 
-void ORVOPresentation::showMountMenu(QWidget* button) {
+void ORVOCatalogAssistant::showMountMenu(QWidget* button) {
     if (!hasSelectedProfile()) {
         return;
     }
@@ -48,22 +47,22 @@ void ORVOPresentation::showMountMenu(QWidget* button) {
     menu->popup(button->mapToGlobal(QPoint(0, button->height() + 4)));
 }
 
-void ORVOPresentation::mountPicked(const QString& mount) {
+void ORVOCatalogAssistant::mountPicked(const QString& mount) {
     if (!hasSelectedProfile() || mount == mountSelections[selectedProfileIndex]) {
         return;
     }
     mountSelections[selectedProfileIndex] = mount;
     saveMountSelections();
-    profileCard->mountValueLabel->setText(mountDisplayName(mount));
+    controls.mountValueLabel->setText(mountDisplayName(mount));
     hideSuggestions();
     refreshCatalogMatches();
 }
 
-QString ORVOPresentation::mountDisplayName(const QString& mount) const {
+QString ORVOCatalogAssistant::mountDisplayName(const QString& mount) const {
     return mount.isEmpty() ? LocalizationManager::text(TextKeys::kPlaceholderAllMounts) : mount;
 }
 
-void ORVOPresentation::saveMountSelections() {
+void ORVOCatalogAssistant::saveMountSelections() {
     QSettings& settings = Settings::shared();
     for (size_t p = 0; p < mountSelections.size(); ++p) {
         settings.setValue(mountDefaultsKeys()[p], mountSelections[p]);
@@ -71,18 +70,18 @@ void ORVOPresentation::saveMountSelections() {
 }
 
 // Only the mounts of the menu come back: anything else, a category name included, is all mounts.
-void ORVOPresentation::restoreMountSelections() {
+void ORVOCatalogAssistant::restoreMountSelections() {
     QSettings& settings = Settings::shared();
     for (size_t p = 0; p < mountSelections.size(); ++p) {
         const QString stored = settings.value(mountDefaultsKeys()[p]).toString();
         mountSelections[p] = LensCatalog::mountOptions().contains(stored) ? stored : QString();
     }
-    if (profileCard->mountValueLabel && hasSelectedProfile()) {
-        profileCard->mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
+    if (controls.mountValueLabel && hasSelectedProfile()) {
+        controls.mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
     }
 }
 
-void ORVOPresentation::showFocalLengthMenu(QWidget* button) {
+void ORVOCatalogAssistant::showFocalLengthMenu(QWidget* button) {
     if (!hasSelectedProfile()) {
         return;
     }
@@ -100,15 +99,15 @@ void ORVOPresentation::showFocalLengthMenu(QWidget* button) {
 }
 
 // A programmatic change: neither the controller's handler nor the text-change handlers run.
-void ORVOPresentation::focalLengthPicked(const QString& option) {
+void ORVOCatalogAssistant::focalLengthPicked(const QString& option) {
     if (!hasSelectedProfile()) {
         return;
     }
-    profileFields(selectedProfileIndex).focalLength->setText(option);
+    controls.profiles[selectedProfileIndex].focalLength->setText(option);
     refreshCatalogMatches();
 }
 
-void ORVOPresentation::openComboMenu(QWidget* button) {
+void ORVOCatalogAssistant::openComboMenu(QWidget* button) {
     QWidget* slot = button->parentWidget();
     auto* box = slot ? slot->findChild<QComboBox*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
     if (!box || !box->isEnabled() || box->count() == 0) {
@@ -131,7 +130,7 @@ void ORVOPresentation::openComboMenu(QWidget* button) {
 }
 
 // As the user's own choice in the box: its listeners hear the choice after the selection moved.
-void ORVOPresentation::comboMenuPicked(QComboBox* box, int index) {
+void ORVOCatalogAssistant::comboMenuPicked(QComboBox* box, int index) {
     box->setCurrentIndex(index);
     emit box->activated(index);
     emit box->textActivated(box->itemText(index));

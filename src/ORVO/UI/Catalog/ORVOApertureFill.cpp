@@ -6,10 +6,8 @@
 #include "LensCatalogText.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
-#include "ORVODialogs.h"
-#include "ORVOPresentation.h"
+#include "ORVOCatalogAssistant.h"
 #include "TextKeys.h"
-#include "ORVOWindowControls.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -50,7 +48,7 @@ int nearestItemNotFaster(const QComboBox* box, double value) {
 
 } // namespace
 
-QString ORVOPresentation::apertureDisplayValue(const QComboBox* box) {
+QString ORVOCatalogAssistant::apertureDisplayValue(const QComboBox* box) {
     const int index = box->currentIndex();
     return index >= 0 ? box->itemText(index) : box->currentText();
 }
@@ -58,7 +56,7 @@ QString ORVOPresentation::apertureDisplayValue(const QComboBox* box) {
 // A box changed this way tells its listeners as a user's choice does, so a new maximum aperture
 // leads to the fill offer. A lens whose aperture the box does not list gets the nearest slower
 // stop, and a line under the apertures says so.
-void ORVOPresentation::setMaximumAperture(const LensCatalogRecord& record, QComboBox* box) {
+void ORVOCatalogAssistant::setMaximumAperture(const LensCatalogRecord& record, QComboBox* box) {
     const std::optional<double> value = lensCatalogNumber(record.maxAperture);
     if (!value) {
         return;
@@ -75,30 +73,30 @@ void ORVOPresentation::setMaximumAperture(const LensCatalogRecord& record, QComb
     }
 }
 
-void ORVOPresentation::showApertureNote() {
-    if (!profileCard->apertureNoteLabel || !hasSelectedProfile()) {
+void ORVOCatalogAssistant::showApertureNote() {
+    if (!controls.apertureNoteLabel || !hasSelectedProfile()) {
         return;
     }
     const auto note = apertureNotes.constFind(selectedProfileIndex);
     if (note == apertureNotes.cend()) {
-        profileCard->apertureNoteLabel->hide();
+        controls.apertureNoteLabel->hide();
         return;
     }
-    profileCard->apertureNoteLabel->setText(LocalizationManager::text(TextKeys::kPlaceholderApertureNearestStop)
+    controls.apertureNoteLabel->setText(LocalizationManager::text(TextKeys::kPlaceholderApertureNearestStop)
                                    .arg(QString::number(note->lensAperture), note->stop));
-    profileCard->apertureNoteLabel->show();
+    controls.apertureNoteLabel->show();
 }
 
-void ORVOPresentation::catalogMaximumApertureChanged(QObject* box) {
+void ORVOCatalogAssistant::catalogMaximumApertureChanged(QObject* box) {
     if (!hasSelectedProfile()) {
         return;
     }
     const int profile = selectedProfileIndex;
-    if (box != profileFields(profile).apertures[0]) {
+    if (box != controls.profiles[profile].apertures[0]) {
         return;
     }
     refreshCatalogMatches();
-    const QString value = apertureDisplayValue(profileFields(profile).apertures[0]);
+    const QString value = apertureDisplayValue(controls.profiles[profile].apertures[0]);
     // Another stop than the one the note explains: the note no longer holds.
     if (apertureNotes.contains(profile) && apertureNotes.value(profile).stop != value) {
         apertureNotes.remove(profile);
@@ -115,12 +113,12 @@ void ORVOPresentation::catalogMaximumApertureChanged(QObject* box) {
     MainQueue::after(0, this, [this, profile] { promptApertureAutoFill(profile); });
 }
 
-void ORVOPresentation::promptApertureAutoFill(int profileIndex) {
+void ORVOCatalogAssistant::promptApertureAutoFill(int profileIndex) {
     if (suppressApertureFillPrompt || profileIndex < 0 ||
         profileIndex >= kAdapterProfileCount) {
         return;
     }
-    const auto boxes = profileFields(profileIndex).apertures;
+    const auto& boxes = controls.profiles[profileIndex].apertures;
     if (std::any_of(boxes.begin(), boxes.end(), [](const QComboBox* box) { return !box; })) {
         return;
     }
@@ -129,7 +127,7 @@ void ORVOPresentation::promptApertureAutoFill(int profileIndex) {
         return;
     }
     const QList<double> stops = ApertureLadder::nextThreeStops(*maximum);
-    if (stops.size() != 3 || !ORVODialogs::confirmApertureFill(host.window())) {
+    if (stops.size() != 3 || !hooks.confirmApertureFill()) {
         return;
     }
     suppressApertureFillPrompt = true;

@@ -1,18 +1,15 @@
-// The lens catalog in the profile card: the suggestion list under the lens-model field and what a
-// picked name does, and the character rules of the name and focal-length fields. The menus and the
-// first aperture have files of their own.
+// The suggestion list under the lens-name field and what a picked name does, and the edits of the
+// name and focal-length fields. The menus and the first aperture have files of their own.
 
 #include "LensCatalogText.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
-#include "ORVOFieldContainer.h"
+#include "ORVOCatalogAssistant.h"
+#include "ORVOEventTap.h"
 #include "ORVOPalette.h"
-#include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
 #include "ProfileValues.h"
 #include "TextKeys.h"
-#include "ORVOWindowControls.h"
-#include "ORVOHero.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,86 +19,46 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTextBoundaryFinder>
 #include <QWindow>
 
 namespace {
 
-constexpr int kLensNameCharacterLimit = 46;
-constexpr int kFocalLengthDigitLimit = 4;
 // The trailing strip of the lens-model row that belongs to the suggestion button.
 constexpr int kSuggestionButtonStrip = 34;
-// Hands every event a watched object gets to a function, and passes it on unchanged.
-class EventTap : public QObject {
-public:
-    using Handler = std::function<void(QObject*, QEvent*)>;
-    EventTap(QObject* parent, Handler handler) : QObject(parent), handler(std::move(handler)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        handler(watched, event);
-        return false;
-    }
-
-private:
-    Handler handler;
-};
-
-int characterCount(const QString& value) {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, value);
-    int count = 0;
-    while (finder.toNextBoundary() != -1) {
-        ++count;
-    }
-    return count;
-}
-
-// Keeps, in order, the user-perceived characters the rule accepts, at most limit of them. The
-// insertion point stays after the same kept characters it followed, wherever the removed ones were.
-ORVOPresentation::FilteredText keepCharacters(const QString& value, int cursor, int limit,
-                                              bool (*accepts)(QStringView)) {
-    ORVOPresentation::FilteredText kept;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, value);
-    qsizetype start = 0;
-    int count = 0;
-    for (qsizetype end = finder.toNextBoundary(); end != -1 && count < limit; end = finder.toNextBoundary()) {
-        const QStringView character = QStringView(value).mid(start, end - start);
-        if (accepts(character)) {
-            kept.text += character;
-            ++count;
-            if (end <= cursor) {
-                kept.cursor = static_cast<int>(kept.text.size());
-            }
-        }
-        start = end;
-    }
-    return kept;
-}
 
 } // namespace
 
+ORVOCatalogAssistant::ORVOCatalogAssistant(const Controls& windowControls, Hooks windowHooks, QObject* parent)
+    : QObject(parent), controls(windowControls), hooks(std::move(windowHooks)) {}
+
 // ---- Installation and the hooks of the window's own passes
 
-const std::array<QString, kAdapterProfileCount>& ORVOPresentation::mountDefaultsKeys() {
+const std::array<QString, kAdapterProfileCount>& ORVOCatalogAssistant::mountDefaultsKeys() {
     static const std::array<QString, kAdapterProfileCount> keys{"LensA_Mount", "LensB_Mount", "LensC_Mount",
                                                                 "LensD_Mount"};
     return keys;
 }
 
-void ORVOPresentation::installCatalogAssistance() {
+void ORVOCatalogAssistant::install() {
     installLensModelClickMonitor();
+    watchProfileFields();
+    installMenuButtons();
+    restoreMountSelections();
+}
+
+void ORVOCatalogAssistant::watchProfileFields() {
     // Gaining the focus is no reason to open the list: the window coming back to the front, or
     // being shown again, hands the field its focus too. An edit or a click on the field opens it.
     // Focus that goes to the list itself is no end of editing: a window system that activates
     // every new window gives it straight back.
-    auto* fieldEditing = new EventTap(this, [this](QObject* field, QEvent* event) {
+    auto* fieldEditing = new ORVOEventTap(this, [this](QObject* field, QEvent* event) {
         if (event->type() == QEvent::FocusOut &&
             !(suggestionPanel && QApplication::activeWindow() == suggestionPanel)) {
             lensModelEndedEditing(field);
         }
     });
     for (int p = 0; p < kAdapterProfileCount; ++p) {
-        const ORVOProfileCard::Fields profile = profileFields(p);
+        const ORVOProfileFields& profile = controls.profiles[p];
         profile.lensModel->installEventFilter(fieldEditing);
         connect(profile.lensModel, &QLineEdit::textEdited, this,
                 [this, field = profile.lensModel] { lensModelTextChanged(field); });
@@ -110,25 +67,24 @@ void ORVOPresentation::installCatalogAssistance() {
         connect(profile.apertures[0], &QComboBox::currentIndexChanged, this,
                 [this, box = profile.apertures[0]] { catalogMaximumApertureChanged(box); });
     }
+}
 
+void ORVOCatalogAssistant::installMenuButtons() {
     // The whole mount row is its menu button.
-    profileCard->mountButton->setMinimumSize(0, 0);
-    profileCard->mountButton->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    connect(profileCard->mountButton, &QPushButton::clicked, this, [this] { showMountMenu(profileCard->mountButton); });
-    connect(profileCard->focalMenuButton, &QPushButton::clicked, this, [this] { showFocalLengthMenu(profileCard->focalMenuButton); });
-    connect(profileCard->suggestionButton, &QPushButton::clicked, this, &ORVOPresentation::showLensSuggestions);
+    controls.mountButton->setMinimumSize(0, 0);
+    controls.mountButton->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    connect(controls.mountButton, &QPushButton::clicked, this, [this] { showMountMenu(controls.mountButton); });
+    connect(controls.focalMenuButton, &QPushButton::clicked, this,
+            [this] { showFocalLengthMenu(controls.focalMenuButton); });
+    connect(controls.suggestionButton, &QPushButton::clicked, this, &ORVOCatalogAssistant::showLensSuggestions);
 
     // A combo box's whole slot opens the one menu of its items, the same wherever it is clicked.
-    QList<QWidget*> comboSlots{c.Default_LensSeq->parentWidget(), hero->languageContainerView};
-    for (ORVOFieldContainer* slot : profileCard->apertureSlots) {
-        comboSlots << slot;
-    }
-    auto* fitToSlot = new EventTap(this, [this](QObject* watched, QEvent* event) {
+    auto* fitToSlot = new ORVOEventTap(this, [this](QObject* watched, QEvent* event) {
         if (event->type() != QEvent::Resize) {
             return;
         }
-        if (watched == profileCard->mountSlot) {
-            profileCard->mountButton->setGeometry(profileCard->mountSlot->rect());
+        if (watched == controls.mountSlot) {
+            controls.mountButton->setGeometry(controls.mountSlot->rect());
         }
         for (QPushButton* button : comboMenuButtons) {
             if (button->parent() == watched) {
@@ -136,8 +92,8 @@ void ORVOPresentation::installCatalogAssistance() {
             }
         }
     });
-    profileCard->mountSlot->installEventFilter(fitToSlot);
-    for (QWidget* slot : comboSlots) {
+    controls.mountSlot->installEventFilter(fitToSlot);
+    for (QWidget* slot : controls.comboSlots) {
         auto* button = new QPushButton(slot);
         button->setObjectName("comboMenuButton");
         button->setFlat(true);
@@ -149,15 +105,16 @@ void ORVOPresentation::installCatalogAssistance() {
         comboMenuButtons << button;
         slot->installEventFilter(fitToSlot);
     }
-    restoreMountSelections();
 }
 
-bool ORVOPresentation::hasSelectedProfile() const {
+bool ORVOCatalogAssistant::hasSelectedProfile() const {
     return selectedProfileIndex >= 0 && selectedProfileIndex < kAdapterProfileCount;
 }
 
-void ORVOPresentation::showCatalogStateOfSelectedProfile() {
-    profileCard->mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
+void ORVOCatalogAssistant::showProfile(int index) {
+    selectedProfileIndex = index;
+    lastMaximumAperture[index] = controls.profiles[index].apertures[0]->currentText();
+    controls.mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
     hideSuggestions();
     showApertureNote();
     // The profile's boxes were just moved into their slots, over the menu buttons.
@@ -167,26 +124,26 @@ void ORVOPresentation::showCatalogStateOfSelectedProfile() {
     refreshCatalogMatches();
 }
 
-void ORVOPresentation::refreshCatalogLocalizedText() {
-    profileCard->mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
+void ORVOCatalogAssistant::refreshLocalizedText() {
+    controls.mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
     showApertureNote();
     refreshCatalogMatches();
 }
 
 // ---- The candidates and the suggestion list
 
-void ORVOPresentation::refreshCatalogMatches() {
+void ORVOCatalogAssistant::refreshCatalogMatches() {
     recomputeCatalogMatches();
     if (suggestionPanel && suggestionPanel->isVisible()) {
         presentSuggestions();
     }
 }
 
-void ORVOPresentation::recomputeCatalogMatches() {
+void ORVOCatalogAssistant::recomputeCatalogMatches() {
     if (!hasSelectedProfile()) {
         return;
     }
-    const ORVOProfileCard::Fields profile = profileFields(selectedProfileIndex);
+    const ORVOProfileFields& profile = controls.profiles[selectedProfileIndex];
     if (lensCatalog->records().isEmpty()) {
         catalogMatches.clear();
         catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderCatalogUnavailable);
@@ -218,22 +175,22 @@ void ORVOPresentation::recomputeCatalogMatches() {
     catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderCatalogNoMatch);
 }
 
-void ORVOPresentation::presentSuggestions() {
-    if (!profileCard->modelSlot) {
+void ORVOCatalogAssistant::presentSuggestions() {
+    if (!controls.modelSlot) {
         return;
     }
     if (!suggestionPanel) {
-        suggestionPanel = new ORVOSuggestionPanel(palette(), host.window());
+        suggestionPanel = new ORVOSuggestionPanel(hooks.palette(), controls.window->window());
     }
-    if (suggestionPanel->currentPalette() != palette()) {
-        suggestionPanel->apply(palette());
+    if (suggestionPanel->currentPalette() != hooks.palette()) {
+        suggestionPanel->apply(hooks.palette());
     }
     QStringList names;
     names.reserve(catalogMatches.size());
     for (const LensCatalogRecord& record : catalogMatches) {
         names << record.officialName;
     }
-    suggestionPanel->present(profileCard->modelSlot, names, catalogEmptyHint,
+    suggestionPanel->present(controls.modelSlot, names, catalogEmptyHint,
                              [weak = QPointer(this)](const QString& name) {
                                  if (weak) {
                                      weak->applyCatalogSelection(name);
@@ -241,22 +198,22 @@ void ORVOPresentation::presentSuggestions() {
                              });
 }
 
-void ORVOPresentation::hideSuggestions() {
+void ORVOCatalogAssistant::hideSuggestions() {
     if (suggestionPanel) {
         suggestionPanel->dismiss();
     }
 }
 
 // Later, so that the click that opens the list is not also the click that closes it.
-void ORVOPresentation::queueSuggestions() {
+void ORVOCatalogAssistant::queueSuggestions() {
     MainQueue::after(0, this, [this] {
         recomputeCatalogMatches();
         presentSuggestions();
     });
 }
 
-void ORVOPresentation::showLensSuggestions() {
-    if (!profileCard->modelSlot) {
+void ORVOCatalogAssistant::showLensSuggestions() {
+    if (!controls.modelSlot) {
         return;
     }
     if (suggestionPanel && suggestionPanel->isVisible()) {
@@ -268,13 +225,13 @@ void ORVOPresentation::showLensSuggestions() {
     }
 }
 
-void ORVOPresentation::installLensModelClickMonitor() {
+void ORVOCatalogAssistant::installLensModelClickMonitor() {
     if (lensModelClickMonitor) {
         return;
     }
     // Window-level presses only: each click reaches its window once, while the widgets under it
     // may pass it on to their parents several times.
-    lensModelClickMonitor = new EventTap(this, [this](QObject* watched, QEvent* event) {
+    lensModelClickMonitor = new ORVOEventTap(this, [this](QObject* watched, QEvent* event) {
         if (event->type() != QEvent::MouseButtonPress || !watched->isWindowType()) {
             return;
         }
@@ -286,18 +243,18 @@ void ORVOPresentation::installLensModelClickMonitor() {
     qApp->installEventFilter(lensModelClickMonitor);
 }
 
-void ORVOPresentation::lensModelClicked(const QWindow* window, const QPoint& globalPosition) {
+void ORVOCatalogAssistant::lensModelClicked(const QWindow* window, const QPoint& globalPosition) {
     if (suggestionPanel && window == suggestionPanel->windowHandle()) {
         return;
     }
-    if (!profileCard->modelSlot || !profileCard->modelSlot->isVisible()) {
+    if (!controls.modelSlot || !controls.modelSlot->isVisible()) {
         return;
     }
     const bool shown = suggestionPanel && suggestionPanel->isVisible();
-    if (window == profileCard->modelSlot->window()->windowHandle()) {
-        const QPoint position = profileCard->modelSlot->mapFromGlobal(globalPosition);
-        if (profileCard->modelSlot->rect().contains(position)) {
-            if (position.x() >= profileCard->modelSlot->width() - kSuggestionButtonStrip) {
+    if (window == controls.modelSlot->window()->windowHandle()) {
+        const QPoint position = controls.modelSlot->mapFromGlobal(globalPosition);
+        if (controls.modelSlot->rect().contains(position)) {
+            if (position.x() >= controls.modelSlot->width() - kSuggestionButtonStrip) {
                 return; // the suggestion button toggles the list itself
             }
             if (shown) {
@@ -315,45 +272,13 @@ void ORVOPresentation::lensModelClicked(const QWindow* window, const QPoint& glo
 
 // ---- Editing the lens-model and focal-length fields
 
-bool ORVOPresentation::isAllowedLensNameCharacter(QStringView character) {
-    const QList<uint> codePoints = character.toUcs4();
-    return !codePoints.isEmpty() && std::all_of(codePoints.begin(), codePoints.end(), [](uint u) {
-        return (u >= 0x20 && u <= 0x7E) || (u >= 0xC0 && u <= 0xFF);
-    });
-}
 
-ORVOPresentation::FilteredText ORVOPresentation::filteredLensName(const QString& value, int cursor) {
-    return keepCharacters(value, cursor, kLensNameCharacterLimit, &isAllowedLensNameCharacter);
-}
-
-// Digits of any script become ASCII digits as typed ("８５" is 85), and one decimal separator stays
-// ("28.5"), so the field shows the number a save rounds and writes.
-ORVOPresentation::FilteredText ORVOPresentation::filteredFocalLength(const QString& value, int cursor) {
-    FilteredText kept;
-    int digits = 0;
-    bool separator = false;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c.isDigit() && digits < kFocalLengthDigitLimit) {
-            kept.text += QChar(u'0' + c.digitValue());
-            ++digits;
-        } else if (ProfileValues::isDecimalSeparator(c) && !separator && digits > 0) {
-            kept.text += u'.';
-            separator = true;
-        }
-        if (i < cursor) {
-            kept.cursor = static_cast<int>(kept.text.size());
-        }
-    }
-    return kept;
-}
-
-bool ORVOPresentation::isCurrentLensModelField(const QObject* object) const {
-    return object && hasSelectedProfile() && object == profileFields(selectedProfileIndex).lensModel;
+bool ORVOCatalogAssistant::isCurrentLensModelField(const QObject* object) const {
+    return object && hasSelectedProfile() && object == controls.profiles[selectedProfileIndex].lensModel;
 }
 
 // Puts what the rule kept back into the field; false when the edit was kept whole.
-bool ORVOPresentation::writeBack(QLineEdit* field, const FilteredText& filtered) {
+bool ORVOCatalogAssistant::writeBack(QLineEdit* field, const ORVOFieldFilter::FilteredText& filtered) {
     if (filtered.text == field->text()) {
         return false;
     }
@@ -364,12 +289,12 @@ bool ORVOPresentation::writeBack(QLineEdit* field, const FilteredText& filtered)
     return true;
 }
 
-void ORVOPresentation::lensModelTextChanged(QObject* field) {
+void ORVOCatalogAssistant::lensModelTextChanged(QObject* field) {
     if (!isCurrentLensModelField(field)) {
         return;
     }
     auto* edit = static_cast<QLineEdit*>(field);
-    if (writeBack(edit, filteredLensName(edit->text(), edit->cursorPosition()))) {
+    if (writeBack(edit, ORVOFieldFilter::filteredLensName(edit->text(), edit->cursorPosition()))) {
         return; // the corrected edit came through here again
     }
     // A name of the user's own no longer belongs to the lens the aperture note spoke of.
@@ -380,18 +305,18 @@ void ORVOPresentation::lensModelTextChanged(QObject* field) {
     presentSuggestions();
 }
 
-void ORVOPresentation::lensModelEndedEditing(QObject* field) {
+void ORVOCatalogAssistant::lensModelEndedEditing(QObject* field) {
     if (isCurrentLensModelField(field)) {
         hideSuggestions();
     }
 }
 
-void ORVOPresentation::catalogFocalLengthChanged(QObject* field) {
-    if (!hasSelectedProfile() || field != profileFields(selectedProfileIndex).focalLength) {
+void ORVOCatalogAssistant::catalogFocalLengthChanged(QObject* field) {
+    if (!hasSelectedProfile() || field != controls.profiles[selectedProfileIndex].focalLength) {
         return;
     }
     auto* edit = static_cast<QLineEdit*>(field);
-    if (writeBack(edit, filteredFocalLength(edit->text(), edit->cursorPosition()))) {
+    if (writeBack(edit, ORVOFieldFilter::filteredFocalLength(edit->text(), edit->cursorPosition()))) {
         return;
     }
     refreshCatalogMatches();
@@ -399,7 +324,7 @@ void ORVOPresentation::catalogFocalLengthChanged(QObject* field) {
 
 // ---- A picked name
 
-void ORVOPresentation::applyCatalogSelection(const QString& name) {
+void ORVOCatalogAssistant::applyCatalogSelection(const QString& name) {
     if (!hasSelectedProfile()) {
         return;
     }
@@ -410,8 +335,8 @@ void ORVOPresentation::applyCatalogSelection(const QString& name) {
         found != catalogMatches.cend() ? std::optional(*found) : std::nullopt;
     // The adapter keeps 40 bytes of a name: a longer catalog name comes with a short one that fits.
     // A picked name keeps to the same characters as a typed one.
-    const QString applied = filteredLensName(record ? record->adapterName() : name, 0).text;
-    if (characterCount(applied) > kLensNameCharacterLimit) {
+    const QString applied = ORVOFieldFilter::filteredLensName(record ? record->adapterName() : name, 0).text;
+    if (ORVOFieldFilter::characterCount(applied) > ORVOFieldFilter::kLensNameCharacterLimit) {
         QMessageBox alert(QMessageBox::Warning, QString(),
                           LocalizationManager::text(TextKeys::kPlaceholderNameTooLong));
         alert.addButton(LocalizationManager::text(TextKeys::kButtonExit), QMessageBox::AcceptRole);
@@ -419,7 +344,7 @@ void ORVOPresentation::applyCatalogSelection(const QString& name) {
         alert.exec();
         return;
     }
-    const ORVOProfileCard::Fields profile = profileFields(selectedProfileIndex);
+    const ORVOProfileFields& profile = controls.profiles[selectedProfileIndex];
     profile.lensModel->setText(applied);
     // The start of a name tells lenses apart, so a field too narrow for all of it shows the start.
     profile.lensModel->setCursorPosition(0);

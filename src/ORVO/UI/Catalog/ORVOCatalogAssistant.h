@@ -1,0 +1,124 @@
+#pragma once
+
+#include "DataStructures.h"
+#include "LensCatalog.h"
+#include "ORVOFieldFilter.h"
+#include "ORVOPalette.h"
+#include "ORVOProfileFields.h"
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <array>
+#include <functional>
+
+class ORVOSuggestionPanel;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QWidget;
+class QWindow;
+
+// The lens catalog's help with a profile: the mount remembered per profile and its menu, the focal
+// lengths the catalog knows, the suggestion list under the lens-name field and what a picked name
+// fills in (the maximum aperture, or the nearest slower stop with a line that says so), the offer to
+// fill the other apertures, the character rules of the name and focal-length fields, and one menu
+// over each combo box's whole slot.
+class ORVOCatalogAssistant : public QObject {
+    Q_OBJECT
+
+public:
+    // The pieces of the window it works on.
+    struct Controls {
+        std::array<ORVOProfileFields, kAdapterProfileCount> profiles{};
+        // Menus and the suggestion list open over this window.
+        QWidget* window = nullptr;
+        QWidget* mountSlot = nullptr;
+        QPushButton* mountButton = nullptr;
+        QLabel* mountValueLabel = nullptr;
+        QPushButton* focalMenuButton = nullptr;
+        QPushButton* suggestionButton = nullptr;
+        QWidget* modelSlot = nullptr;
+        QLabel* apertureNoteLabel = nullptr;
+        // Slots whose combo box opens, wherever the slot is clicked, as one menu.
+        QList<QWidget*> comboSlots;
+    };
+    // What it asks of the window.
+    struct Hooks {
+        std::function<const ORVOPalette&()> palette;
+        // Whether to fill the other apertures after a new maximum aperture.
+        std::function<bool()> confirmApertureFill;
+    };
+
+    // Settings keys of the mount remembered per profile, A to D.
+    static const std::array<QString, kAdapterProfileCount>& mountDefaultsKeys();
+    static QString apertureDisplayValue(const QComboBox* box);
+
+    ORVOCatalogAssistant(const Controls& controls, Hooks hooks, QObject* parent = nullptr);
+
+    void install();
+    // The selected profile's fields have just moved into the card.
+    void showProfile(int index);
+    void refreshLocalizedText();
+
+    void refreshCatalogMatches();
+    void presentSuggestions();
+    void showLensSuggestions();
+    void applyCatalogSelection(const QString& name);
+    void setMaximumAperture(const LensCatalogRecord& record, QComboBox* box);
+    void promptApertureAutoFill(int profileIndex);
+    void showMountMenu(QWidget* button);
+    void mountPicked(const QString& mount);
+    void saveMountSelections();
+    void restoreMountSelections();
+    QString mountDisplayName(const QString& mount) const;
+    void showFocalLengthMenu(QWidget* button);
+    void focalLengthPicked(const QString& option);
+    void openComboMenu(QWidget* button);
+    void comboMenuPicked(QComboBox* box, int index);
+    bool isCurrentLensModelField(const QObject* object) const;
+    void lensModelTextChanged(QObject* field);
+    void lensModelEndedEditing(QObject* field);
+    void catalogFocalLengthChanged(QObject* field);
+    void catalogMaximumApertureChanged(QObject* box);
+
+    int selectedProfileIndex = 0;
+    // Values placed from the adapter are no new choice: no fill offer follows them.
+    bool isPopulatingDeviceAperture = false;
+    bool suppressApertureFillPrompt = false;
+    QMap<int, QString> lastMaximumAperture;
+    LensCatalog* lensCatalog = &LensCatalog::shared();
+    QList<LensCatalogRecord> catalogMatches;
+    QString catalogEmptyHint;
+    QPointer<ORVOSuggestionPanel> suggestionPanel;
+    std::array<QString, kAdapterProfileCount> mountSelections;
+    QMap<int, QString> lastAppliedCatalogName;
+    QList<QPushButton*> comboMenuButtons;
+    // A picked lens whose maximum aperture the adapter does not list gets the nearest slower stop;
+    // the line under the apertures says so until the first aperture is changed again.
+    struct ApertureNote {
+        double lensAperture = 0;
+        QString stop;
+    };
+    QMap<int, ApertureNote> apertureNotes;
+
+private:
+    bool hasSelectedProfile() const;
+    void watchProfileFields();
+    void installMenuButtons();
+    void showApertureNote();
+    void recomputeCatalogMatches();
+    void hideSuggestions();
+    void queueSuggestions();
+    void installLensModelClickMonitor();
+    void lensModelClicked(const QWindow* window, const QPoint& globalPosition);
+    bool writeBack(QLineEdit* field, const ORVOFieldFilter::FilteredText& filtered);
+    QMenu* makeMenu();
+
+    Controls controls;
+    Hooks hooks;
+    QObject* lensModelClickMonitor = nullptr;
+};
