@@ -69,6 +69,8 @@ public:
 private:
     struct Data;
     explicit SerialPacketDescriptor(std::shared_ptr<const Data> d);
+    qsizetype prefixSuffixLengthAtEnd(QByteArrayView buffer) const;
+    qsizetype fixedLengthAtEnd(QByteArrayView buffer) const;
 
     std::shared_ptr<const Data> d_;
 };

@@ -1,3 +1,5 @@
+#include "SerialPort.h"
+
 #include "MainThreadMailbox.h"
 #include "SerialPortState.h"
 #include "TerminalSpeed.h"
@@ -29,6 +31,34 @@ Registry& registry() {
 
 // Every successful open of any port takes the next number.
 std::atomic<quint64> lastConnectionNumber{0};
+
+void setBits(tcflag_t& flags, tcflag_t bits, bool on) {
+    flags = on ? (flags | bits) : (flags & ~bits);
+}
+
+// Raw bytes in the port's data bits, parity, stop bits, echo and flow control; the speed is set apart.
+void setLineFormat(termios& attributes, const SerialPortState& s) {
+    ::cfmakeraw(&attributes);
+    attributes.c_cc[VMIN] = 1;
+    attributes.c_cc[VTIME] = 2;
+
+    attributes.c_cflag &= ~CSIZE;
+    if (s.numberOfDataBits == 7) {
+        attributes.c_cflag |= CS7;
+    } else if (s.numberOfDataBits == 8) {
+        attributes.c_cflag |= CS8;
+    }
+    setBits(attributes.c_cflag, PARENB, s.parity != SerialParity::None);
+    setBits(attributes.c_cflag, PARODD, s.parity == SerialParity::Odd);
+    setBits(attributes.c_cflag, CSTOPB, s.numberOfStopBits >= 2);
+    setBits(attributes.c_lflag, ECHO, s.shouldEchoReceivedData);
+    // Linux has one hardware handshake, RTS/CTS. It has no DTR/DSR or carrier output handshake: those
+    // two settings are kept on the port but have nothing to switch in the terminal.
+    setBits(attributes.c_cflag, CRTSCTS, s.usesRTSCTSFlowControl);
+
+    attributes.c_cflag |= CREAD | CLOCAL | HUPCL;
+    attributes.c_lflag &= ~(ICANON | ISIG);
+}
 
 } // namespace
 
@@ -205,47 +235,7 @@ int SerialPort::applyPortOptions() {
     if (::tcgetattr(s.fd, &attributes) != 0) {
         return errno;
     }
-    ::cfmakeraw(&attributes);
-    attributes.c_cc[VMIN] = 1;
-    attributes.c_cc[VTIME] = 2;
-
-    attributes.c_cflag &= ~CSIZE;
-    if (s.numberOfDataBits == 7) {
-        attributes.c_cflag |= CS7;
-    } else if (s.numberOfDataBits == 8) {
-        attributes.c_cflag |= CS8;
-    }
-
-    attributes.c_cflag &= ~(PARENB | PARODD);
-    if (s.parity == Parity::Odd) {
-        attributes.c_cflag |= PARENB | PARODD;
-    } else if (s.parity == Parity::Even) {
-        attributes.c_cflag |= PARENB;
-    }
-
-    if (s.numberOfStopBits >= 2) {
-        attributes.c_cflag |= CSTOPB;
-    } else {
-        attributes.c_cflag &= ~CSTOPB;
-    }
-
-    if (s.shouldEchoReceivedData) {
-        attributes.c_lflag |= ECHO;
-    } else {
-        attributes.c_lflag &= ~ECHO;
-    }
-
-    // Linux has one hardware handshake, RTS/CTS. It has no DTR/DSR or carrier output handshake: those
-    // two settings are kept on the port but have nothing to switch in the terminal.
-    if (s.usesRTSCTSFlowControl) {
-        attributes.c_cflag |= CRTSCTS;
-    } else {
-        attributes.c_cflag &= ~CRTSCTS;
-    }
-
-    attributes.c_cflag |= CREAD | CLOCAL | HUPCL;
-    attributes.c_lflag &= ~(ICANON | ISIG);
-
+    setLineFormat(attributes, s);
     const unsigned speed = standardSpeedConstant(s.baudRate);
     if (speed != 0) {
         ::cfsetispeed(&attributes, speed);

@@ -2,6 +2,7 @@
 
 #include "SerialDevice.h"
 #include "SerialPacketDescriptor.h"
+#include "SerialParity.h"
 #include "SerialPortDelegate.h"
 #include "SerialRequest.h"
 #include "SerialWriteQueue.h"
@@ -18,6 +19,8 @@
 #include <vector>
 
 class SerialPort;
+struct SerialPortState;
+struct SerialPortFraming;
 using SerialPortPtr = std::shared_ptr<SerialPort>;
 using SerialPortList = QList<SerialPortPtr>;
 
@@ -28,7 +31,7 @@ using SerialPortList = QList<SerialPortPtr>;
 // thread.
 class SerialPort : public std::enable_shared_from_this<SerialPort> {
 public:
-    enum class Parity : int { None = 0, Odd = 1, Even = 2 };
+    using Parity = SerialParity;
 
     // The port for the device at path (a device node or a link to one), or null if there is none.
     static SerialPortPtr serialPortWithPath(const QString& path);
@@ -119,8 +122,8 @@ public:
 private:
     // Joins every port's I/O thread when the application ends.
     friend class SerialPortManager;
-    struct State;
-    struct Framing;
+    using State = SerialPortState;
+    using Framing = SerialPortFraming;
 
     explicit SerialPort(const SerialDevice& device);
 
@@ -131,6 +134,7 @@ private:
     void closeAndWait();
     void wakeIoThread();
     void runIoThread(int fd, int wakeFd, quint64 generation);
+    bool wokenToClose(int wakeFd);
     int ioThreadTimeout(std::chrono::steady_clock::time_point nextModemLinePoll);
     int flushWrites(int fd, short revents);
     void deliverWriteOutcomes(std::vector<SerialWriteOutcome>&& outcomes);

@@ -1,5 +1,6 @@
 // The port's framing and its request queue: one request pending at a time, matched byte by byte.
 
+#include "SerialPort.h"
 #include "SerialPortState.h"
 
 using namespace SerialPortInternals;

@@ -4,7 +4,9 @@
 // framing behind its own lock, and the helpers of its I/O thread. Not for use outside the port.
 
 #include "PacketFramer.h"
-#include "SerialPort.h"
+#include "SerialParity.h"
+#include "SerialRequest.h"
+#include "SerialWriteQueue.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -13,6 +15,7 @@
 #include <chrono>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <termios.h>
 #include <thread>
 
@@ -37,7 +40,7 @@ inline bool onMainThread() {
 
 } // namespace SerialPortInternals
 
-struct SerialPort::State {
+struct SerialPortState {
     // Guards everything below but the atomics. Recursive because errors reach the delegate directly
     // on the main thread, and the delegate may call back into the port.
     mutable std::recursive_mutex mutex;
@@ -46,7 +49,7 @@ struct SerialPort::State {
     bool allowsNonStandardBaudRates = false;
     unsigned numberOfStopBits = 1;
     unsigned numberOfDataBits = 8;
-    Parity parity = Parity::None;
+    SerialParity parity = SerialParity::None;
     bool shouldEchoReceivedData = false;
     bool usesRTSCTSFlowControl = false;
     bool usesDTRDSRFlowControl = false;
@@ -73,7 +76,7 @@ struct SerialPort::State {
     std::thread ioThread;
 };
 
-struct SerialPort::Framing {
+struct SerialPortFraming {
     // Recursive for the same reason as State::mutex. Lock order: Framing before State.
     mutable std::recursive_mutex mutex;
     PacketFramer framer;

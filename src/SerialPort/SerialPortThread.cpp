@@ -2,6 +2,7 @@
 // the descriptor; every delegate callback goes to the main thread.
 
 #include "MainThreadMailbox.h"
+#include "SerialPort.h"
 #include "SerialPortManager.h"
 #include "SerialPortState.h"
 
@@ -17,6 +18,14 @@ constexpr auto kModemLinePollInterval = std::chrono::milliseconds(10);
 constexpr size_t kReadChunkSize = 1024;
 
 } // namespace
+
+// Drains the wake-up counter; true when the wake-up asks the thread to close.
+bool SerialPort::wokenToClose(int wakeFd) {
+    uint64_t count = 0;
+    (void)::read(wakeFd, &count, sizeof count);
+    std::lock_guard lock(state_->mutex);
+    return state_->closeRequested;
+}
 
 void SerialPort::runIoThread(int fd, int wakeFd, quint64 generation) {
     char chunk[kReadChunkSize];
@@ -40,13 +49,8 @@ void SerialPort::runIoThread(int fd, int wakeFd, quint64 generation) {
             break;
         }
 
-        if (fds[1].revents & POLLIN) {
-            uint64_t count = 0;
-            (void)::read(wakeFd, &count, sizeof count);
-            std::lock_guard lock(state_->mutex);
-            if (state_->closeRequested) {
-                break;
-            }
+        if ((fds[1].revents & POLLIN) && wokenToClose(wakeFd)) {
+            break;
         }
 
         if (fds[0].revents & POLLIN) {

@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the three adapter packet decoders, their checksum check and text getters,
-// and checks that whatever decodes re-encodes to the bytes it came from.
+// Feeds arbitrary bytes to the six packet decoders, the adapter packets' checksum check and text
+// getters, and checks that whatever decodes re-encodes to the bytes it came from; a host packet
+// decodes only whole, with its own prefix and a checksum that adds up.
 
 #include "DataStructures.h"
 
@@ -18,10 +19,23 @@ template <typename Packet> std::optional<Packet> decodeAndReencode(const QByteAr
     return packet;
 }
 
+template <typename Packet> void decodeHostPacket(const QByteArray& bytes) {
+    const auto packet = Packet::fromData(bytes);
+    const QByteArray whole = bytes.left(Packet::wireSize);
+    const bool valid = whole.size() == Packet::wireSize && whole.startsWith(packetPrefix<Packet>()) &&
+                       packetChecksum(whole) == uint8_t(whole[whole.size() - 2]);
+    if (packet.has_value() != valid || (packet && packet->toData() != whole)) {
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    decodeHostPacket<PC2L01_TD>(bytes);
+    decodeHostPacket<PC2L02_TD>(bytes);
+    decodeHostPacket<PC2L03_TD>(bytes);
     decodeAndReencode<L2PC02_TD>(bytes);
     if (const auto info = decodeAndReencode<L2PC01_TD>(bytes)) {
         (void)info->getDeviceModelString();

@@ -3,6 +3,7 @@
 // rule (and so its usbmodem link) is missing told once.
 
 #include "AdapterAccessAdvice.h"
+#include "AdapterLine.h"
 #include "AdapterTestEnvironment.h"
 #include "DataStructureManager.h"
 #include "EventLoop.h"
@@ -36,7 +37,7 @@ protected:
 
     // The log line of the one failed open of path.
     QString failedOpenLine(const QString& path) {
-        store.connectToPort(path, 1500000);
+        store.connectToPort(path, kAdapterBaudRate);
         EXPECT_TRUE(runUntil([&] { return recorder.count(PortOpenFailed) == 1; }));
         runFor(50);
         const QStringList lines = recorder.objectsOf(UpdatePrintView);

@@ -1,6 +1,7 @@
 // Saving end to end: backup first, each write checked, read back and compared, against the simulated
 // adapter on a real pseudo-terminal. Only a verified save may ever be reported as one.
 
+#include "AdapterLine.h"
 #include "AdapterTestEnvironment.h"
 #include "BackupStore.h"
 #include "DataStructureManager.h"
@@ -40,7 +41,7 @@ protected:
     void plugAndRead(AdapterSimulator::Options protocol = {}, SimulatedAdapter::LineOptions line = {}) {
         adapter = plugSimulatedAdapter(QString::number(++serial), protocol, line);
         // Its own port: a port of an earlier case may not have left the list yet.
-        store.connectToPort(adapter->linkPath(), 1500000);
+        store.connectToPort(adapter->linkPath(), kAdapterBaudRate);
         ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() != 0; }));
         QSignalSpy finished(&readOut, &ReadOutSequence::finished);
         readOut.start(store.currentConnectionNumber());

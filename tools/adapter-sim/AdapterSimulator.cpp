@@ -1,56 +1,44 @@
 #include "AdapterSimulator.h"
 
 #include "AdapterState.h"
+#include "ProfileValues.h"
 
 #include <QFile>
 #include <QSaveFile>
 
 namespace {
 
-constexpr int kHostInfoLength = 5;
-constexpr int kHostSettingsLength = 20;
-constexpr int kHostProfileLength = 55;
-
-uint16_t u16At(const QByteArray& p, int offset) {
-    return static_cast<uint16_t>(uint8_t(p[offset]) | (uint8_t(p[offset + 1]) << 8));
-}
-
-uint32_t u32At(const QByteArray& p, int offset) {
-    return u16At(p, offset) | (static_cast<uint32_t>(u16At(p, offset + 2)) << 16);
+// Host packets may carry the end byte inside (a focal length of 170 is AA 00), so they are framed as
+// whole packets of their fixed length; the checksum is left to the decoder, so a bad one is logged.
+template <typename Packet> SerialPacketDescriptor hostPacket() {
+    return SerialPacketDescriptor::withFixedLengthPacket(packetPrefix<Packet>(), Packet::wireSize,
+                                                         QByteArray(1, char(kPacketEnd)));
 }
 
 L2PC03_TD defaultProfile(uint8_t lensSeq) {
-    static constexpr uint16_t focalLengths[] = {35, 50, 85, 135};
+    static constexpr std::array<uint16_t, kAdapterProfileCount> focalLengths = {35, 50, 85, 135};
+    static const QStringList apertures = {"F1.8", "F2.2", "F2.8", "F4.0"};
     L2PC03_TD profile;
     profile.lensSeq = lensSeq;
     profile.WideFlocalLength = focalLengths[lensSeq];
     profile.TeleFlocalLength = focalLengths[lensSeq];
-    profile.ApretureValue = {4, 6, 8, 11};
+    for (size_t i = 0; i < profile.ApretureValue.size(); ++i) {
+        profile.ApretureValue[i] = ProfileValues::apertureIndex(apertures[qsizetype(i)]).value_or(0);
+    }
     fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(),
-                       QStringLiteral("Lens %1").arg(QChar(u'A' + lensSeq)));
+                       QStringLiteral("Lens ") + ProfileValues::profileLetter(lensSeq));
     profile.calculateChecksum();
     return profile;
 }
 
 } // namespace
 
-QString hexLine(QByteArrayView bytes) {
-    return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
-}
-
 AdapterSimulator::AdapterSimulator(Options options) : options_(std::move(options)) {
-    // Host packets may carry the end byte inside (a focal length of 170 is AA 00), so they are
-    // framed as whole packets of their fixed length.
-    framer_.startListening(SerialPacketDescriptor::withFixedLengthPacket(
-        QByteArray::fromHex("550105"), kHostInfoLength, QByteArray(1, char(kPacketEnd))));
-    framer_.startListening(SerialPacketDescriptor::withFixedLengthPacket(
-        QByteArray::fromHex("550214"), kHostSettingsLength, QByteArray(1, char(kPacketEnd))));
-    framer_.startListening(SerialPacketDescriptor::withFixedLengthPacket(
-        QByteArray::fromHex("550337"), kHostProfileLength, QByteArray(1, char(kPacketEnd))));
-    settings_.U16_1 = 100;
-    settings_.U16_2 = 200;
-    settings_.U32_1 = 1000;
-    settings_.U32_2 = 2000;
+    framer_.startListening(hostPacket<PC2L01_TD>());
+    framer_.startListening(hostPacket<PC2L02_TD>());
+    framer_.startListening(hostPacket<PC2L03_TD>());
+    setCarriedValues(settings_);
+    settings_.calculateChecksum();
     for (uint8_t i = 0; i < profiles_.size(); ++i) {
         profiles_[i] = defaultProfile(i);
     }
@@ -66,54 +54,54 @@ QList<QByteArray> AdapterSimulator::receive(QByteArrayView bytes) {
 
 void AdapterSimulator::handle(const QByteArray& packet, QList<QByteArray>& replies) {
     ++packetsReceived_;
-    if (packetChecksum(packet) != uint8_t(packet[packet.size() - 2])) {
-        writeLog(QStringLiteral("RX %1 (bad checksum, ignored)").arg(hexLine(packet)));
+    const auto info = PC2L01_TD::fromData(packet);
+    const auto settings = PC2L02_TD::fromData(packet);
+    const auto profile = PC2L03_TD::fromData(packet);
+    // The framer passes only host packets of the right prefix and size: a refused one has a bad checksum.
+    if (!info && !settings && !profile) {
+        writeLog(QStringLiteral("RX %1 (bad checksum, ignored)").arg(packetHexText(packet)));
         return;
     }
-    writeLog(QStringLiteral("RX %1").arg(hexLine(packet)));
+    writeLog(QStringLiteral("RX %1").arg(packetHexText(packet)));
+    if (info) {
+        replies.append(reply(identity().toData()));
+    } else if (settings) {
+        handleSettings(*settings, replies);
+    } else {
+        handleProfile(*profile, replies);
+    }
+}
 
-    const uint8_t command = uint8_t(packet[1]);
-    if (command == 0x01) {
-        L2PC01_TD info;
-        fillZeroPaddedText(info.DeviceModel.data(), info.DeviceModel.size(), options_.model);
-        fillZeroPaddedText(info.DeviceSN.data(), info.DeviceSN.size(), options_.serialNumber);
-        info.VerNo_major = options_.firmwareMajor;
-        info.VerNo_minor = options_.firmwareMinor;
-        info.calculateChecksum();
-        replies.append(reply(info.toData()));
+L2PC01_TD AdapterSimulator::identity() const {
+    L2PC01_TD info;
+    fillZeroPaddedText(info.DeviceModel.data(), info.DeviceModel.size(), options_.model);
+    fillZeroPaddedText(info.DeviceSN.data(), info.DeviceSN.size(), options_.serialNumber);
+    info.VerNo_major = options_.firmwareMajor;
+    info.VerNo_minor = options_.firmwareMinor;
+    info.calculateChecksum();
+    return info;
+}
+
+void AdapterSimulator::handleSettings(const PC2L02_TD& request, QList<QByteArray>& replies) {
+    if (request.rw == 1) {
+        settings_ = L2PC02_TD::fromHostPacket(request);
+        saveState();
+    } else {
+        replies.append(reply(settings_.toData()));
+    }
+}
+
+void AdapterSimulator::handleProfile(const PC2L03_TD& request, QList<QByteArray>& replies) {
+    if (request.lensSeq >= profiles_.size()) {
         return;
     }
-    const bool write = packet[3] == 1;
-    if (command == 0x02) {
-        if (write) {
-            settings_.DefaultCustomLens = uint8_t(packet[4]);
-            settings_.U8_2 = uint8_t(packet[5]);
-            settings_.U16_1 = u16At(packet, 6);
-            settings_.U16_2 = u16At(packet, 8);
-            settings_.U32_1 = u32At(packet, 10);
-            settings_.U32_2 = u32At(packet, 14);
-            settings_.calculateChecksum();
-            saveState();
-        } else {
-            settings_.calculateChecksum();
-            replies.append(reply(settings_.toData()));
-        }
-        return;
-    }
-    const uint8_t lensSeq = uint8_t(packet[4]);
-    if (lensSeq >= profiles_.size()) {
-        return;
-    }
-    L2PC03_TD& profile = profiles_[lensSeq];
-    if (write) {
-        profile.WideFlocalLength = u16At(packet, 5);
-        profile.TeleFlocalLength = u16At(packet, 7);
-        std::copy_n(packet.constData() + 9, profile.ApretureValue.size(), profile.ApretureValue.begin());
-        std::copy_n(packet.constData() + 13, profile.LensNameString.size(), profile.LensNameString.begin());
-        if (lensSeq == options_.corruptStoredProfile) {
+    L2PC03_TD& profile = profiles_[request.lensSeq];
+    if (request.rw == 1) {
+        profile = L2PC03_TD::fromHostPacket(request);
+        if (request.lensSeq == options_.corruptStoredProfile) {
             profile.ApretureValue[0] = uint8_t(profile.ApretureValue[0] + 1);
+            profile.calculateChecksum();
         }
-        profile.calculateChecksum();
         saveState();
     } else {
         replies.append(reply(profile.toData()));

@@ -22,7 +22,7 @@ public:
         QString stateFile;
         // Every Nth reply carries a wrong checksum (0: never).
         int corruptEvery = 0;
-        // The profile (0 to 3) whose first aperture is stored one stop off when written (-1: none),
+        // The profile (lensSeq) whose first aperture is stored one stop off when written (-1: none),
         // as a failing memory cell would.
         int corruptStoredProfile = -1;
     };
@@ -44,6 +44,9 @@ public:
 
 private:
     void handle(const QByteArray& packet, QList<QByteArray>& replies);
+    L2PC01_TD identity() const;
+    void handleSettings(const PC2L02_TD& request, QList<QByteArray>& replies);
+    void handleProfile(const PC2L03_TD& request, QList<QByteArray>& replies);
     QByteArray reply(QByteArray packet);
     void writeLog(const QString& line) const;
     void loadState();
@@ -52,11 +55,8 @@ private:
     Options options_;
     PacketFramer framer_;
     L2PC02_TD settings_;
-    std::array<L2PC03_TD, 4> profiles_;
+    std::array<L2PC03_TD, kAdapterProfileCount> profiles_;
     int packetsReceived_ = 0;
     int repliesSent_ = 0;
     QString stateError_;
 };
-
-// "55 01 05 5B AA"
-QString hexLine(QByteArrayView bytes);

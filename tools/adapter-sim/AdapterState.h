@@ -14,7 +14,7 @@
 // names the first bad value.
 struct AdapterState {
     L2PC02_TD settings;
-    std::array<L2PC03_TD, 4> profiles;
+    std::array<L2PC03_TD, kAdapterProfileCount> profiles;
 
     QByteArray toJson() const;
     // Takes the values json gives (absent ones stay as they are) and sets the checksums. On a refused

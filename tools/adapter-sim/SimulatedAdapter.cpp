@@ -118,7 +118,7 @@ void SimulatedAdapter::queueReply(const QByteArray& reply) {
 }
 
 QString SimulatedAdapter::describeReply(const QByteArray& sent, bool truncated) const {
-    QString line = QStringLiteral("TX ") + hexLine(sent);
+    QString line = QStringLiteral("TX ") + packetHexText(sent);
     if (truncated) {
         line += QStringLiteral(" (truncated)");
     } else if (packetChecksum(sent) != uint8_t(sent[sent.size() - 2])) {

@@ -1,9 +1,11 @@
 #include "AdapterSession.h"
 
 #include "AdapterAccessAdvice.h"
+#include "AdapterLine.h"
 #include "ExitStatus.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "ProfileValues.h"
 #include "SerialPortManager.h"
 
 #include <QElapsedTimer>
@@ -13,7 +15,6 @@
 
 namespace {
 
-constexpr qint64 kAdapterBaudRate = 1500000;
 constexpr int kOpenTimeoutMs = 3000;
 constexpr int kReadOutTimeoutMs = 10000;
 
@@ -151,7 +152,8 @@ std::optional<AdapterSession::Failure> AdapterSession::readOut() {
             missing << (part == ReadOutSequence::DeviceInfo ? QStringLiteral("device information")
                         : part == ReadOutSequence::DefaultLens
                             ? QStringLiteral("default lens")
-                            : QStringLiteral("profile %1").arg(QChar(u'A' + part - 2)));
+                            : QStringLiteral("profile ") +
+                                  ProfileValues::profileLetter(part - ReadOutSequence::ProfileA));
         }
         return Failure{ExitStatus::kNoAnswer, QStringLiteral("the adapter did not answer for: ") +
                                                   missing.join(QStringLiteral(", "))};

@@ -34,7 +34,7 @@ QString identityLine(const L2PC01_TD& info) {
 
 void printSnapshot(const AdapterSnapshot& s) {
     out(identityLine(s.info));
-    out(QStringLiteral("default lens: %1").arg(QChar(u'A' + s.settings.DefaultCustomLens)));
+    out(QStringLiteral("default lens: %1").arg(ProfileValues::profileLetter(s.settings.DefaultCustomLens)));
     for (int i = 0; i < kAdapterProfileCount; ++i) {
         const L2PC03_TD& p = s.profiles[size_t(i)];
         QStringList apertures;
@@ -42,7 +42,7 @@ void printSnapshot(const AdapterSnapshot& s) {
             apertures << ProfileValues::apertureText(a).value_or(QStringLiteral("?"));
         }
         out(QStringLiteral("%1  %2 mm  %3  %4")
-                .arg(QChar(u'A' + i))
+                .arg(ProfileValues::profileLetter(i))
                 .arg(p.WideFlocalLength)
                 .arg(apertures.join(QStringLiteral(" / ")), p.getLensNameString()));
     }
@@ -91,8 +91,10 @@ int writeOutcome(const WriteSequence::Outcome& outcome) {
     case Result::NotVerified: {
         QStringList differing = outcome.unanswered;
         for (const WriteSequence::Mismatch& m : outcome.mismatches) {
-            differing << (m.part == 0 ? m.field
-                                      : QStringLiteral("%1.%2").arg(QChar(u'A' + m.part - 1)).arg(m.field));
+            differing
+                << (m.part == 0
+                        ? m.field
+                        : QStringLiteral("%1.%2").arg(ProfileValues::profileLetter(m.part - 1)).arg(m.field));
         }
         return fail(ExitStatus::kNotVerified,
                     QStringLiteral("not verified; the adapter reads back other values for: %1.")
@@ -195,23 +197,11 @@ int write(const QString& file, const QString& port) {
     std::optional<WriteSequence::Outcome> outcome;
     QObject::connect(&writer, &WriteSequence::finished,
                      [&outcome](const WriteSequence::Outcome& o) { outcome = o; });
-    PC2L02_TD settings;
-    const L2PC02_TD& s = target->settings;
-    settings.DefaultCustomLens = s.DefaultCustomLens;
-    settings.U8_2 = s.U8_2;
-    settings.U16_1 = s.U16_1;
-    settings.U16_2 = s.U16_2;
-    settings.U32_1 = s.U32_1;
-    settings.U32_2 = s.U32_2;
     std::array<PC2L03_TD, kAdapterProfileCount> profiles;
-    for (int i = 0; i < kAdapterProfileCount; ++i) {
-        const L2PC03_TD& p = target->profiles[size_t(i)];
-        profiles[size_t(i)].WideFlocalLength = p.WideFlocalLength;
-        profiles[size_t(i)].TeleFlocalLength = p.TeleFlocalLength;
-        profiles[size_t(i)].ApretureValue = p.ApretureValue;
-        profiles[size_t(i)].LensNameString = p.LensNameString;
+    for (size_t i = 0; i < profiles.size(); ++i) {
+        profiles[i] = PC2L03_TD::fromAdapterPacket(target->profiles[i], 1);
     }
-    writer.start(settings, profiles);
+    writer.start(PC2L02_TD::fromAdapterPacket(target->settings, 1), profiles);
     waitFor([&] { return outcome.has_value(); }, 15000);
     return outcome ? writeOutcome(*outcome)
                    : fail(ExitStatus::kInterrupted, QStringLiteral("no outcome in time."));
@@ -237,7 +227,7 @@ int backups(const QString& port) {
         }
         out(QStringLiteral("%1  default %2  %3  %4")
                 .arg(entry.takenAt.toString(Qt::ISODateWithMs))
-                .arg(QChar(u'A' + entry.snapshot.settings.DefaultCustomLens))
+                .arg(ProfileValues::profileLetter(entry.snapshot.settings.DefaultCustomLens))
                 .arg(names.join(QStringLiteral(" / ")), entry.path));
     }
     return ExitStatus::kSuccess;

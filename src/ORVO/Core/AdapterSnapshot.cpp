@@ -7,20 +7,9 @@
 
 namespace {
 
-QString hex(const QByteArray& bytes) {
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
-}
-
-QString letter(int index) {
-    return QString(QChar(u'A' + index));
-}
-
 // The letter's index, or -1.
 int letterIndex(const QJsonValue& value) {
-    const QString text = value.toString().trimmed().toUpper();
-    return text.size() == 1 && text[0] >= u'A' && text[0] < QChar(u'A' + kAdapterProfileCount)
-               ? text[0].unicode() - u'A'
-               : -1;
+    return ProfileValues::profileIndex(value.toString()).value_or(-1);
 }
 
 QJsonObject profileJson(const L2PC03_TD& profile, int index) {
@@ -28,7 +17,7 @@ QJsonObject profileJson(const L2PC03_TD& profile, int index) {
     for (const uint8_t value : profile.ApretureValue) {
         apertures.append(ProfileValues::apertureText(value).value_or(QStringLiteral("?%1").arg(value)));
     }
-    return {{"letter", letter(index)},
+    return {{"letter", ProfileValues::profileLetter(index)},
             {"focalLength", profile.WideFlocalLength},
             {"apertures", apertures},
             {"name", profile.getLensNameString()}};
@@ -122,7 +111,7 @@ private:
 
     bool readApertures(const QJsonValue& value, const QString& path, L2PC03_TD& profile) {
         const QJsonArray apertures = value.toArray();
-        if (!value.isArray() || apertures.size() != ProfileValues::kAperturesPerProfile) {
+        if (!value.isArray() || apertures.size() != kAperturesPerProfile) {
             return fail(path + ".apertures", "a list of four F texts such as \"F2.8\"");
         }
         for (int k = 0; k < apertures.size(); ++k) {
@@ -146,7 +135,7 @@ QJsonObject AdapterSnapshot::toJson() const {
     QJsonArray rawProfiles;
     for (int i = 0; i < kAdapterProfileCount; ++i) {
         profileList.append(profileJson(profiles[i], i));
-        rawProfiles.append(hex(profiles[i].toData()));
+        rawProfiles.append(packetHexText(profiles[i].toData()));
     }
     return {
         {"format", kFormatName},
@@ -156,11 +145,11 @@ QJsonObject AdapterSnapshot::toJson() const {
                      {"serial", info.getDeviceSNString()},
                      {"firmware", ProfileValues::firmwareText(info.VerNo_major, info.VerNo_minor)}}},
         {"defaultLens", settings.DefaultCustomLens < kAdapterProfileCount
-                            ? letter(settings.DefaultCustomLens)
+                            ? ProfileValues::profileLetter(settings.DefaultCustomLens)
                             : QString::number(settings.DefaultCustomLens)},
         {"profiles", profileList},
-        {"raw", QJsonObject{{"L2PC01", hex(info.toData())},
-                            {"L2PC02", hex(settings.toData())},
+        {"raw", QJsonObject{{"L2PC01", packetHexText(info.toData())},
+                            {"L2PC02", packetHexText(settings.toData())},
                             {"L2PC03", rawProfiles}}},
     };
 }

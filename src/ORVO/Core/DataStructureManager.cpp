@@ -1,6 +1,7 @@
 #include "DataStructureManager.h"
 
 #include "AdapterAccessAdvice.h"
+#include "AdapterLine.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "SerialPortManager.h"
@@ -9,8 +10,6 @@
 #include <QVariantMap>
 
 namespace {
-
-constexpr qint64 kAdapterBaudRate = 1500000;
 
 void post(const char* name, const QVariant& object) {
     NotificationCenter::defaultCenter().postAsync(name, object);
@@ -28,13 +27,6 @@ template <typename Packet> void setLengthThenChecksum(Packet& packet) {
 template <typename Packet> void setChecksumThenLength(Packet& packet) {
     packet.calculateChecksum();
     packet.length = static_cast<uint8_t>(packet.toData().size());
-}
-
-template <typename Settings> void setCarriedValues(Settings& packet) {
-    packet.U16_1 = 100;
-    packet.U16_2 = 200;
-    packet.U32_1 = 1000;
-    packet.U32_2 = 2000;
 }
 
 template <typename Profile> Profile defaultProfile(int lensSeq) {
@@ -109,7 +101,7 @@ void DataStructureManager::initializeDefaultPackets() {
     setChecksumThenLength(received);
     l2pc02Packet = received;
 
-    for (int lensSeq = 0; lensSeq < 4; ++lensSeq) {
+    for (int lensSeq = 0; lensSeq < kAdapterProfileCount; ++lensSeq) {
         auto host = defaultProfile<PC2L03_TD>(lensSeq);
         setLengthThenChecksum(host);
         pc2l03Packets.push_back(host);

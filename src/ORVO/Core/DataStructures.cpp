@@ -131,7 +131,53 @@ template <typename Packet> uint8_t checksumOf(const Packet& packet) {
     return packetChecksum(packet.toData());
 }
 
+// Whoever plays the adapter acts on a host packet at once, so it takes only one that starts with
+// its type's prefix, is long enough and whose checksum adds up. Bytes beyond its size are ignored.
+template <typename P> std::optional<P> decodeHostPacket(const QByteArray& data) {
+    if (!data.startsWith(packetPrefix<P>())) {
+        return std::nullopt;
+    }
+    auto packet = decode<P>(data);
+    if (!packet || packet->checksum != checksumOf(*packet)) {
+        return std::nullopt;
+    }
+    return packet;
+}
+
+// The same payload in the other direction's packet, through its wire bytes so that the field list
+// stays the one above; the frame is the target type's own.
+template <typename To, typename From, typename Payload> To withPayloadOf(const From& from, Payload payload) {
+    WireWriter writer;
+    payload(from, writer);
+    const QByteArray bytes = writer.take();
+    WireReader reader(bytes);
+    To to;
+    payload(to, reader);
+    return to;
+}
+
+// A settings or profile packet as the other direction's packet of the same command, checksummed; a
+// host packet gets the given rw.
+template <typename To, typename From> To converted(const From& from, uint8_t rw = 0) {
+    To to = withPayloadOf<To>(from, [](auto& p, auto& io) {
+        if constexpr (requires { p.lensSeq; }) {
+            profilePayload(p, io);
+        } else {
+            settingsPayload(p, io);
+        }
+    });
+    if constexpr (requires { to.rw; }) {
+        to.rw = rw;
+    }
+    to.calculateChecksum();
+    return to;
+}
+
 } // namespace
+
+QString packetHexText(QByteArrayView bytes) {
+    return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
+}
 
 uint8_t packetChecksum(const QByteArray& wire) {
     uint8_t sum = 0;
@@ -168,10 +214,22 @@ QByteArray PC2L01_TD::toData() const {
     return encode(*this);
 }
 
+std::optional<PC2L01_TD> PC2L01_TD::fromData(const QByteArray& data) {
+    return decodeHostPacket<PC2L01_TD>(data);
+}
+
 // ---- PC2L02_TD
 
 QByteArray PC2L02_TD::toData() const {
     return encode(*this);
+}
+
+std::optional<PC2L02_TD> PC2L02_TD::fromData(const QByteArray& data) {
+    return decodeHostPacket<PC2L02_TD>(data);
+}
+
+PC2L02_TD PC2L02_TD::fromAdapterPacket(const L2PC02_TD& settings, uint8_t rw) {
+    return converted<PC2L02_TD>(settings, rw);
 }
 
 void PC2L02_TD::calculateChecksum() {
@@ -182,6 +240,14 @@ void PC2L02_TD::calculateChecksum() {
 
 QByteArray PC2L03_TD::toData() const {
     return encode(*this);
+}
+
+std::optional<PC2L03_TD> PC2L03_TD::fromData(const QByteArray& data) {
+    return decodeHostPacket<PC2L03_TD>(data);
+}
+
+PC2L03_TD PC2L03_TD::fromAdapterPacket(const L2PC03_TD& profile, uint8_t rw) {
+    return converted<PC2L03_TD>(profile, rw);
 }
 
 void PC2L03_TD::calculateChecksum() {
@@ -225,6 +291,10 @@ std::optional<L2PC02_TD> L2PC02_TD::fromData(const QByteArray& data) {
     return decode<L2PC02_TD>(data);
 }
 
+L2PC02_TD L2PC02_TD::fromHostPacket(const PC2L02_TD& settings) {
+    return converted<L2PC02_TD>(settings);
+}
+
 void L2PC02_TD::calculateChecksum() {
     checksum = checksumOf(*this);
 }
@@ -240,6 +310,10 @@ QByteArray L2PC03_TD::toData() const {
 
 std::optional<L2PC03_TD> L2PC03_TD::fromData(const QByteArray& data) {
     return decode<L2PC03_TD>(data);
+}
+
+L2PC03_TD L2PC03_TD::fromHostPacket(const PC2L03_TD& profile) {
+    return converted<L2PC03_TD>(profile);
 }
 
 void L2PC03_TD::calculateChecksum() {

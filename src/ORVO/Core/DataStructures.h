@@ -3,9 +3,12 @@
 // The six packets exchanged with the adapter. Host packets (PC2Lxx) go to the adapter, adapter
 // packets (L2PCxx) come back. Every packet starts with 0x55, a command code and its total length,
 // and ends with an additive checksum and 0xAA. Multi-byte fields are little-endian on the wire.
-// Field names follow the adapter firmware's own spelling.
+// Field names follow the adapter firmware's own spelling. Adapter packets decode as they come (the
+// caller verifies the checksum); host packets decode only when prefix, size and checksum are right,
+// since whoever plays the adapter acts on them at once.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -13,12 +16,35 @@
 
 using LensNameBytes = std::array<uint8_t, 40>;
 using DeviceTextBytes = std::array<uint8_t, 16>;
-using ApertureBytes = std::array<uint8_t, 4>;
+// A profile has four aperture slots; each byte is an index into the aperture list.
+constexpr int kAperturesPerProfile = 4;
+using ApertureBytes = std::array<uint8_t, kAperturesPerProfile>;
+
+struct L2PC02_TD;
+struct L2PC03_TD;
 
 constexpr uint8_t kPacketHeader = 0x55;
 constexpr uint8_t kPacketEnd = 0xAA;
 // The adapter stores four lens profiles, A to D, at lensSeq 0 to 3.
 constexpr int kAdapterProfileCount = 4;
+
+// The three bytes every packet of a type starts with: header, command code and length.
+template <typename Packet> QByteArray packetPrefix() {
+    const Packet standard;
+    return QByteArray(1, char(standard.header)).append(char(standard.cmd_code)).append(char(standard.length));
+}
+
+// The values a settings packet carries through before any were read: 0, 100, 200, 1000 and 2000.
+template <typename Settings> void setCarriedValues(Settings& packet) {
+    packet.U8_2 = 0;
+    packet.U16_1 = 100;
+    packet.U16_2 = 200;
+    packet.U32_1 = 1000;
+    packet.U32_2 = 2000;
+}
+
+// "55 01 05 5B AA": a packet's bytes as logs and backups show them.
+QString packetHexText(QByteArrayView bytes);
 
 // Sum modulo 256 of the wire bytes from the header up to the last payload byte (all but the
 // trailing checksum and end bytes).
@@ -38,7 +64,10 @@ struct PC2L01_TD {
     uint8_t checksum = 0x5B;
     uint8_t end = kPacketEnd;
 
+    static constexpr int wireSize = 5;
+
     QByteArray toData() const;
+    static std::optional<PC2L01_TD> fromData(const QByteArray& data);
 };
 
 // Settings (default lens) request or write.
@@ -56,7 +85,12 @@ struct PC2L02_TD {
     uint8_t checksum = 0;
     uint8_t end = kPacketEnd;
 
+    static constexpr int wireSize = 20;
+
     QByteArray toData() const;
+    static std::optional<PC2L02_TD> fromData(const QByteArray& data);
+    // The adapter's settings as a host packet with this rw, checksummed.
+    static PC2L02_TD fromAdapterPacket(const L2PC02_TD& settings, uint8_t rw);
     void calculateChecksum();
 };
 
@@ -74,7 +108,12 @@ struct PC2L03_TD {
     uint8_t checksum = 0;
     uint8_t end = kPacketEnd;
 
+    static constexpr int wireSize = 55;
+
     QByteArray toData() const;
+    static std::optional<PC2L03_TD> fromData(const QByteArray& data);
+    // The adapter's profile as a host packet with this rw, checksummed.
+    static PC2L03_TD fromAdapterPacket(const L2PC03_TD& profile, uint8_t rw);
     void calculateChecksum();
     // Stores the UTF-8 name in the 40-byte field, cut at the last whole character that fits and
     // zero-padded. The checksum is left for the caller.
@@ -121,6 +160,8 @@ struct L2PC02_TD {
 
     QByteArray toData() const;
     static std::optional<L2PC02_TD> fromData(const QByteArray& data);
+    // The settings a host packet wrote, as the adapter answers them, checksummed.
+    static L2PC02_TD fromHostPacket(const PC2L02_TD& settings);
     void calculateChecksum();
     bool verifyChecksum() const;
 };
@@ -142,6 +183,8 @@ struct L2PC03_TD {
 
     QByteArray toData() const;
     static std::optional<L2PC03_TD> fromData(const QByteArray& data);
+    // The profile a host packet wrote, as the adapter answers it, checksummed.
+    static L2PC03_TD fromHostPacket(const PC2L03_TD& profile);
     void calculateChecksum();
     bool verifyChecksum() const;
     QString getLensNameString() const;

@@ -1,5 +1,7 @@
 #include "ProfileValues.h"
 
+#include "DataStructures.h"
+
 #include <cmath>
 
 namespace {
@@ -83,10 +85,18 @@ std::optional<uint16_t> ProfileValues::focalLengthToWrite(const QString& text) {
     return number ? focalLengthToWrite(*number) : std::nullopt;
 }
 
-QString ProfileValues::profileLetter(int profile) {
-    return QString(QChar('A' + profile));
-}
-
 QString ProfileValues::firmwareText(uint8_t major, uint8_t minor) {
     return QStringLiteral("%1.%2.%3").arg(major).arg(minor >> 4).arg(minor & 0x0F);
+}
+
+QString ProfileValues::profileLetter(int lensSeq) {
+    return QString(QChar(u'A' + lensSeq));
+}
+
+std::optional<int> ProfileValues::profileIndex(const QString& letter) {
+    const QString text = letter.trimmed().toUpper();
+    if (text.size() != 1 || text[0] < u'A' || text[0] >= QChar(u'A' + kAdapterProfileCount)) {
+        return std::nullopt;
+    }
+    return text[0].unicode() - u'A';
 }

@@ -13,7 +13,6 @@ class ProfileValues {
 public:
     ProfileValues() = delete;
 
-    static constexpr int kAperturesPerProfile = 4;
     static constexpr int kMaximumFocalLength = 65535;
 
     // "F1.0" to "F32", 22 stops; an aperture byte is the index of its stop.
@@ -35,8 +34,10 @@ public:
     // '.' and ',' in their ASCII and full-width forms.
     static bool isDecimalSeparator(QChar c);
 
-    // "A" to "D" for the profiles 0 to 3.
-    static QString profileLetter(int profile);
+    // "A" to "D" for the profiles at lensSeq 0 to 3.
+    static QString profileLetter(int lensSeq);
+    // The lensSeq of a profile letter (either case, spaces around it allowed), or nothing.
+    static std::optional<int> profileIndex(const QString& letter);
 
     // "M.H.L": the major version, then the minor byte's high and low nibbles.
     static QString firmwareText(uint8_t major, uint8_t minor);

@@ -1,5 +1,6 @@
 #include "ReadOutSequence.h"
 
+#include "AdapterLine.h"
 #include "DataStructureManager.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
@@ -39,7 +40,7 @@ void ReadOutSequence::start(quint64 connection) {
     retriesLeft_.fill(kRetriesPerPart);
     emit progressed(0, kPartCount);
     for (int part = 0; part < kPartCount; ++part) {
-        after(kStepMs * (part + 1), [this, part] {
+        after(kChainStepMs * (part + 1), [this, part] {
             if (part == ProfileA && beforeProfileRequests) {
                 beforeProfileRequests();
             }
@@ -126,7 +127,7 @@ void ReadOutSequence::checkAnswers() {
             continue;
         }
         --retriesLeft_[part];
-        after(kStepMs * asked++, [this, part] {
+        after(kChainStepMs * asked++, [this, part] {
             if (!answered_[part]) {
                 request(part);
             }
@@ -136,7 +137,7 @@ void ReadOutSequence::checkAnswers() {
         finish(false);
         return;
     }
-    after(kStepMs * (asked - 1) + kAnswerWaitMs, [this] { checkAnswers(); });
+    after(kChainStepMs * (asked - 1) + kAnswerWaitMs, [this] { checkAnswers(); });
 }
 
 void ReadOutSequence::finish(bool complete) {

@@ -21,8 +21,6 @@ class ReadOutSequence : public QObject {
 public:
     enum Part { DeviceInfo, DefaultLens, ProfileA, ProfileB, ProfileC, ProfileD };
     static constexpr int kPartCount = 6;
-    static constexpr int kStepMs = 200;
-    static constexpr int kAnswerWaitMs = 500;
     static constexpr int kRetriesPerPart = 2;
 
     explicit ReadOutSequence(DataStructureManager& store, QObject* parent = nullptr);

@@ -5,14 +5,12 @@
 
 namespace {
 
-SerialPacketDescriptor wholePacket(uint8_t cmd, int length) {
-    QByteArray prefix;
-    prefix.append(char(kPacketHeader)).append(char(cmd)).append(char(length));
+template <typename Packet> SerialPacketDescriptor wholePacket() {
     const auto checksumAddsUp = [](QByteArrayView packet) {
         return packetChecksum(packet.toByteArray()) == uint8_t(packet[packet.size() - 2]);
     };
-    return SerialPacketDescriptor::withFixedLengthPacket(prefix, length, QByteArray(1, char(kPacketEnd)), {},
-                                                         checksumAddsUp);
+    return SerialPacketDescriptor::withFixedLengthPacket(packetPrefix<Packet>(), Packet::wireSize,
+                                                         QByteArray(1, char(kPacketEnd)), {}, checksumAddsUp);
 }
 
 } // namespace
@@ -32,13 +30,13 @@ SerialController::~SerialController() {
 }
 
 SerialPacketDescriptor SerialController::makeL2PC01Descriptor() {
-    return wholePacket(0x01, L2PC01_TD::wireSize);
+    return wholePacket<L2PC01_TD>();
 }
 SerialPacketDescriptor SerialController::makeL2PC02Descriptor() {
-    return wholePacket(0x02, L2PC02_TD::wireSize);
+    return wholePacket<L2PC02_TD>();
 }
 SerialPacketDescriptor SerialController::makeL2PC03Descriptor() {
-    return wholePacket(0x03, L2PC03_TD::wireSize);
+    return wholePacket<L2PC03_TD>();
 }
 
 void SerialController::connectToPort(const SerialPortPtr& port, qint64 baudRate) {

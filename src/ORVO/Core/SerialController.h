@@ -29,7 +29,7 @@ public:
     std::optional<SerialPacketDescriptor> l2pc02Descriptor;
     std::optional<SerialPacketDescriptor> l2pc03Descriptor;
 
-    // The adapter's line: baudRate (1500000), 8 data bits, no parity, 1 stop bit, no flow control.
+    // The adapter's line: baudRate (kAdapterBaudRate), 8 data bits, no parity, 1 stop bit, no flow control.
     // The outcome arrives later as a connect event or an error.
     void connectToPort(const SerialPortPtr& port, qint64 baudRate);
     void disconnect();

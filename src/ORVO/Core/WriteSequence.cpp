@@ -1,9 +1,11 @@
 #include "WriteSequence.h"
 
+#include "AdapterLine.h"
 #include "BackupStore.h"
 #include "DataStructureManager.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "ProfileValues.h"
 #include "ReadOutSequence.h"
 
 #include <QTimer>
@@ -11,12 +13,13 @@
 
 namespace {
 
-// When each write goes out, from the start: the device request, the settings, the four profiles.
-constexpr std::array<int, WriteSequence::kWriteCount> kWriteAtMs = {0, 200, 600, 800, 1000, 1200};
+// When each write goes out, in chain steps from the start: the device request, the settings, then
+// (a step left for the fields to be copied) the four profiles.
+constexpr std::array<int, WriteSequence::kWriteCount> kWriteAtStep = {0, 1, 3, 4, 5, 6};
 
 // The parts a person knows: step 1 is the settings, steps 2 to 5 the profiles A to D.
 QString partOfStep(int step) {
-    return step == 1 ? QStringLiteral("settings") : QString(QChar(u'A' + step - 2));
+    return step == 1 ? QStringLiteral("settings") : ProfileValues::profileLetter(step - 2);
 }
 
 template <typename Packet> Packet asRequest(Packet packet, uint8_t rw) {
@@ -105,7 +108,7 @@ void WriteSequence::start(const PC2L02_TD& settings,
     writeIds_.fill(0);
     emit progressed(phase_, 0, kWriteCount);
     for (int step = 0; step < kWriteCount; ++step) {
-        after(kWriteAtMs[step], [this, step] { sendWrite(step); });
+        after(kChainStepMs * kWriteAtStep[step], [this, step] { sendWrite(step); });
     }
 }
 
@@ -141,7 +144,7 @@ void WriteSequence::writeFinished(const Notification& n) {
     written_.insert(int(step - writeIds_.begin()));
     emit progressed(phase_, int(written_.size()), kWriteCount);
     if (int(written_.size()) == kWriteCount) {
-        after(kStepMs, [this] { startVerifying(); });
+        after(kChainStepMs, [this] { startVerifying(); });
     }
 }
 
@@ -162,9 +165,9 @@ void WriteSequence::startVerifying() {
     answered_.fill(false);
     emit progressed(phase_, 0, kAdapterProfileCount + 1);
     for (int part = 0; part <= kAdapterProfileCount; ++part) {
-        after(kStepMs * part, [this, part] { readBack(part); });
+        after(kChainStepMs * part, [this, part] { readBack(part); });
     }
-    after(kStepMs * kAdapterProfileCount + kAnswerWaitMs, [this] { checkVerification(); });
+    after(kChainStepMs * kAdapterProfileCount + kAnswerWaitMs, [this] { checkVerification(); });
 }
 
 void WriteSequence::readBack(int part) {
@@ -228,7 +231,8 @@ void WriteSequence::checkVerification() {
     }
     for (int part = 0; part <= kAdapterProfileCount; ++part) {
         if (!answered_[part]) {
-            outcome_.unanswered << (part == 0 ? QStringLiteral("settings") : QString(QChar(u'A' + part - 1)));
+            outcome_.unanswered << (part == 0 ? QStringLiteral("settings")
+                                              : ProfileValues::profileLetter(part - 1));
         }
     }
     const bool verified = outcome_.mismatches.isEmpty() && outcome_.unanswered.isEmpty();

@@ -29,8 +29,6 @@ public:
     enum class Phase { Saving, Verifying };
     // The six writes: device request, settings, profiles A to D.
     static constexpr int kWriteCount = 6;
-    static constexpr int kStepMs = 200;
-    static constexpr int kAnswerWaitMs = 500;
 
     // A field that read back other than written: part 0 is the settings, 1 to 4 the profiles A to D.
     struct Mismatch {

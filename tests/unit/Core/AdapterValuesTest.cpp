@@ -69,6 +69,17 @@ TEST(ApertureTexts, textsAndBytesMapBothWays) {
     EXPECT_EQ(ProfileValues::profileLetter(3), "D");
 }
 
+TEST(ProfileLetters, nameTheFourProfilesAndNothingElse) {
+    for (int lensSeq = 0; lensSeq < kAdapterProfileCount; ++lensSeq) {
+        EXPECT_EQ(ProfileValues::profileIndex(ProfileValues::profileLetter(lensSeq)), lensSeq);
+    }
+    EXPECT_EQ(ProfileValues::profileLetter(3), "D");
+    EXPECT_EQ(ProfileValues::profileIndex(" b "), 1);
+    for (const char* other : {"E", "@", "", "AB"}) {
+        EXPECT_EQ(ProfileValues::profileIndex(other), std::nullopt) << other;
+    }
+}
+
 TEST(BackupFormat, aSnapshotComesBackByteForByteHiddenFieldsIncluded) {
     const AdapterSnapshot s = sampleSnapshot();
     const QJsonObject json = s.toJson();

@@ -1,5 +1,6 @@
 #include "DataStructureManager.h"
 
+#include "AdapterLine.h"
 #include "EventLoop.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
@@ -143,7 +144,7 @@ TEST_F(DataStructureManagerTest, statusCountsThePortsPresentWhenNothingIsOpen) {
     EXPECT_EQ(status.totalPortCount, SerialPortManager::sharedSerialPortManager().availablePorts().size());
     EXPECT_FALSE(store.autoConnect());
 
-    store.connectToPort("/dev/nowhere", 1500000);
+    store.connectToPort("/dev/nowhere", kAdapterBaudRate);
     ASSERT_TRUE(runUntil([&] { return recorder.count(NotificationNames::UpdatePrintView) == 1; }));
     EXPECT_EQ(recorder.objectsOf(NotificationNames::UpdatePrintView).first(),
               "DataManager: 未找到串口 /dev/nowhere");

@@ -1,5 +1,6 @@
 #include "DataStructures.h"
 
+#include <QList>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,16 +32,41 @@ L2PC01_TD deviceInfo() {
     return p;
 }
 
+// The host packets as the adapter receives them: the device request, the settings request with the
+// carried values and the request for profile A (50 mm, apertures 2 4 5 8, "Lens 1").
+const QList<QByteArray>& hostExamples() {
+    static const QList<QByteArray> examples{
+        hex("55 01 05 5B AA"),
+        hex("55 02 14 00 00 00 64 00 C8 00 E8 03 00 00 D0 07 00 00 59 AA"),
+        hex("55 03 37 00 00 32 00 32 00 02 04 05 08") + "Lens 1" + QByteArray(34, '\0') + hex("E9 AA"),
+    };
+    return examples;
+}
+
+// Whether the decoder of the host packet type that example i shows takes bytes.
+bool hostDecoderTakes(int i, const QByteArray& bytes) {
+    switch (i) {
+    case 0:
+        return PC2L01_TD::fromData(bytes).has_value();
+    case 1:
+        return PC2L02_TD::fromData(bytes).has_value();
+    default:
+        return PC2L03_TD::fromData(bytes).has_value();
+    }
+}
+
+QByteArray withChecksum(QByteArray bytes) {
+    bytes[bytes.size() - 2] = char(packetChecksum(bytes));
+    return bytes;
+}
+
 } // namespace
 
 TEST(PacketEncoding, hostRequestsMatchTheAdapterBytesExactly) {
     EXPECT_EQ(PC2L01_TD{}.toData(), hex("55 01 05 5B AA"));
 
     PC2L02_TD settings;
-    settings.U16_1 = 100;
-    settings.U16_2 = 200;
-    settings.U32_1 = 1000;
-    settings.U32_2 = 2000;
+    setCarriedValues(settings);
     settings.calculateChecksum();
     EXPECT_EQ(settings.toData(), hex("55 02 14 00 00 00 64 00 C8 00 E8 03 00 00 D0 07 00 00 59 AA"));
 
@@ -164,4 +190,78 @@ TEST(DeviceTextFields, decodeUpToTheFirstZeroAndRejectInvalidUtf8) {
     p.DeviceSN[1] = 0xC3; // a lead byte with no continuation
     p.DeviceSN[2] = 'x';
     EXPECT_EQ(p.getDeviceSNString(), QString());
+}
+
+TEST(HostPacketDecoding, theAdapterReadsBackWhatTheHostSent) {
+    EXPECT_TRUE(PC2L01_TD::fromData(hostExamples()[0]));
+
+    const auto settings = PC2L02_TD::fromData(hostExamples()[1]);
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(settings->rw, 0);
+    EXPECT_EQ(settings->U16_1, 100);
+    EXPECT_EQ(settings->U16_2, 200);
+    EXPECT_EQ(settings->U32_1, 1000u);
+    EXPECT_EQ(settings->U32_2, 2000u);
+
+    const auto profile = PC2L03_TD::fromData(hostExamples()[2]);
+    ASSERT_TRUE(profile);
+    EXPECT_EQ(profile->toData(), profileRequest().toData());
+
+    // A write whose focal length holds the end byte (170 is AA 00) and a name of two-byte letters.
+    PC2L03_TD write = profileRequest();
+    write.rw = 1;
+    write.lensSeq = 3;
+    write.WideFlocalLength = write.TeleFlocalLength = 170;
+    write.setLensNameString(QString(20, QChar(0xE9)));
+    write.calculateChecksum();
+    const auto decoded = PC2L03_TD::fromData(write.toData() + hex("55"));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->toData(), write.toData());
+}
+
+TEST(HostPacketDecoding, refusesAWrongPrefixAShortPacketAndABadChecksum) {
+    for (int i = 0; i < hostExamples().size(); ++i) {
+        SCOPED_TRACE(i);
+        const QByteArray good = hostExamples()[i];
+        ASSERT_TRUE(hostDecoderTakes(i, good));
+        for (int at = 0; at < 3; ++at) { // header, command, length: checksum made to add up
+            QByteArray otherPrefix = good;
+            otherPrefix[at] = char(otherPrefix[at] + 1);
+            EXPECT_FALSE(hostDecoderTakes(i, withChecksum(otherPrefix))) << "prefix byte " << at;
+        }
+        EXPECT_FALSE(hostDecoderTakes(i, good.chopped(1)));
+        for (int at = 3; at < good.size() - 1; ++at) {
+            QByteArray spoiled = good;
+            spoiled[at] = char(spoiled[at] ^ 0x10);
+            EXPECT_FALSE(hostDecoderTakes(i, spoiled)) << "byte " << at;
+        }
+    }
+    // An adapter packet is one byte shorter than the host packet of its command.
+    L2PC02_TD answer;
+    answer.calculateChecksum();
+    EXPECT_FALSE(PC2L02_TD::fromData(answer.toData() + hex("00")));
+}
+
+TEST(PacketConversion, aProfileKeepsEveryFieldBetweenHostAndAdapterPackets) {
+    PC2L03_TD sent = profileRequest();
+    sent.lensSeq = 2;
+    sent.TeleFlocalLength = 0x1234;
+    sent.calculateChecksum();
+    const L2PC03_TD stored = L2PC03_TD::fromHostPacket(sent);
+    EXPECT_TRUE(stored.verifyChecksum());
+    EXPECT_EQ(stored.toData().size(), L2PC03_TD::wireSize);
+    EXPECT_EQ(stored.toData().left(3), packetPrefix<L2PC03_TD>());
+    EXPECT_EQ(PC2L03_TD::fromAdapterPacket(stored, 0).toData(), sent.toData());
+
+    PC2L02_TD settings;
+    setCarriedValues(settings);
+    settings.DefaultCustomLens = 3;
+    settings.U8_2 = 7;
+    settings.calculateChecksum();
+    const L2PC02_TD answer = L2PC02_TD::fromHostPacket(settings);
+    EXPECT_TRUE(answer.verifyChecksum());
+    PC2L02_TD write = settings;
+    write.rw = 1;
+    write.calculateChecksum();
+    EXPECT_EQ(PC2L02_TD::fromAdapterPacket(answer, 1).toData(), write.toData());
 }

@@ -131,7 +131,7 @@ void ORVOCatalogAssistant::promptApertureAutoFill(int profileIndex) {
         return;
     }
     suppressApertureFillPrompt = true;
-    for (int i = 1; i < ProfileValues::kAperturesPerProfile; ++i) {
+    for (int i = 1; i < kAperturesPerProfile; ++i) {
         QComboBox* box = boxes[i];
         if (const int index = itemReading(box, stops[i - 1]); index >= 0) {
             box->setCurrentIndex(index);

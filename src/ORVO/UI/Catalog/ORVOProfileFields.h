@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProfileValues.h"
+#include "DataStructures.h"
 
 #include <array>
 
@@ -10,6 +10,6 @@ class QLineEdit;
 // One profile's fields: focal length, the four apertures and the lens name.
 struct ORVOProfileFields {
     QLineEdit* focalLength = nullptr;
-    std::array<QComboBox*, ProfileValues::kAperturesPerProfile> apertures{};
+    std::array<QComboBox*, kAperturesPerProfile> apertures{};
     QLineEdit* lensModel = nullptr;
 };

@@ -100,7 +100,7 @@ void ORVOProfileCard::buildApertureRow() {
     apertures->setContentsMargins(0, 0, 0, 0);
     apertures->setHorizontalSpacing(14);
     apertures->setVerticalSpacing(8);
-    for (int k = 0; k < ProfileValues::kAperturesPerProfile; ++k) {
+    for (int k = 0; k < kAperturesPerProfile; ++k) {
         apertureLabels[k] = kit.secondaryLabel({});
         apertures->addWidget(apertureLabels[k], 0, k);
         apertureSlots[k] = kit.makeSlot(nullptr, kApertureInset);
@@ -112,7 +112,7 @@ void ORVOProfileCard::buildApertureRow() {
     apertureNoteLabel->setWordWrap(true);
     apertureNoteLabel->hide();
     kit.addMuted(apertureNoteLabel);
-    apertures->addWidget(apertureNoteLabel, 2, 0, 1, ProfileValues::kAperturesPerProfile);
+    apertures->addWidget(apertureNoteLabel, 2, 0, 1, kAperturesPerProfile);
 }
 
 // Restore and Revert fill the fields only; nothing is written before Save.
@@ -131,7 +131,7 @@ void ORVOProfileCard::buildActions(QGridLayout* grid, int line) {
 void ORVOProfileCard::showProfile(int index, const Fields& fields) {
     profileBadgeLabel->setText(ProfileValues::profileLetter(index));
     kit.replaceContent(focalSlot, fields.focalLength, kChevronInset);
-    for (int k = 0; k < ProfileValues::kAperturesPerProfile; ++k) {
+    for (int k = 0; k < kAperturesPerProfile; ++k) {
         kit.replaceContent(apertureSlots[k], fields.apertures[k], kApertureInset);
     }
     kit.replaceContent(modelSlot, fields.lensModel, kChevronInset);
@@ -149,7 +149,7 @@ void ORVOProfileCard::applyTheme(const ORVOPalette& p) {
 }
 
 void ORVOProfileCard::refreshLocalizedText(const ORVOPalette& p) {
-    for (int k = 0; k < ProfileValues::kAperturesPerProfile; ++k) {
+    for (int k = 0; k < kAperturesPerProfile; ++k) {
         apertureLabels[k]->setText(LocalizationManager::text(TextKeys::kLabelAperture) + ' ' +
                                    QString::number(k + 1));
     }

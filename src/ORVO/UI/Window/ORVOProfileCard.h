@@ -40,8 +40,8 @@ public:
     QFrame* badgeView = nullptr;
     QLabel* profileBadgeLabel = nullptr;
     QWidget* apertureRowView = nullptr;
-    std::array<QLabel*, ProfileValues::kAperturesPerProfile> apertureLabels{};
-    std::array<ORVOFieldContainer*, ProfileValues::kAperturesPerProfile> apertureSlots{};
+    std::array<QLabel*, kAperturesPerProfile> apertureLabels{};
+    std::array<ORVOFieldContainer*, kAperturesPerProfile> apertureSlots{};
     // Says which stop a picked lens's maximum aperture was filled with.
     QLabel* apertureNoteLabel = nullptr;
 

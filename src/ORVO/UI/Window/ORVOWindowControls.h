@@ -17,7 +17,7 @@ class QTextEdit;
 // object name). The controller fills and reads them; the presentation's regions place and style them.
 struct ORVOWindowControls {
     static constexpr int kProfileCount = kAdapterProfileCount;
-    static constexpr int kAperturesPerProfile = ProfileValues::kAperturesPerProfile;
+    static constexpr int kAperturesPerProfile = ::kAperturesPerProfile;
 
     QComboBox* Language = nullptr;
     QPushButton* button_Help = nullptr;

@@ -1,5 +1,6 @@
 #include "ViewController.h"
 
+#include "AdapterLine.h"
 #include "DataStructureManager.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
@@ -21,7 +22,6 @@
 namespace {
 constexpr int kMonitorIntervalMs = 3000;
 constexpr int kTerminationDelayMs = 500;
-constexpr qint64 kAdapterBaudRate = 1500000;
 } // namespace
 
 // Start-up: the controls, the notification handlers, the log's plain style and the start values.
