@@ -1,23 +1,15 @@
 // orvo-adapter-sim: plays the ORVO adapter on a pseudo-terminal for development and tests.
 
 #include "SerialPortManager.h"
+#include "SignalPipe.h"
 #include "SimulatedAdapter.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void forwardSignal(int signalNumber) {
-    const char byte = char(signalNumber);
-    (void)::write(signalPipe[1], &byte, 1);
-}
 
 void printLine(const QString& line) {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
@@ -28,13 +20,7 @@ int positive(const QCommandLineParser& parser, const QString& name) {
     return std::max(0, parser.value(name).toInt());
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("orvo-adapter-sim"));
-
-    QCommandLineParser parser;
+void describeCommandLine(QCommandLineParser& parser) {
     parser.setApplicationDescription(QStringLiteral(
         "Plays the ORVO adapter on a pseudo-terminal linked into the ports folder as usbmodemORVO<serial>.\n"
         "\n"
@@ -84,8 +70,9 @@ int main(int argc, char** argv) {
          QStringLiteral("n"), QStringLiteral("0")},
     };
     parser.addOptions(options);
-    parser.process(app);
+}
 
+AdapterSimulator::Options protocolOptions(const QCommandLineParser& parser) {
     AdapterSimulator::Options protocol;
     protocol.model = parser.value(QStringLiteral("model"));
     protocol.serialNumber = parser.value(QStringLiteral("sn"));
@@ -98,7 +85,10 @@ int main(int argc, char** argv) {
     if (corrupted.size() == 1 && corrupted[0] >= u'A' && corrupted[0] <= u'D') {
         protocol.corruptStoredProfile = corrupted[0].unicode() - u'A';
     }
+    return protocol;
+}
 
+SimulatedAdapter::LineOptions lineOptions(const QCommandLineParser& parser) {
     SimulatedAdapter::LineOptions line;
     line.portsDirectory = parser.value(QStringLiteral("ports-dir"));
     line.serial = parser.value(QStringLiteral("serial"));
@@ -107,39 +97,56 @@ int main(int argc, char** argv) {
     line.noiseBytes = positive(parser, QStringLiteral("noise"));
     line.truncateEvery = positive(parser, QStringLiteral("truncate-every"));
     line.unplugAfter = positive(parser, QStringLiteral("unplug-after"));
+    return line;
+}
 
-    SimulatedAdapter adapter(protocol, line);
+// Plugs the adapter in and prints its port; false (with the reason on standard error) when it cannot.
+bool plugIn(SimulatedAdapter& adapter) {
     // Starting from defaults instead would overwrite a state file that was merely mistyped.
     if (!adapter.protocol().stateError().isEmpty()) {
         std::fprintf(stderr, "orvo-adapter-sim: %s\n", qPrintable(adapter.protocol().stateError()));
-        return 1;
+        return false;
     }
     if (!adapter.start()) {
         std::fprintf(stderr, "orvo-adapter-sim: %s\n", qPrintable(adapter.errorString()));
-        return 1;
+        return false;
     }
     printLine(adapter.linkPath());
     QObject::connect(&adapter, &SimulatedAdapter::logLine, &printLine);
-    QObject::connect(&adapter, &SimulatedAdapter::unplugged, &app, &QCoreApplication::quit,
+    QObject::connect(&adapter, &SimulatedAdapter::unplugged, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    return true;
+}
 
-    // Signals arrive through a pipe so that they are handled on the event loop.
-    if (::pipe(signalPipe) != 0) {
+// SIGUSR1 unplugs the adapter, SIGINT and SIGTERM end the program; all of them on the event loop.
+bool handleSignals(SimulatedAdapter& adapter) {
+    SignalPipe* signalPipe = SignalPipe::install({SIGUSR1, SIGINT, SIGTERM});
+    if (!signalPipe) {
         std::perror("orvo-adapter-sim: pipe");
-        return 1;
+        return false;
     }
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
-        char signalNumber = 0;
-        if (::read(signalPipe[0], &signalNumber, 1) == 1 && signalNumber == SIGUSR1) {
+    QObject::connect(signalPipe, &SignalPipe::received, &adapter, [&adapter](int signalNumber) {
+        if (signalNumber == SIGUSR1) {
             adapter.unplug();
         } else {
             QCoreApplication::quit();
         }
     });
-    std::signal(SIGUSR1, forwardSignal);
-    std::signal(SIGINT, forwardSignal);
-    std::signal(SIGTERM, forwardSignal);
+    return true;
+}
 
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orvo-adapter-sim"));
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.process(app);
+
+    SimulatedAdapter adapter(protocolOptions(parser), lineOptions(parser));
+    if (!plugIn(adapter) || !handleSignals(adapter)) {
+        return 1;
+    }
     return QCoreApplication::exec();
 }

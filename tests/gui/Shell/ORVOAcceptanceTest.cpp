@@ -38,7 +38,12 @@ protected:
     void showAndInstall() {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        ORVOAcceptance::installIfRequested();
+        installHook();
+    }
+    // As the application delegate installs it.
+    static void installHook() {
+        ORVOAcceptance::installIfRequested({[] { return AppDelegate::shared().mainWindow.data(); },
+                                            [] { AppDelegate::shared().activateApplication(); }});
     }
     QString path(const QString& name) const { return scratch.filePath(name); }
     QStringList scratchEntries() const {
@@ -144,7 +149,7 @@ TEST_F(AcceptanceTest, keyEscapeEndsTheTour) {
     controller.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&controller));
     AppDelegate::shared().mainWindow = &controller;
-    ORVOAcceptance::installIfRequested();
+    installHook();
     const ORVOPresentation& presentation = *controller.presentation;
     ASSERT_TRUE(runUntil([&] { return presentation.activeTour && presentation.activeTour->hasFocus(); }));
 

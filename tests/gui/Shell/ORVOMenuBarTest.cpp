@@ -94,7 +94,8 @@ TEST(MenuBarPruning, separatorsAloneLeaveAnEmptyMenu) {
 TEST(MenuBar, itemsTakeTheirTextsFromTheLanguageFileAndFollowALanguageChange) {
     useIsolatedEnvironment();
     QWidget window;
-    QMenuBar* bar = ORVOMenuBar::install(&window);
+    int quits = 0;
+    QMenuBar* bar = ORVOMenuBar::install(&window, [&quits] { ++quits; });
     LocalizationManager& languages = LocalizationManager::shared();
     for (const char* code : {"de", "ja", "en"}) {
         const auto& table = LocalizationManager::availableLanguages();
@@ -108,6 +109,9 @@ TEST(MenuBar, itemsTakeTheirTextsFromTheLanguageFileAndFollowALanguageChange) {
         EXPECT_EQ(titles(bar->actions().at(0)->menu()).constLast(), languages.localizedString("menu.quit"));
     }
     EXPECT_EQ(bar->actions().at(1)->text(), "Edit");
+    // Quit goes to whoever installed the bar.
+    bar->actions().at(0)->menu()->actions().constLast()->trigger();
+    EXPECT_EQ(quits, 1);
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "SingleInstance.h"
+
 #include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
-#include <memory>
 
-class QLockFile;
 class ViewController;
 
 // The application's own state and lifecycle, outside any one window: one running copy per user
@@ -51,9 +51,6 @@ public:
     // Lets go of the lock file and the bus name, so that a test can start as a fresh copy would.
     void releaseSingleInstanceForTesting();
 
-    // Our windows, in creation order: top-level widgets that have a window on screen or had one.
-    static QList<QWidget*> windows();
-    static bool hasVisibleWindows();
     // Raises every visible window and gives the focus to the main window (or to the alert over it).
     void activateApplication();
 
@@ -71,15 +68,11 @@ private:
     AppDelegate();
     ~AppDelegate() override;
 
-    enum class InstanceLock { Claimed, HeldByAnotherCopy, Unusable };
-
-    bool claimBusName();
-    // $XDG_RUNTIME_DIR/Quillon.ORVO.lock, held for the life of the process.
-    InstanceLock claimLockFile();
     void handOverToRunningCopy();
-    void installSignalHandlers();
+    void installMenuBar(ViewController& controller);
     void finishTermination();
 
-    std::unique_ptr<QLockFile> instanceLock;
+    // $XDG_RUNTIME_DIR/Quillon.ORVO.lock, held for the life of the process, and the bus name.
+    SingleInstance singleInstance{QString::fromLatin1(busName), QString::fromLatin1(objectPath)};
     bool terminating = false;
 };

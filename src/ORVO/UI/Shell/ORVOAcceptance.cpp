@@ -1,6 +1,6 @@
 #include "ORVOAcceptance.h"
 
-#include "AppDelegate.h"
+#include "ApplicationWindows.h"
 #include "ORVOAcceptanceCommand.h"
 
 #include <QApplication>
@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QWidget>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -37,7 +38,7 @@ QWidget* parentWindowOf(const QWidget* window) {
     if (!transient) {
         return nullptr;
     }
-    for (QWidget* candidate : AppDelegate::windows()) {
+    for (QWidget* candidate : ApplicationWindows::windows()) {
         if (candidate->windowHandle() == transient) {
             return candidate;
         }
@@ -86,17 +87,25 @@ void postReleasedAfter(QObject* receiver, QInputEvent* press, QInputEvent* relea
 
 } // namespace
 
-void ORVOAcceptance::installIfRequested() {
+ORVOAcceptance::ORVOAcceptance(Host host, QObject* parent) : QObject(parent), host(std::move(host)) {}
+
+void ORVOAcceptance::installIfRequested(Host host) {
     if (qEnvironmentVariable("ORVO_ACCEPTANCE") != QLatin1String("1") ||
         qApp->findChild<ORVOAcceptance*>(QString(), Qt::FindDirectChildrenOnly)) {
         return;
     }
     // Lives as long as the application object, like the subscription it holds; deleting it ends the
     // subscription.
-    auto* observer = new ORVOAcceptance(qApp);
+    auto* observer = new ORVOAcceptance(std::move(host), qApp);
     QDBusConnection::sessionBus().connect(QString(), QString(), interfaceName, signalName, observer,
                                           SLOT(receive(QDBusMessage)));
-    AppDelegate::shared().activateApplication();
+    observer->activate();
+}
+
+void ORVOAcceptance::activate() const {
+    if (host.activate) {
+        host.activate();
+    }
 }
 
 void ORVOAcceptance::receive(const QDBusMessage& message) {
@@ -130,7 +139,7 @@ void ORVOAcceptance::handle(const QString& line) {
     using Kind = ORVOAcceptanceCommand::Kind;
     switch (command->kind) {
     case Kind::Activate:
-        AppDelegate::shared().activateApplication();
+        activate();
         break;
     case Kind::Snapshot:
         snapshot(command->argument);
@@ -150,12 +159,12 @@ void ORVOAcceptance::handle(const QString& line) {
     }
 }
 
-QWidget* ORVOAcceptance::mainWindow() {
-    QWidget* main = AppDelegate::shared().mainWindow;
+QWidget* ORVOAcceptance::mainWindow() const {
+    QWidget* main = host.mainWindow ? host.mainWindow() : nullptr;
     if (main && main->isVisible()) {
         return main;
     }
-    for (QWidget* window : AppDelegate::windows()) {
+    for (QWidget* window : ApplicationWindows::windows()) {
         const Qt::WindowType type = window->windowType();
         if (window->isVisible() && !hasSheetParent(window) && (type == Qt::Window || type == Qt::Dialog)) {
             return window;
@@ -166,7 +175,7 @@ QWidget* ORVOAcceptance::mainWindow() {
 
 void ORVOAcceptance::list(const QString& path) {
     QStringList lines;
-    for (QWidget* window : AppDelegate::windows()) {
+    for (QWidget* window : ApplicationWindows::windows()) {
         const QRect frame = window->frameGeometry();
         lines << QStringLiteral(
                      "%1 title=%2 visible=%3 frame=(%4, %5, %6, %7) sheetParent=%8 parent=%9 number=%10")
@@ -186,7 +195,7 @@ void ORVOAcceptance::snapshot(const QString& directory) {
     const QDir folder(directory);
     static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9]+"));
 
-    const QList<QWidget*> windows = AppDelegate::windows();
+    const QList<QWidget*> windows = ApplicationWindows::windows();
     QStringList report;
     int number = 0;
     for (QWidget* window : windows) {
@@ -199,53 +208,62 @@ void ORVOAcceptance::snapshot(const QString& directory) {
         }
         // Only letters, digits and dashes: no title can lead the file out of the folder.
         name.replace(unsafe, QStringLiteral("-"));
-        const QString file = folder.filePath(QStringLiteral("%1-%2.png").arg(number++).arg(name));
-
-        const QPixmap capture = window->grab();
-        if (capture.isNull()) {
-            report << name + QStringLiteral(": no image");
-            continue;
-        }
-        const double scale = capture.width() / static_cast<double>(window->width());
-        QImage image(capture.size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.drawPixmap(QRectF(image.rect()), capture, QRectF(capture.rect()));
-        int overlays = 0;
-        for (QWidget* attached : windows) {
-            if (attached == window || !attached->isVisible() || parentWindowOf(attached) != window) {
-                continue;
-            }
-            const QPixmap overlay = attached->grab();
-            if (overlay.isNull()) {
-                continue;
-            }
-            const QRect frame = attached->geometry().translated(-window->geometry().topLeft());
-            const QRectF target(frame.x() * scale, frame.y() * scale, frame.width() * scale,
-                                frame.height() * scale);
-            painter.drawPixmap(target, overlay, QRectF(overlay.rect()));
-            ++overlays;
-        }
-        painter.end();
-
-        QByteArray png;
-        QBuffer buffer(&png);
-        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-            report << name + QStringLiteral(": png failed");
-            continue;
-        }
-        QFile out(file);
-        if (out.open(QIODevice::WriteOnly)) {
-            out.write(png);
-        }
-        report << QStringLiteral("%1: %2x%3 scale=%4 overlays=%5")
-                      .arg(name)
-                      .arg(image.width())
-                      .arg(image.height())
-                      .arg(scale)
-                      .arg(overlays);
+        report << snapshotWindow(window, windows, name,
+                                 folder.filePath(QStringLiteral("%1-%2.png").arg(number++).arg(name)));
     }
     writeAtomically(folder.filePath(QStringLiteral("done")), report.join('\n'));
+}
+
+QString ORVOAcceptance::snapshotWindow(QWidget* window, const QList<QWidget*>& windows, const QString& name,
+                                       const QString& file) {
+    const QPixmap capture = window->grab();
+    if (capture.isNull()) {
+        return name + QStringLiteral(": no image");
+    }
+    const double scale = capture.width() / static_cast<double>(window->width());
+    QImage image(capture.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.drawPixmap(QRectF(image.rect()), capture, QRectF(capture.rect()));
+    const int overlays = drawAttachedWindows(painter, window, windows, scale);
+    painter.end();
+
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        return name + QStringLiteral(": png failed");
+    }
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly)) {
+        out.write(png);
+    }
+    return QStringLiteral("%1: %2x%3 scale=%4 overlays=%5")
+        .arg(name)
+        .arg(image.width())
+        .arg(image.height())
+        .arg(scale)
+        .arg(overlays);
+}
+
+// The window's alerts and panels, each where it lies over the window; how many were drawn.
+int ORVOAcceptance::drawAttachedWindows(QPainter& painter, const QWidget* window,
+                                        const QList<QWidget*>& windows, double scale) {
+    int overlays = 0;
+    for (QWidget* attached : windows) {
+        if (attached == window || !attached->isVisible() || parentWindowOf(attached) != window) {
+            continue;
+        }
+        const QPixmap overlay = attached->grab();
+        if (overlay.isNull()) {
+            continue;
+        }
+        const QRect frame = attached->geometry().translated(-window->geometry().topLeft());
+        const QRectF target(frame.x() * scale, frame.y() * scale, frame.width() * scale,
+                            frame.height() * scale);
+        painter.drawPixmap(target, overlay, QRectF(overlay.rect()));
+        ++overlays;
+    }
+    return overlays;
 }
 
 void ORVOAcceptance::click(const QPointF& point) {
@@ -259,7 +277,7 @@ void ORVOAcceptance::click(const QPointF& point) {
     // most deeply attached window under the point is the topmost one.
     QWidget* target = nullptr;
     int targetDepth = -1;
-    for (QWidget* candidate : AppDelegate::windows()) {
+    for (QWidget* candidate : ApplicationWindows::windows()) {
         const int depth = attachmentDepth(candidate);
         if (candidate->isVisible() && candidate->geometry().contains(global.toPoint()) &&
             depth >= targetDepth) {

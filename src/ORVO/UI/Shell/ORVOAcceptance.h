@@ -3,8 +3,10 @@
 #include <QObject>
 #include <QPointF>
 #include <QString>
+#include <functional>
 
 class QDBusMessage;
+class QPainter;
 class QWidget;
 
 // Remote control for automated runs. Only when the environment has ORVO_ACCEPTANCE=1, the program
@@ -25,18 +27,34 @@ public:
     static constexpr char interfaceName[] = "Quillon.ORVO";
     static constexpr char signalName[] = "acceptance";
 
-    static void installIfRequested();
+    // What the hook needs of the application it drives, given by whoever installs it.
+    struct Host {
+        // The application's main window, or null.
+        std::function<QWidget*()> mainWindow;
+        // Brings the program to the front.
+        std::function<void()> activate;
+    };
+
+    static void installIfRequested(Host host);
 
 private slots:
     void receive(const QDBusMessage& message);
 
 private:
-    using QObject::QObject;
+    ORVOAcceptance(Host host, QObject* parent);
 
-    static void handle(const QString& line);
+    void activate() const;
+    void handle(const QString& line);
     static void list(const QString& path);
     static void snapshot(const QString& directory);
-    static void click(const QPointF& point);
-    static void key(const QString& name);
-    static QWidget* mainWindow();
+    // One window's image, with its attached windows drawn over it; the report line.
+    static QString snapshotWindow(QWidget* window, const QList<QWidget*>& windows, const QString& name,
+                                  const QString& file);
+    static int drawAttachedWindows(QPainter& painter, const QWidget* window, const QList<QWidget*>& windows,
+                                   double scale);
+    void click(const QPointF& point);
+    void key(const QString& name);
+    QWidget* mainWindow() const;
+
+    Host host;
 };

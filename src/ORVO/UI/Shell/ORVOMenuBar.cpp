@@ -1,6 +1,5 @@
 #include "ORVOMenuBar.h"
 
-#include "AppDelegate.h"
 #include "LocalizationManager.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
@@ -76,21 +75,50 @@ QMenuBar* ORVOMenuBar::mainMenu() {
     return mainMenuBar();
 }
 
-QMenuBar* ORVOMenuBar::install(QWidget* window) {
+QMenuBar* ORVOMenuBar::install(QWidget* window, std::function<void()> quit) {
     auto* bar = new QMenuBar(window);
+    QMenu* application = addApplicationMenu(bar, window, std::move(quit));
+    QMenu* edit = addEditMenu(bar, window);
+    retranslate(bar);
+    NotificationCenter::defaultCenter().addObserver(bar, NotificationNames::LanguageDidChange,
+                                                    [bar](const Notification&) { retranslate(bar); });
+    QObject::connect(bar, &QObject::destroyed,
+                     [bar] { NotificationCenter::defaultCenter().removeObserver(bar); });
 
+    // A bar that no global menu takes would sit over the styled window: keep it hidden, and let the
+    // window carry the items so their shortcuts still fire.
+    if (!bar->isNativeMenuBar()) {
+        bar->hide();
+    }
+    for (QMenu* menu : {application, edit}) {
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator()) {
+                window->addAction(action);
+            }
+        }
+    }
+    mainMenuBar() = bar;
+    return bar;
+}
+
+QMenu* ORVOMenuBar::addApplicationMenu(QMenuBar* bar, QWidget* window, std::function<void()> quit) {
     QMenu* application = bar->addMenu(QGuiApplication::applicationDisplayName());
     QObject::connect(
         addLocalizedItem(application, TextKeys::kMenuAbout, QStringLiteral("orderFrontStandardAboutPanel:")),
         &QAction::triggered, window, [window] { showAbout(window); });
     application->addSeparator();
-    QAction* quit = addLocalizedItem(application, TextKeys::kMenuQuit, QStringLiteral("terminate:"));
-    quit->setShortcuts(QKeySequence::Quit);
-    if (quit->shortcuts().isEmpty()) {
-        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QAction* quitItem = addLocalizedItem(application, TextKeys::kMenuQuit, QStringLiteral("terminate:"));
+    quitItem->setShortcuts(QKeySequence::Quit);
+    if (quitItem->shortcuts().isEmpty()) {
+        quitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     }
-    QObject::connect(quit, &QAction::triggered, &AppDelegate::shared(), &AppDelegate::terminate);
+    if (quit) {
+        QObject::connect(quitItem, &QAction::triggered, quitItem, std::move(quit));
+    }
+    return application;
+}
 
+QMenu* ORVOMenuBar::addEditMenu(QMenuBar* bar, QWidget* window) {
     struct EditCommand {
         const char* textKey;
         const char* actionName;
@@ -118,26 +146,7 @@ QMenuBar* ORVOMenuBar::install(QWidget* window) {
         const QKeySequence::StandardKey key = command.key;
         QObject::connect(action, &QAction::triggered, window, [key] { sendToFocusedField(key); });
     }
-    retranslate(bar);
-    NotificationCenter::defaultCenter().addObserver(bar, NotificationNames::LanguageDidChange,
-                                                    [bar](const Notification&) { retranslate(bar); });
-    QObject::connect(bar, &QObject::destroyed,
-                     [bar] { NotificationCenter::defaultCenter().removeObserver(bar); });
-
-    // A bar that no global menu takes would sit over the styled window: keep it hidden, and let the
-    // window carry the items so their shortcuts still fire.
-    if (!bar->isNativeMenuBar()) {
-        bar->hide();
-    }
-    for (QMenu* menu : {application, edit}) {
-        for (QAction* action : menu->actions()) {
-            if (!action->isSeparator()) {
-                window->addAction(action);
-            }
-        }
-    }
-    mainMenuBar() = bar;
-    return bar;
+    return edit;
 }
 
 QAction* ORVOMenuBar::addLocalizedItem(QMenu* menu, const char* textKey, const QString& actionName) {

@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QString>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -22,8 +23,8 @@ public:
 
     // Builds the bar for the main window and makes it the application's main menu. Where the desktop
     // shows a global menu the bar goes there; otherwise it stays hidden, out of the styled window, and
-    // its shortcuts keep working through the window.
-    static QMenuBar* install(QWidget* window);
+    // its shortcuts keep working through the window. Quit (and Ctrl+Q) calls quit.
+    static QMenuBar* install(QWidget* window, std::function<void()> quit);
     static QMenuBar* mainMenu();
 
     // Drops what a single-window tool without documents cannot do: the main menu, or the given bar.
@@ -38,6 +39,8 @@ public:
 
 private:
     static QAction* addLocalizedItem(QMenu* menu, const char* textKey, const QString& actionName);
+    static QMenu* addApplicationMenu(QMenuBar* bar, QWidget* window, std::function<void()> quit);
+    static QMenu* addEditMenu(QMenuBar* bar, QWidget* window);
 
     // A top-level menu holding any of these, at any depth, goes whole (File, Format, View).
     static const QSet<QString> dropTopLevelActions;
