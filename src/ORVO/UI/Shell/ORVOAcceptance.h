@@ -16,6 +16,7 @@ class QWidget;
 //   click X Y         a left click X right of and Y below the top-left of the main window's content
 //   key NAME          return, escape, tab, left, right, down or up, to the focused window
 //   list FILE         one line per window: class, title, visibility, frame, parents, number
+//   log FILE          the main window's connection log as plain text (empty without that window)
 //   quit              end the process at once, status 0, without questions or clean-up
 // Commands run on the main thread in arrival order; anything else is ignored, silently.
 class ORVOAcceptance : public QObject {
@@ -35,6 +36,7 @@ private:
 
     static void handle(const QString& line);
     static void list(const QString& path);
+    static void log(const QString& path);
     static void snapshot(const QString& directory);
     static void click(const QPointF& point);
     static void key(const QString& name);
