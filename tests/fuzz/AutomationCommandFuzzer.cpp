@@ -14,14 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!command) {
         return 0;
     }
-    static const QStringList words{"activate", "snapshot", "click", "key", "list", "quit"};
+    static const QStringList words{"activate", "snapshot", "click", "key", "list", "log", "quit"};
     static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
     const QStringList parts = line.split(blanks, Qt::SkipEmptyParts);
     if (parts.isEmpty() || !words.contains(parts.first())) {
         std::abort();
     }
     using Kind = ORVOAcceptanceCommand::Kind;
-    if ((command->kind == Kind::Snapshot || command->kind == Kind::List) && command->argument.isEmpty()) {
+    const bool needsArgument =
+        command->kind == Kind::Snapshot || command->kind == Kind::List || command->kind == Kind::Log;
+    if (needsArgument && command->argument.isEmpty()) {
         std::abort();
     }
     if (command->kind == Kind::Click) {

@@ -157,6 +157,23 @@ TEST_F(AcceptanceTest, keyEscapeEndsTheTour) {
     EXPECT_TRUE(runUntil([&] { return !presentation.activeTour; }));
 }
 
+TEST_F(AcceptanceTest, logWritesTheMainWindowsConnectionLogAndNothingForAnyOtherWindow) {
+    showAndInstall();
+    ASSERT_EQ(sendCommand("log " + path("plain.txt")), 0);
+    ASSERT_TRUE(listWindows(path("barrier.txt")));
+    EXPECT_EQ(readText(path("plain.txt")), "");
+
+    qputenv("ORVO_SKIP_GUIDE", "1");
+    ViewController controller;
+    controller.show();
+    AppDelegate::shared().mainWindow = &controller;
+    controller.appendToPrintView("\n📝 Saved, with the backup in /a, b");
+    ASSERT_EQ(sendCommand("log " + path("log.txt")), 0);
+    ASSERT_TRUE(runUntil([&] { return QFile::exists(path("log.txt")); }));
+    EXPECT_TRUE(readText(path("log.txt")).endsWith("📝 Saved, with the backup in /a, b"))
+        << readText(path("log.txt")).toStdString();
+}
+
 TEST_F(AcceptanceTest, withoutTheVariableSetToOneNothingListens) {
     qputenv("ORVO_ACCEPTANCE", "yes");
     showAndInstall();

@@ -2,6 +2,7 @@
 
 #include "ApplicationWindows.h"
 #include "ORVOAcceptanceCommand.h"
+#include "ViewController.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -153,6 +154,9 @@ void ORVOAcceptance::handle(const QString& line) {
     case Kind::List:
         list(command->argument);
         break;
+    case Kind::Log:
+        log(command->argument);
+        break;
     case Kind::Quit:
         std::fflush(nullptr);
         ::_exit(0);
@@ -187,6 +191,12 @@ void ORVOAcceptance::list(const QString& path) {
                      .arg(window->winId());
     }
     writeAtomically(path, lines.join('\n'));
+}
+
+// What a save or a read-out reported, for scripts that cannot read it off a snapshot.
+void ORVOAcceptance::log(const QString& path) {
+    const auto* controller = qobject_cast<const ViewController*>(AppDelegate::shared().mainWindow.data());
+    writeAtomically(path, controller ? controller->logText() : QString());
 }
 
 void ORVOAcceptance::snapshot(const QString& directory) {

@@ -18,6 +18,7 @@ class QWidget;
 //   click X Y         a left click X right of and Y below the top-left of the main window's content
 //   key NAME          return, escape, tab, left, right, down or up, to the focused window
 //   list FILE         one line per window: class, title, visibility, frame, parents, number
+//   log FILE          the main window's connection log as plain text (empty without that window)
 //   quit              end the process at once, status 0, without questions or clean-up
 // Commands run on the main thread in arrival order; anything else is ignored, silently.
 class ORVOAcceptance : public QObject {
@@ -46,6 +47,7 @@ private:
     void activate() const;
     void handle(const QString& line);
     static void list(const QString& path);
+    static void log(const QString& path);
     static void snapshot(const QString& directory);
     // One window's image, with its attached windows drawn over it; the report line.
     static QString snapshotWindow(QWidget* window, const QList<QWidget*>& windows, const QString& name,

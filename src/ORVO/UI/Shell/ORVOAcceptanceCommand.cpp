@@ -42,6 +42,8 @@ std::optional<ORVOAcceptanceCommand> ORVOAcceptanceCommand::parse(const QString&
         command.kind = Kind::Snapshot;
     } else if (word == QLatin1String("list") && hasArgument) {
         command.kind = Kind::List;
+    } else if (word == QLatin1String("log") && hasArgument) {
+        command.kind = Kind::Log;
     } else if (word == QLatin1String("key")) {
         command.kind = Kind::Key;
     } else if (word == QLatin1String("quit")) {

@@ -7,10 +7,10 @@
 // One command line of the automation hook, read without acting on it. The line comes from any
 // process on the session bus, so it is read strictly.
 struct ORVOAcceptanceCommand {
-    enum class Kind { Activate, Snapshot, Click, Key, List, Quit };
+    enum class Kind { Activate, Snapshot, Click, Key, List, Log, Quit };
 
     Kind kind = Kind::Activate;
-    // The folder of a snapshot, the file of a list, the name of a key.
+    // The folder of a snapshot, the file of a list or a log, the name of a key.
     QString argument;
     // Where a click lands, from the top-left of the main window's content.
     QPointF point;
