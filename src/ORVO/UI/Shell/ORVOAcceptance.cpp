@@ -194,8 +194,8 @@ void ORVOAcceptance::list(const QString& path) {
 }
 
 // What a save or a read-out reported, for scripts that cannot read it off a snapshot.
-void ORVOAcceptance::log(const QString& path) {
-    const auto* controller = qobject_cast<const ViewController*>(AppDelegate::shared().mainWindow.data());
+void ORVOAcceptance::log(const QString& path) const {
+    const auto* controller = qobject_cast<const ViewController*>(mainWindow());
     writeAtomically(path, controller ? controller->logText() : QString());
 }
 

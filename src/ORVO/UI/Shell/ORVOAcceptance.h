@@ -47,7 +47,7 @@ private:
     void activate() const;
     void handle(const QString& line);
     static void list(const QString& path);
-    static void log(const QString& path);
+    void log(const QString& path) const;
     static void snapshot(const QString& directory);
     // One window's image, with its attached windows drawn over it; the report line.
     static QString snapshotWindow(QWidget* window, const QList<QWidget*>& windows, const QString& name,
