@@ -65,8 +65,6 @@ TEST(ApertureTexts, textsAndBytesMapBothWays) {
     EXPECT_EQ(ProfileValues::apertureText(22), std::nullopt);
     EXPECT_EQ(ProfileValues::firmwareText(2, 0x15), "2.1.5");
     EXPECT_EQ(ProfileValues::firmwareText(2, 0xFF), "2.15.15");
-    EXPECT_EQ(ProfileValues::profileLetter(0), "A");
-    EXPECT_EQ(ProfileValues::profileLetter(3), "D");
 }
 
 TEST(ProfileLetters, nameTheFourProfilesAndNothingElse) {
