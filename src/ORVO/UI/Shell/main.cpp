@@ -2,6 +2,7 @@
 // profiles and writes them back.
 
 #include "AppDelegate.h"
+#include "FirstFrame.h"
 #include "UdevRule.h"
 #include "Version.h"
 #include "ViewController.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     ViewController controller;
+    FirstFrame::reportIfAsked(&controller);
     controller.show();
     delegate.applicationDidFinishLaunching(controller);
     return QApplication::exec();
