@@ -3,6 +3,7 @@
 #include "ProfileValues.h"
 
 #include <QJsonArray>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -23,13 +24,26 @@ QJsonObject profileJson(const L2PC03_TD& profile, int index) {
             {"name", profile.getLensNameString()}};
 }
 
-// Reads one packet from its hex form over fallback; false when the bytes are no such packet.
+// Whether the adapter can hold a packet's values: a default lens from A to D, apertures of the list.
+bool storable(const L2PC01_TD&) {
+    return true;
+}
+bool storable(const L2PC02_TD& settings) {
+    return settings.DefaultCustomLens < kAdapterProfileCount;
+}
+bool storable(const L2PC03_TD& profile) {
+    return std::all_of(profile.ApretureValue.begin(), profile.ApretureValue.end(),
+                       [](uint8_t value) { return ProfileValues::apertureText(value).has_value(); });
+}
+
+// Reads one packet from its hex form over fallback; false when the bytes are no such packet or hold
+// a value the adapter cannot store.
 template <typename Packet> bool readRaw(const QJsonValue& value, Packet& packet) {
     if (value.isUndefined()) {
         return true;
     }
     const auto decoded = Packet::fromData(QByteArray::fromHex(value.toString().toLatin1()));
-    if (!decoded || !decoded->verifyChecksum()) {
+    if (!decoded || !decoded->verifyChecksum() || !storable(*decoded)) {
         return false;
     }
     packet = *decoded;
@@ -52,13 +66,13 @@ public:
             return fail("raw.L2PC01", "the hex bytes of a device-information answer");
         }
         if (!readRaw(raw.value("L2PC02"), s.settings)) {
-            return fail("raw.L2PC02", "the hex bytes of a settings answer");
+            return fail("raw.L2PC02", "the hex bytes of a settings answer with a default lens from A to D");
         }
         const QJsonArray profiles = raw.value("L2PC03").toArray();
         for (int i = 0; i < profiles.size() && i < kAdapterProfileCount; ++i) {
             if (!readRaw(profiles[i], s.profiles[i]) || s.profiles[i].lensSeq != i) {
                 return fail(QStringLiteral("raw.L2PC03[%1]").arg(i),
-                            "the hex bytes of that profile's answer");
+                            "the hex bytes of that profile's answer, its apertures of the list");
             }
         }
         return true;
@@ -81,13 +95,8 @@ public:
         if (p.contains("apertures") && !readApertures(p.value("apertures"), path, profile)) {
             return false;
         }
-        if (p.contains("name")) {
-            if (!p.value("name").isString()) {
-                return fail(path + ".name", "a text (up to 40 bytes as UTF-8)");
-            }
-            profile.LensNameString.fill(0);
-            fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(),
-                               p.value("name").toString());
+        if (p.contains("name") && !readName(p.value("name"), path, profile)) {
+            return false;
         }
         profile.lensSeq = uint8_t(index);
         profile.calculateChecksum();
@@ -106,6 +115,21 @@ private:
             profile.TeleFlocalLength = uint16_t(number);
         }
         profile.WideFlocalLength = uint16_t(number);
+        return true;
+    }
+
+    // A name that reads as the one the profile holds keeps its bytes, so that a backup restores a
+    // name the adapter holds in bytes that are no UTF-8, or with bytes after its end. A name ends at
+    // its first zero, as the field does.
+    bool readName(const QJsonValue& value, const QString& path, L2PC03_TD& profile) {
+        if (!value.isString()) {
+            return fail(path + ".name", "a text (up to 40 bytes as UTF-8)");
+        }
+        const QString text = value.toString();
+        const QString name = text.left(text.indexOf(QChar(0)));
+        if (name != profile.getLensNameString()) {
+            fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(), name);
+        }
         return true;
     }
 

@@ -128,6 +128,55 @@ TEST(BackupFormat, readableFieldsOverrideAndBadFieldsAreNamedWithTheirPath) {
     EXPECT_TRUE(error.startsWith("version"));
 }
 
+TEST(BackupFormat, rawAnswersHoldingValuesTheAdapterCannotStoreAreRefused) {
+    // Only the raw answers, as in a file edited by hand: nothing else would stop these values.
+    AdapterSnapshot s = sampleSnapshot();
+    s.settings.DefaultCustomLens = 7;
+    s.settings.calculateChecksum();
+    s.profiles[3].ApretureValue[2] = 22; // one beyond "F32"
+    s.profiles[3].calculateChecksum();
+    QJsonObject json = s.toJson();
+    json.remove("defaultLens");
+    json.remove("profiles");
+    QString error;
+    EXPECT_FALSE(AdapterSnapshot::fromJson(json, sampleSnapshot(), &error));
+    EXPECT_TRUE(error.startsWith("raw.L2PC02: ")) << error.toStdString();
+
+    s.settings = sampleSnapshot().settings;
+    json["raw"] = s.toJson()["raw"];
+    EXPECT_FALSE(AdapterSnapshot::fromJson(json, sampleSnapshot(), &error));
+    EXPECT_TRUE(error.startsWith("raw.L2PC03[3]: ")) << error.toStdString();
+
+    s.profiles[3] = sampleSnapshot().profiles[3];
+    json["raw"] = s.toJson()["raw"];
+    EXPECT_TRUE(AdapterSnapshot::fromJson(json, sampleSnapshot(), &error));
+}
+
+TEST(BackupFormat, namesTheFieldsCannotShowComeBackByteForByteAndANameEndsAtItsZero) {
+    AdapterSnapshot s = sampleSnapshot();
+    const QByteArray latin1 = QByteArrayLiteral("Objektiv \xE9");             // no UTF-8: shown empty
+    const QByteArray tail = QByteArrayLiteral("Lens\0left by an older tool"); // shown as "Lens"
+    std::copy(latin1.begin(), latin1.end(), s.profiles[0].LensNameString.begin());
+    std::copy(tail.begin(), tail.end(), s.profiles[1].LensNameString.begin());
+    s.profiles[0].calculateChecksum();
+    s.profiles[1].calculateChecksum();
+    const auto back = AdapterSnapshot::fromJson(s.toJson(), sampleSnapshot(), nullptr);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->profiles[0].toData(), s.profiles[0].toData());
+    EXPECT_EQ(back->profiles[1].toData(), s.profiles[1].toData());
+
+    QJsonObject json = sampleSnapshot().toJson();
+    QJsonArray profiles = json["profiles"].toArray();
+    QJsonObject a = profiles[0].toObject();
+    a["name"] = QStringLiteral("Short").append(QChar(0)).append(QStringLiteral("hidden"));
+    profiles[0] = a;
+    json["profiles"] = profiles;
+    const auto edited = AdapterSnapshot::fromJson(json, sampleSnapshot(), nullptr);
+    ASSERT_TRUE(edited);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(edited->profiles[0].LensNameString.data()), 40),
+              QByteArray("Short").leftJustified(40, '\0'));
+}
+
 TEST(BackupFolder, theSerialNeverLeadsOutOfTheFolderAndOnlyTheNewestHundredStay) {
     EXPECT_EQ(BackupStore::folderNameForSerial("ORVO-01.a_b"), "ORVO-01.a_b");
     EXPECT_EQ(BackupStore::folderNameForSerial("../../etc"), ".._.._etc");

@@ -1,0 +1,131 @@
+// Arbitrary bytes as a backup given to `orvoctl write`, read over a known adapter as orvoctl does.
+// A refused file leaves a message that starts with the field's path. An accepted one holds only
+// values the adapter can store (default lens A to D, aperture bytes of the list, valid checksums,
+// every profile at its own place, a name cut at its end or at a whole character within the 40
+// bytes) and the focal lengths it asked for, and comes back unchanged from its own JSON form.
+
+#include "AdapterSnapshot.h"
+#include "ProfileValues.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <cstdlib>
+
+namespace {
+
+void check(bool holds) {
+    if (!holds) {
+        std::abort();
+    }
+}
+
+// An adapter with every field set, so that a value the file leaves out shows as kept.
+AdapterSnapshot baseSnapshot() {
+    AdapterSnapshot s;
+    s.info.DeviceModel[0] = 'M';
+    s.info.DeviceSN[0] = 'S';
+    s.info.calculateChecksum();
+    s.settings.DefaultCustomLens = 2;
+    setCarriedValues(s.settings);
+    s.settings.calculateChecksum();
+    for (int i = 0; i < kAdapterProfileCount; ++i) {
+        L2PC03_TD& p = s.profiles[size_t(i)];
+        p.lensSeq = uint8_t(i);
+        p.WideFlocalLength = uint16_t(24 + i);
+        p.TeleFlocalLength = uint16_t(70 + i);
+        p.ApretureValue = {uint8_t(i), 8, 14, 21};
+        fillZeroPaddedText(p.LensNameString.data(), p.LensNameString.size(),
+                           QStringLiteral("Base %1").arg(i));
+        p.calculateChecksum();
+    }
+    return s;
+}
+
+bool sameValues(const AdapterSnapshot& a, const AdapterSnapshot& b) {
+    for (size_t i = 0; i < a.profiles.size(); ++i) {
+        if (a.profiles[i].toData() != b.profiles[i].toData()) {
+            return false;
+        }
+    }
+    return a.info.toData() == b.info.toData() && a.settings.toData() == b.settings.toData();
+}
+
+void checkRefusal(const QString& error) {
+    static const QRegularExpression path(
+        QStringLiteral("^(format|version|defaultLens|raw\\.L2PC0[12]|raw\\.L2PC03\\[[0-3]\\]|profiles"
+                       "(\\[[0-3]\\](\\.letter|\\.focalLength|\\.name|\\.apertures(\\[[0-3]\\])?)?)?): \\S"));
+    check(path.match(error).hasMatch());
+}
+
+void checkProfile(const L2PC03_TD& profile, int index) {
+    check(profile.lensSeq == index && profile.verifyChecksum());
+    for (const uint8_t aperture : profile.ApretureValue) {
+        check(ProfileValues::apertureText(aperture).has_value());
+    }
+}
+
+// The profile a file's entry at position names: its letter's, or the position's without one.
+int requestedIndex(const QJsonArray& profiles, int position) {
+    const QJsonObject request = profiles[position].toObject();
+    return request.contains("letter")
+               ? ProfileValues::profileIndex(request.value("letter").toString()).value_or(-1)
+               : position;
+}
+
+// What the file asked of one profile, where it is plainly given, is what the profile holds.
+void checkRequested(const QJsonObject& request, const L2PC03_TD& profile) {
+    const QJsonValue focal = request.value("focalLength");
+    if (focal.isDouble()) {
+        check(profile.WideFlocalLength == focal.toDouble());
+    }
+    if (request.value("name").isString()) {
+        const QString text = request.value("name").toString();
+        const QByteArray wanted = text.left(text.indexOf(QChar(0))).toUtf8();
+        const QByteArray held = profile.getLensNameString().toUtf8();
+        // Cut at its end (a zero) and no further than a whole character within the field needs.
+        check(wanted.startsWith(held));
+        check(held.size() > qMin<qsizetype>(wanted.size(), profile.LensNameString.size()) - 4);
+    }
+}
+
+void checkAccepted(const QJsonObject& json, const AdapterSnapshot& s, const AdapterSnapshot& base) {
+    check(s.settings.DefaultCustomLens < kAdapterProfileCount && s.settings.verifyChecksum());
+    for (int i = 0; i < kAdapterProfileCount; ++i) {
+        checkProfile(s.profiles[size_t(i)], i);
+    }
+    const QJsonArray profiles = json.value("profiles").toArray();
+    for (int i = 0; i < profiles.size(); ++i) {
+        const int index = requestedIndex(profiles, i);
+        check(index >= 0);
+        bool overwrittenLater = false;
+        for (int later = i + 1; later < profiles.size(); ++later) {
+            overwrittenLater |= requestedIndex(profiles, later) == index;
+        }
+        if (!overwrittenLater) {
+            checkRequested(profiles[i].toObject(), s.profiles[size_t(index)]);
+        }
+    }
+    QString error;
+    const auto again = AdapterSnapshot::fromJson(s.toJson(), base, &error);
+    check(again && sameValues(*again, s));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
+    if (!document.isObject()) {
+        return 0;
+    }
+    static const AdapterSnapshot base = baseSnapshot();
+    QString error;
+    const auto snapshot = AdapterSnapshot::fromJson(document.object(), base, &error);
+    if (!snapshot) {
+        checkRefusal(error);
+        return 0;
+    }
+    checkAccepted(document.object(), *snapshot, base);
+    return 0;
+}
