@@ -9,9 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <cstring>
 #include <grp.h>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace {
 
@@ -87,7 +87,7 @@ QString AdapterAccessAdvice::message() const {
     case Kind::NotASerialDevice:
     case Kind::Other:
         // The system's own words: nothing the user could do is known.
-        return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errorCode));
+        return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::generic_category().message(errorCode).c_str());
     }
     return line.replace(QStringLiteral("{0}"), path)
         .replace(QStringLiteral("{1}"), holder.isEmpty() ? group : holder);
