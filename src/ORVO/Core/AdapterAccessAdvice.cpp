@@ -39,7 +39,7 @@ QString groupName(gid_t gid) {
 QString groupOf(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) == 0 && info.st_gid != 0) {
-        if (const QString name = groupName(info.st_gid); !name.isEmpty()) {
+        if (QString name = groupName(info.st_gid); !name.isEmpty()) {
             return name;
         }
     }
