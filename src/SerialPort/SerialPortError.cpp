@@ -1,12 +1,12 @@
 #include "SerialPortError.h"
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 SerialPortError SerialPortError::fromErrno(int errnoValue, const QString& path) {
     SerialPortError error;
     error.code = errnoValue;
-    error.localizedDescription = QString::fromLocal8Bit(std::strerror(errnoValue));
+    error.localizedDescription = QString::fromLocal8Bit(std::generic_category().message(errnoValue).c_str());
     error.filePath = path;
     return error;
 }

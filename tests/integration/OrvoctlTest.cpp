@@ -26,8 +26,11 @@ protected:
     }
     void SetUp() override { qputenv("XDG_STATE_HOME", state.path().toUtf8()); }
 
-    static Outcome orvoctl(const QStringList& arguments) {
+    static Outcome orvoctl(const QStringList& arguments, const QString& outputFile = {}) {
         QProcess process;
+        if (!outputFile.isEmpty()) {
+            process.setStandardOutputFile(outputFile);
+        }
         process.start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"), arguments);
         process.waitForStarted();
         // The event loop keeps the simulator's output flowing meanwhile.
@@ -120,4 +123,15 @@ TEST_F(Orvoctl, noAdapterAndAnUnplugMidWriteHaveTheirOwnStatuses) {
     EXPECT_EQ(write.status, 7) << write.err.toStdString();
     EXPECT_TRUE(write.err.contains("interrupted"));
     EXPECT_TRUE(write.err.contains(state.path())) << "it says where the backup is";
+}
+
+TEST_F(Orvoctl, outputThatCannotBeWrittenIsAFailure) {
+    // A full disk: `orvoctl read --json > file` must not leave a cut file behind a success.
+    auto adapter = plug();
+    const Outcome read = orvoctl({"read", "--json"}, "/dev/full");
+    EXPECT_EQ(read.status, 1);
+    EXPECT_TRUE(read.err.contains("standard output could not be written")) << read.err.toStdString();
+    EXPECT_EQ(orvoctl({"--help"}, "/dev/full").status, 1);
+    // A failure keeps its own status.
+    EXPECT_EQ(orvoctl({"write", files.filePath("missing.json")}, "/dev/full").status, 2);
 }

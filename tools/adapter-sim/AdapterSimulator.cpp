@@ -39,8 +39,8 @@ AdapterSimulator::AdapterSimulator(Options options) : options_(std::move(options
     framer_.startListening(hostPacket<PC2L03_TD>());
     setCarriedValues(settings_);
     settings_.calculateChecksum();
-    for (uint8_t i = 0; i < profiles_.size(); ++i) {
-        profiles_[i] = defaultProfile(i);
+    for (size_t i = 0; i < profiles_.size(); ++i) {
+        profiles_[i] = defaultProfile(static_cast<uint8_t>(i));
     }
     loadState();
 }

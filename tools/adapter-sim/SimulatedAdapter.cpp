@@ -6,7 +6,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
@@ -32,7 +32,7 @@ SimulatedAdapter::~SimulatedAdapter() {
 bool SimulatedAdapter::start() {
     char slaveName[128] = {};
     if (::openpty(&master_, &slave_, slaveName, nullptr, nullptr) != 0) {
-        errorString_ = QStringLiteral("openpty: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        errorString_ = QStringLiteral("openpty: %1").arg(QString::fromLocal8Bit(std::generic_category().message(errno).c_str()));
         return false;
     }
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
@@ -49,7 +49,7 @@ bool SimulatedAdapter::start() {
     QFile::remove(linkPath_); // left over from a run that did not end cleanly
     if (::symlink(slaveName, QFile::encodeName(linkPath_).constData()) != 0) {
         errorString_ =
-            QStringLiteral("link %1: %2").arg(linkPath_, QString::fromLocal8Bit(std::strerror(errno)));
+            QStringLiteral("link %1: %2").arg(linkPath_, QString::fromLocal8Bit(std::generic_category().message(errno).c_str()));
         ::close(master_);
         ::close(slave_);
         master_ = slave_ = -1;

@@ -13,7 +13,8 @@ namespace {
 
 void printLine(const QString& line) {
     std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
+    // At once, for whoever reads the lines as they come; one who stopped reading stops no adapter.
+    (void)std::fflush(stdout);
 }
 
 int positive(const QCommandLineParser& parser, const QString& name) {

@@ -50,22 +50,9 @@ const Command* findCommand(const QString& name) {
     return nullptr;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("orvoctl"));
-    QStringList arguments = QCoreApplication::arguments();
-    const QString name = arguments.value(1);
-    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-        return usage(ExitStatus::kSuccess);
-    }
-    const Command* command = findCommand(name);
-    if (!command) {
-        return usage(ExitStatus::kBadInput);
-    }
-    arguments.removeAt(1);
-
+// Parses the command's options from ARGUMENTS (the command's name already taken out) and runs it.
+int run(const Command* command, const QStringList& arguments) {
+    const QString name = QLatin1String(command->name);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("orvoctl %1 %2\n\n%3\n\n%4")
@@ -111,4 +98,32 @@ int main(int argc, char** argv) {
         return ControlCommands::write(positional.first(), parser.value(port));
     }
     return ControlCommands::backups(parser.value(port));
+}
+
+// What orvoctl prints may be the only copy a script keeps (`orvoctl read --json > file`): output
+// that did not reach its file, on a full disk or a closed pipe, turns success into a failure.
+int finish(int status) {
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+        return status;
+    }
+    std::fputs("orvoctl: standard output could not be written\n", stderr);
+    return status == ExitStatus::kSuccess ? ExitStatus::kOtherError : status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orvoctl"));
+    QStringList arguments = QCoreApplication::arguments();
+    const QString name = arguments.value(1);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        return finish(usage(ExitStatus::kSuccess));
+    }
+    const Command* command = findCommand(name);
+    if (!command) {
+        return usage(ExitStatus::kBadInput);
+    }
+    arguments.removeAt(1);
+    return finish(run(command, arguments));
 }

@@ -9,9 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <cstring>
+#include <cerrno>
 #include <grp.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <vector>
 
 namespace {
 
@@ -20,11 +22,25 @@ constexpr char kRuleLinkPrefix[] = "/dev/usbmodem";
 constexpr char kAdapterSerialPrefix[] = "ORVO";
 constexpr char kRuleGroup[] = "dialout";
 
+// The group's name from the re-entrant lookup: getgrgid's answer lives in a buffer any thread's
+// next lookup overwrites. A group with many members needs a bigger buffer.
+QString groupName(gid_t gid) {
+    std::vector<char> buffer(4096);
+    group entry{};
+    group* found = nullptr;
+    int status = 0;
+    while ((status = ::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
+           buffer.size() < (1U << 20)) {
+        buffer.resize(buffer.size() * 2);
+    }
+    return status == 0 && found ? QString::fromLocal8Bit(found->gr_name) : QString();
+}
+
 QString groupOf(const QString& path) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
-        if (const group* entry = ::getgrgid(info.st_gid); entry && info.st_gid != 0) {
-            return QString::fromLocal8Bit(entry->gr_name);
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && info.st_gid != 0) {
+        if (QString name = groupName(info.st_gid); !name.isEmpty()) {
+            return name;
         }
     }
     return QString::fromLatin1(kRuleGroup);
@@ -87,7 +103,8 @@ QString AdapterAccessAdvice::message() const {
     case Kind::NotASerialDevice:
     case Kind::Other:
         // The system's own words: nothing the user could do is known.
-        return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errorCode));
+        return path + QStringLiteral(": ") +
+               QString::fromLocal8Bit(std::generic_category().message(errorCode).c_str());
     }
     return line.replace(QStringLiteral("{0}"), path)
         .replace(QStringLiteral("{1}"), holder.isEmpty() ? group : holder);

@@ -106,7 +106,7 @@ std::optional<QList<LensCatalogRecord>> LensCatalog::decode(const QByteArray& js
     const QJsonArray elements = document.array();
     QList<LensCatalogRecord> records;
     records.reserve(elements.size());
-    for (const QJsonValue& element : elements) {
+    for (const QJsonValue element : elements) {
         std::optional<LensCatalogRecord> record;
         if (element.isObject()) {
             record = LensCatalogRecord::fromJson(element.toObject());

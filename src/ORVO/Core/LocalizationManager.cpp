@@ -20,7 +20,7 @@ const QString kLegacyLanguageKey = QStringLiteral("AppLanguage");
 // Diagnostics go to standard output, one line each, as UTF-8.
 void printLine(const QString& text) {
     std::fputs(text.toUtf8().append('\n').constData(), stdout);
-    std::fflush(stdout);
+    (void)std::fflush(stdout); // a diagnostic that cannot be shown changes nothing
 }
 
 std::optional<uint8_t> indexOfCode(const QString& code) {

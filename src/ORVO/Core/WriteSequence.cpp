@@ -10,6 +10,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -245,7 +246,7 @@ void WriteSequence::checkVerification() {
 void WriteSequence::end(Outcome outcome) {
     ending_ = true;
     ++run_;
-    QTimer::singleShot(0, this, [this, outcome] {
+    QTimer::singleShot(0, this, [this, outcome = std::move(outcome)] {
         running_ = false;
         ending_ = false;
         emit finished(outcome);

@@ -125,6 +125,12 @@ TEST_F(InstallTest, printUdevRuleGivesTheInstalledRuleWithoutAWindowSystem) {
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()),
               readText(installedPath("lib/udev/rules.d/70-orvo-adapter.rules")));
+
+    // A rule that could not be written out (a full disk) is no success.
+    program.setStandardOutputFile(QStringLiteral("/dev/full"));
+    program.start(installedPath("bin/orvo"), {"--print-udev-rule"});
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_NE(program.exitCode(), 0);
 }
 
 } // namespace

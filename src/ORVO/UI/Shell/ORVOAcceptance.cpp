@@ -158,7 +158,8 @@ void ORVOAcceptance::handle(const QString& line) {
         log(command->argument);
         break;
     case Kind::Quit:
-        std::fflush(nullptr);
+        // Whatever output still waits goes out if it can; the command ends the program either way.
+        (void)std::fflush(nullptr);
         ::_exit(0);
     }
 }

@@ -28,8 +28,8 @@ bool printsUdevRule(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (printsUdevRule(argc, argv)) {
-        std::fputs(kUdevRule, stdout);
-        return 0;
+        // A rule that did not reach its file (a full disk, a closed pipe) must not look installed.
+        return std::fputs(kUdevRule, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVO"));

@@ -34,7 +34,7 @@ QPixmap SymbolIcon::pixmap(const QString& name, const QColor& tint, QSize size, 
         painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
         painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), tint);
     }
-    const QPixmap result = QPixmap::fromImage(image);
+    QPixmap result = QPixmap::fromImage(image);
     cache.insert(key, result);
     return result;
 }

@@ -87,7 +87,7 @@ int run(QWidget* over, const Alert& alert) {
         box.windowHandle()->setTransientParent(over->window()->windowHandle());
     }
     box.exec();
-    return buttons.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    return static_cast<int>(buttons.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
 }
 
 bool confirm(QWidget* over, const Alert& alert) {

@@ -189,7 +189,7 @@ QString ViewController::changesFromAdapter(int profile) const {
 
 // "B", or "A → B" when the save changes it.
 QString ViewController::defaultLensChange() const {
-    const QString now = Default_LensSeq->currentText();
+    QString now = Default_LensSeq->currentText();
     if (!readOut->isComplete()) {
         return now;
     }
