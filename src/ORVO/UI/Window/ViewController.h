@@ -11,22 +11,17 @@
 #include <optional>
 
 class DataStructureManager;
-class ORVOAccessNotice;
 class ORVOPresentation;
 class LocalizationManager;
-class QAction;
 class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QTextEdit;
 class QTimer;
 class ReadOutSequence;
 struct Notification;
 
 // The main window's controller. It drives a connection from detection to read-out, maps received
 // packets to the controls and the controls back to packets, writes to the adapter, keeps the
-// connection log and the window state. Its controls carry the names the window layout gives them.
+// connection log and the window state. Its controls are the outlets of ORVOWindowControls (each with
+// its outlet name as object name); the presentation places them.
 // Everything runs on the main thread; delayed steps end quietly once the controller is gone.
 class ViewController : public QWidget, public ORVOWindowControls, public ORVOPresentationDelegate {
     Q_OBJECT
