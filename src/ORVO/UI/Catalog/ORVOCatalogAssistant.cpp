@@ -1,14 +1,16 @@
 // The suggestion list under the lens-name field and what a picked name does, and the edits of the
 // name and focal-length fields. The menus and the first aperture have files of their own.
 
+#include "ORVOCatalogAssistant.h"
+
 #include "LensCatalogText.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
-#include "ORVOCatalogAssistant.h"
 #include "ORVOEventTap.h"
 #include "ORVOPalette.h"
 #include "ORVOSuggestionPanel.h"
 #include "ProfileValues.h"
+#include "StyleSheet.h"
 #include "TextKeys.h"
 
 #include <QApplication>
@@ -73,10 +75,12 @@ void ORVOCatalogAssistant::installMenuButtons() {
     // The whole mount row is its menu button.
     controls.mountButton->setMinimumSize(0, 0);
     controls.mountButton->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    connect(controls.mountButton, &QPushButton::clicked, this, [this] { showMountMenu(controls.mountButton); });
+    connect(controls.mountButton, &QPushButton::clicked, this,
+            [this] { showMountMenu(controls.mountButton); });
     connect(controls.focalMenuButton, &QPushButton::clicked, this,
             [this] { showFocalLengthMenu(controls.focalMenuButton); });
-    connect(controls.suggestionButton, &QPushButton::clicked, this, &ORVOCatalogAssistant::showLensSuggestions);
+    connect(controls.suggestionButton, &QPushButton::clicked, this,
+            &ORVOCatalogAssistant::showLensSuggestions);
 
     // A combo box's whole slot opens the one menu of its items, the same wherever it is clicked.
     auto* fitToSlot = new ORVOEventTap(this, [this](QObject* watched, QEvent* event) {
@@ -99,7 +103,7 @@ void ORVOCatalogAssistant::installMenuButtons() {
         button->setFlat(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setCursor(Qt::PointingHandCursor);
-        button->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
+        StyleSheet::set(button, QStringLiteral("QPushButton { background: transparent; border: none; }"));
         button->setGeometry(slot->rect());
         connect(button, &QPushButton::clicked, this, [this, button] { openComboMenu(button); });
         comboMenuButtons << button;
@@ -271,7 +275,6 @@ void ORVOCatalogAssistant::lensModelClicked(const QWindow* window, const QPoint&
 }
 
 // ---- Editing the lens-model and focal-length fields
-
 
 bool ORVOCatalogAssistant::isCurrentLensModelField(const QObject* object) const {
     return object && hasSelectedProfile() && object == controls.profiles[selectedProfileIndex].lensModel;

@@ -3,9 +3,10 @@
 
 #include "LensCatalog.h"
 #include "LocalizationManager.h"
-#include "ORVOPalette.h"
 #include "ORVOCatalogAssistant.h"
+#include "ORVOPalette.h"
 #include "Settings.h"
+#include "StyleSheet.h"
 #include "TextKeys.h"
 #include "Typography.h"
 
@@ -19,13 +20,13 @@ QMenu* ORVOCatalogAssistant::makeMenu() {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setFont(Typography::fieldLabel());
     const ORVOPalette& p = hooks.palette();
-    menu->setStyleSheet(
-        QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0; color: %3; }"
-                       "QMenu::item { padding: 4px 22px 4px 28px; }"
-                       "QMenu::item:selected { background: %4; color: %5; }"
-                       "QMenu::indicator { width: 14px; height: 14px; left: 8px; }")
-            .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border), ORVOPalette::css(p.text),
-                 ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText)));
+    StyleSheet::set(
+        menu, QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0; color: %3; }"
+                             "QMenu::item { padding: 4px 22px 4px 28px; }"
+                             "QMenu::item:selected { background: %4; color: %5; }"
+                             "QMenu::indicator { width: 14px; height: 14px; left: 8px; }")
+                  .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border), ORVOPalette::css(p.text),
+                       ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText)));
     return menu;
 }
 

@@ -1,6 +1,7 @@
 #include "ORVOSuggestionPanel.h"
 
 #include "ORVOPalette.h"
+#include "StyleSheet.h"
 #include "Typography.h"
 
 #include <QApplication>
@@ -133,7 +134,8 @@ ORVOSuggestionPanel::ORVOSuggestionPanel(const ORVOPalette& palette, QWidget* pa
 
 void ORVOSuggestionPanel::apply(const ORVOPalette& palette) {
     palette_ = palette;
-    table_->setStyleSheet(
+    StyleSheet::set(
+        table_,
         QStringLiteral("QListView { background: transparent; border: none; outline: 0; }"
                        "QScrollBar:vertical { width: 6px; background: transparent; margin: 0 2px 0 0; }"
                        "QScrollBar::handle:vertical { background: %1; border-radius: 2px; min-height: 24px; }"

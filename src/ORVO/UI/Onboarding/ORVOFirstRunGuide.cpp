@@ -4,6 +4,7 @@
 #include "ORVOFieldContainer.h"
 #include "ORVOImages.h"
 #include "ORVOPalette.h"
+#include "StyleSheet.h"
 #include "SymbolIcon.h"
 #include "TextKeys.h"
 #include "Typography.h"
@@ -35,8 +36,7 @@ constexpr int kWellHeight = 168;
 ORVOFirstRunGuide::ORVOFirstRunGuide(QWidget* ownerWidget, const ORVOPalette& colours,
                                      std::function<void(bool)> onEnd)
     : QDialog(ownerWidget ? ownerWidget->window() : nullptr, Qt::Dialog | Qt::FramelessWindowHint),
-      owner(ownerWidget),
-      completion(std::move(onEnd)), palette(colours) {
+      owner(ownerWidget), completion(std::move(onEnd)), palette(colours) {
     setObjectName("firstRunGuide");
     buildPanel();
 }
@@ -53,9 +53,9 @@ void ORVOFirstRunGuide::buildPanel() {
     }
     setPalette(colours);
     // A hairline keeps the sheet apart from the window of the same colour below it.
-    setStyleSheet(QStringLiteral("QDialog#firstRunGuide { background: %1; border: 1px solid %2; }"
-                                 "QLabel { background: transparent; }")
-                      .arg(ORVOPalette::css(palette.background), ORVOPalette::css(palette.border)));
+    StyleSheet::set(this, QStringLiteral("QDialog#firstRunGuide { background: %1; border: 1px solid %2; }"
+                                         "QLabel { background: transparent; }")
+                              .arg(ORVOPalette::css(palette.background), ORVOPalette::css(palette.border)));
 
     pageContainer = new QStackedWidget(this);
     auto* content = new QVBoxLayout(this);
@@ -73,7 +73,7 @@ QLabel* ORVOFirstRunGuide::makeLabel(const QFont& font, const QColor& colour, bo
     auto* label = new QLabel;
     label->setFont(font);
     label->setWordWrap(wraps);
-    label->setStyleSheet(QStringLiteral("color: %1;").arg(ORVOPalette::css(colour)));
+    StyleSheet::set(label, QStringLiteral("color: %1;").arg(ORVOPalette::css(colour)));
     return label;
 }
 
@@ -122,7 +122,8 @@ QWidget* ORVOFirstRunGuide::buildLanguageWell() {
     languageSelector->setGeometry(0, 0, kSelectorWidth, kSelectorHeight);
     languageSelector->setFont(Typography::ofSize(15));
     languageSelector->setMaxVisibleItems(16);
-    languageSelector->setStyleSheet(
+    StyleSheet::set(
+        languageSelector,
         QStringLiteral("QComboBox { background: transparent; border: none; color: %1; padding-left: 14px; }"
                        "QComboBox::drop-down { border: none; width: 0; }"
                        "QComboBox::down-arrow { image: none; width: 0; height: 0; }"
@@ -190,12 +191,12 @@ QWidget* ORVOFirstRunGuide::buildStepCard(int number, const QString& imageName) 
     card->setObjectName("stepCard");
     // Both cards share the row evenly, however long their texts.
     card->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    card->setStyleSheet(
-        QStringLiteral("QFrame#stepCard { background: %1; border: 1px solid %2; "
-                       "border-radius: 14px; }"
-                       "QFrame#imageWell { background: %3; border: none; border-radius: 10px; }")
-            .arg(ORVOPalette::css(palette.card), ORVOPalette::css(palette.border),
-                 ORVOPalette::css(palette.field)));
+    StyleSheet::set(card,
+                    QStringLiteral("QFrame#stepCard { background: %1; border: 1px solid %2; "
+                                   "border-radius: 14px; }"
+                                   "QFrame#imageWell { background: %3; border: none; border-radius: 10px; }")
+                        .arg(ORVOPalette::css(palette.card), ORVOPalette::css(palette.border),
+                             ORVOPalette::css(palette.field)));
     auto* column = new QVBoxLayout(card);
     column->setContentsMargins(10, 10, 10, 12);
     column->setSpacing(10);
@@ -215,10 +216,10 @@ QWidget* ORVOFirstRunGuide::buildStepCard(int number, const QString& imageName) 
     badge->setFixedSize(kBadgeSize, kBadgeSize);
     badge->setAlignment(Qt::AlignCenter);
     badge->setFont(Typography::ofSize(13, QFont::DemiBold));
-    badge->setStyleSheet(
-        QStringLiteral("background: %1; color: %2; border-radius: %3px;")
-            .arg(ORVOPalette::css(palette.selectedFill), ORVOPalette::css(palette.selectedText))
-            .arg(kBadgeSize / 2));
+    StyleSheet::set(badge,
+                    QStringLiteral("background: %1; color: %2; border-radius: %3px;")
+                        .arg(ORVOPalette::css(palette.selectedFill), ORVOPalette::css(palette.selectedText))
+                        .arg(kBadgeSize / 2));
     QLabel* label = makeLabel(Typography::ofSize(14), palette.text, true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     stepLabels << label;
@@ -235,17 +236,18 @@ void ORVOFirstRunGuide::stylePrimaryButton(QPushButton* button) {
     button->setFont(Typography::ofSize(14, QFont::DemiBold));
     button->setFixedHeight(40);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { background: %1; border: none; border-radius: 10px; "
-                       "color: %2; padding: 0 24px; }")
-            .arg(ORVOPalette::css(palette.selectedFill), ORVOPalette::css(palette.selectedText)));
+    StyleSheet::set(button,
+                    QStringLiteral("QPushButton { background: %1; border: none; border-radius: 10px; "
+                                   "color: %2; padding: 0 24px; }")
+                        .arg(ORVOPalette::css(palette.selectedFill), ORVOPalette::css(palette.selectedText)));
 }
 
 void ORVOFirstRunGuide::styleTextButton(QPushButton* button) {
     button->setFont(Typography::ofSize(14, QFont::Medium));
     button->setFixedHeight(40);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(
+    StyleSheet::set(
+        button,
         QStringLiteral("QPushButton { background: transparent; border: none; color: %1; padding: 0 12px; }")
             .arg(ORVOPalette::css(palette.text)));
 }

@@ -4,6 +4,7 @@
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "ORVOPalette.h"
+#include "StyleSheet.h"
 #include "TextKeys.h"
 #include "Typography.h"
 
@@ -96,10 +97,10 @@ void ORVOTour::buildCard() {
     card->setObjectName("tourCard");
     card->setFixedWidth(cardWidth);
     card->move(static_cast<int>(cardMargin), static_cast<int>(cardMargin));
-    card->setStyleSheet(
-        QStringLiteral("QFrame#tourCard { background: %1; border: 1px solid %2; border-radius: 12px; }"
-                       "QLabel { background: transparent; border: none; }")
-            .arg(ORVOPalette::css(palette.card), ORVOPalette::css(palette.border)));
+    StyleSheet::set(
+        card, QStringLiteral("QFrame#tourCard { background: %1; border: 1px solid %2; border-radius: 12px; }"
+                             "QLabel { background: transparent; border: none; }")
+                  .arg(ORVOPalette::css(palette.card), ORVOPalette::css(palette.border)));
 
     titleField = new QLabel(card);
     titleField->setFont(Typography::ofSize(16, QFont::DemiBold));
@@ -111,9 +112,9 @@ void ORVOTour::buildCard() {
     progressField = new QLabel(card);
     progressField->setFont(Typography::ofSize(12, QFont::Normal));
     const QString textColour = QStringLiteral("color: %1;").arg(ORVOPalette::css(palette.text));
-    titleField->setStyleSheet(textColour);
-    bodyField->setStyleSheet(textColour);
-    progressField->setStyleSheet(QStringLiteral("color: %1;").arg(ORVOPalette::css(palette.muted)));
+    StyleSheet::set(titleField, textColour);
+    StyleSheet::set(bodyField, textColour);
+    StyleSheet::set(progressField, QStringLiteral("color: %1;").arg(ORVOPalette::css(palette.muted)));
     buildButtons();
 
     auto* column = new QVBoxLayout(card);
@@ -140,12 +141,12 @@ void ORVOTour::buildButtons() {
     const QString textStyle =
         QStringLiteral("QPushButton { background: transparent; border: none; color: %1; padding: 0 8px; }")
             .arg(ORVOPalette::css(palette.text));
-    skipButton->setStyleSheet(textStyle);
-    prevButton->setStyleSheet(textStyle);
-    nextButton->setStyleSheet(
-        QStringLiteral("QPushButton { background: %1; border: none; border-radius: 8px; "
-                       "color: %2; padding: 0 16px; }")
-            .arg(ORVOPalette::css(palette.selectedFill), ORVOPalette::css(palette.selectedText)));
+    StyleSheet::set(skipButton, textStyle);
+    StyleSheet::set(prevButton, textStyle);
+    StyleSheet::set(nextButton,
+                    QStringLiteral("QPushButton { background: %1; border: none; border-radius: 8px; "
+                                   "color: %2; padding: 0 16px; }")
+                        .arg(ORVOPalette::css(palette.selectedFill), ORVOPalette::css(palette.selectedText)));
     for (QPushButton* button : {skipButton, prevButton, nextButton}) {
         button->setFont(Typography::ofSize(13, button == nextButton ? QFont::DemiBold : QFont::Medium));
         button->setFixedHeight(kButtonHeight);

@@ -2,6 +2,7 @@
 
 #include "LocalizationManager.h"
 #include "ORVOPalette.h"
+#include "StyleSheet.h"
 #include "TextKeys.h"
 #include "Typography.h"
 
@@ -75,13 +76,14 @@ void ORVOAccessNotice::copyCommands() {
 }
 
 void ORVOAccessNotice::applyPalette(const ORVOPalette& p) {
-    setStyleSheet(
+    StyleSheet::set(
+        this,
         QStringLiteral("QFrame#accessNotice { background: %1; border: 1px solid %2; border-radius: 10px; }"
                        "QLabel { color: %3; background: transparent; border: none; }"
                        "QPushButton { color: %3; background: %4; border: 1px solid %2; "
                        "border-radius: 6px; padding: 3px 12px; }")
             .arg(ORVOPalette::css(p.field), ORVOPalette::css(p.negative), ORVOPalette::css(p.text),
                  ORVOPalette::css(p.card)));
-    commands_->setStyleSheet(QStringLiteral("color: %1; background: %2; border-radius: 6px; padding: 6px;")
-                                 .arg(ORVOPalette::css(p.text), ORVOPalette::css(p.card)));
+    StyleSheet::set(commands_, QStringLiteral("color: %1; background: %2; border-radius: 6px; padding: 6px;")
+                                   .arg(ORVOPalette::css(p.text), ORVOPalette::css(p.card)));
 }

@@ -5,6 +5,7 @@
 #include "ORVOImages.h"
 #include "ORVOStyleKit.h"
 #include "ORVOThemeToggle.h"
+#include "StyleSheet.h"
 #include "TextKeys.h"
 #include "Typography.h"
 
@@ -64,6 +65,9 @@ void ORVOHero::buildHeaderActions(ORVOStyleKit& kit, QComboBox* language) {
     box->setContentsMargins(12, 0, 4, 0);
     language->setParent(languageContainerView);
     language->setEditable(false);
+    // The container's width follows the chosen language alone; measuring every native name would load
+    // the fonts of scripts the window does not show until the list opens.
+    language->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->addWidget(language);
     box->addSpacing(20);
     languageContainerView->setFixedHeight(kControlHeight);
@@ -88,11 +92,11 @@ void ORVOHero::setHeroHeight(double value) {
 
 void ORVOHero::setStatus(const QString& text, const QColor& colour) {
     statusLabel->setText(text);
-    statusLabel->setStyleSheet(
-        QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(colour)));
+    StyleSheet::set(statusLabel,
+                    QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(colour)));
     statusLabel->adjustSize();
-    statusDot->setStyleSheet(
-        QStringLiteral("background: %1; border-radius: 4px;").arg(ORVOPalette::css(colour)));
+    StyleSheet::set(statusDot,
+                    QStringLiteral("background: %1; border-radius: 4px;").arg(ORVOPalette::css(colour)));
     layoutContents();
 }
 

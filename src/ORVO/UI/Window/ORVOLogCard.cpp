@@ -3,6 +3,7 @@
 #include "ORVOAccessNotice.h"
 #include "ORVOStyleKit.h"
 #include "ORVOStyledLog.h"
+#include "StyleSheet.h"
 #include "TextKeys.h"
 #include "Typography.h"
 
@@ -51,14 +52,14 @@ void ORVOLogCard::refreshPlaceholder() {
 }
 
 void ORVOLogCard::applyTheme(const ORVOPalette& p) {
-    log->setStyleSheet(
-        QStringLiteral(
-            "QTextEdit { background: transparent; border: none; }"
-            "QScrollBar:vertical { width: 6px; background: transparent; margin: 0; }"
-            "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 24px; }"
-            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-            .arg(ORVOPalette::css(p.border)));
+    StyleSheet::set(
+        log, QStringLiteral(
+                 "QTextEdit { background: transparent; border: none; }"
+                 "QScrollBar:vertical { width: 6px; background: transparent; margin: 0; }"
+                 "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 24px; }"
+                 "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+                 "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
+                 .arg(ORVOPalette::css(p.border)));
     styledLog->setPalette(p);
     notice->applyPalette(p);
 }

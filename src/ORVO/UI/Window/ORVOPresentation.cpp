@@ -14,6 +14,7 @@
 #include "ORVOProfileSelector.h"
 #include "ORVOStyleKit.h"
 #include "ORVOWindowControls.h"
+#include "StyleSheet.h"
 #include "TextKeys.h"
 #include "Typography.h"
 
@@ -186,10 +187,10 @@ void ORVOPresentation::installCatalogAssistance() {
     for (ORVOFieldContainer* slot : profileCard->apertureSlots) {
         controls.comboSlots << slot;
     }
-    catalog = new ORVOCatalogAssistant(
-        controls, {[this]() -> const ORVOPalette& { return palette(); },
-                   [this] { return ORVODialogs::confirmApertureFill(host.window()); }},
-        this);
+    catalog = new ORVOCatalogAssistant(controls,
+                                       {[this]() -> const ORVOPalette& { return palette(); },
+                                        [this] { return ORVODialogs::confirmApertureFill(host.window()); }},
+                                       this);
     catalog->install();
 }
 
@@ -305,8 +306,8 @@ void ORVOPresentation::selectProfile(int index) {
 
 void ORVOPresentation::applyTheme() {
     const ORVOPalette& p = palette();
-    rootView->setStyleSheet(
-        QStringLiteral("QWidget#rootView { background: %1; }").arg(ORVOPalette::css(p.background)));
+    StyleSheet::set(
+        rootView, QStringLiteral("QWidget#rootView { background: %1; }").arg(ORVOPalette::css(p.background)));
     kit->apply(p);
     hero->applyTheme(p, usesLightAppearance);
     profileSelector->applyTheme(p);

@@ -3,6 +3,7 @@
 #include "LocalizationManager.h"
 #include "ORVOFieldContainer.h"
 #include "ORVOStyleKit.h"
+#include "StyleSheet.h"
 #include "TextKeys.h"
 #include "Typography.h"
 
@@ -22,16 +23,16 @@ constexpr int kApertureInset = 24;
 
 } // namespace
 
-ORVOProfileCard::ORVOProfileCard(ORVOStyleKit& styleKit, QPushButton* restoreButton, QPushButton* revertButton,
-                                 QWidget* parent)
+ORVOProfileCard::ORVOProfileCard(ORVOStyleKit& styleKit, QPushButton* restoreButton,
+                                 QPushButton* revertButton, QWidget* parent)
     : QFrame(parent), kit(styleKit), restore(restoreButton), revert(revertButton) {
     kit.addCard(this);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(28, 20, 28, 20);
     grid->setHorizontalSpacing(18);
     grid->setVerticalSpacing(7);
-    grid->addWidget(kit.localizedLabel(TextKeys::kLabelNameLensConfiguration, Typography::cardTitle()), 0, 0, 1,
-                    2);
+    grid->addWidget(kit.localizedLabel(TextKeys::kLabelNameLensConfiguration, Typography::cardTitle()), 0, 0,
+                    1, 2);
     int line = buildFieldRows(grid);
     buildBadge(grid, line);
     grid->addWidget(kit.makeSeparator(this), line++, 0, 1, 3);
@@ -138,11 +139,11 @@ void ORVOProfileCard::showProfile(int index, const Fields& fields) {
 }
 
 void ORVOProfileCard::applyTheme(const ORVOPalette& p) {
-    badgeView->setStyleSheet(QStringLiteral("QFrame#badge { border: 2px solid %1; border-radius: 18px; }"
-                                            "QLabel { color: %1; background: transparent; border: none; }")
-                                 .arg(ORVOPalette::css(p.text)));
+    StyleSheet::set(badgeView, QStringLiteral("QFrame#badge { border: 2px solid %1; border-radius: 18px; }"
+                                              "QLabel { color: %1; background: transparent; border: none; }")
+                                   .arg(ORVOPalette::css(p.text)));
     for (QPushButton* button : {mountButton, focalMenuButton, suggestionButton}) {
-        button->setStyleSheet(QStringLiteral("QPushButton { background: transparent; border: none; }"));
+        StyleSheet::set(button, QStringLiteral("QPushButton { background: transparent; border: none; }"));
     }
     ORVOStyleKit::styleSecondaryButton(revert, p);
     ORVOStyleKit::styleSecondaryButton(restore, p);

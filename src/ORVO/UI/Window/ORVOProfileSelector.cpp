@@ -1,6 +1,7 @@
 #include "ORVOProfileSelector.h"
 
 #include "ORVOStyleKit.h"
+#include "StyleSheet.h"
 #include "Typography.h"
 
 #include <QHBoxLayout>
@@ -52,7 +53,8 @@ ORVOProfileSelector::ORVOProfileSelector(ORVOStyleKit& kit, QWidget* parent) : Q
 void ORVOProfileSelector::showSelected(int index, const ORVOPalette& p) {
     for (int i = 0; i < kAdapterProfileCount; ++i) {
         const bool selected = i == index;
-        profileButtons[i]->setStyleSheet(
+        StyleSheet::set(
+            profileButtons[i],
             QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 8px; }")
                 .arg(selected ? ORVOPalette::css(p.selectedFill) : QStringLiteral("transparent"),
                      ORVOPalette::css(selected ? p.selectedText : p.text)));
@@ -64,8 +66,8 @@ void ORVOProfileSelector::showSelected(int index, const ORVOPalette& p) {
 }
 
 void ORVOProfileSelector::applyTheme(const ORVOPalette& p) {
-    setStyleSheet(
-        QStringLiteral(
-            "QFrame#profileSelector { background: %1; border: 1px solid %2; border-radius: 10px; }")
-            .arg(ORVOPalette::css(p.field), ORVOPalette::css(p.border)));
+    StyleSheet::set(
+        this, QStringLiteral(
+                  "QFrame#profileSelector { background: %1; border: 1px solid %2; border-radius: 10px; }")
+                  .arg(ORVOPalette::css(p.field), ORVOPalette::css(p.border)));
 }

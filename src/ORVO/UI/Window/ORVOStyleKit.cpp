@@ -2,6 +2,7 @@
 
 #include "LocalizationManager.h"
 #include "ORVOFieldContainer.h"
+#include "StyleSheet.h"
 #include "SymbolIcon.h"
 #include "TextKeys.h"
 #include "Typography.h"
@@ -28,7 +29,8 @@ QString labelStyle(const QColor& colour) {
 
 } // namespace
 
-ORVOStyleKit::ORVOStyleKit(QWidget* parkingWidget, QObject* parent) : QObject(parent), parking(parkingWidget) {}
+ORVOStyleKit::ORVOStyleKit(QWidget* parkingWidget, QObject* parent)
+    : QObject(parent), parking(parkingWidget) {}
 
 QFrame* ORVOStyleKit::makeCard() {
     auto* card = new QFrame;
@@ -139,26 +141,26 @@ bool ORVOStyleKit::eventFilter(QObject* watched, QEvent* event) {
 
 void ORVOStyleKit::apply(const ORVOPalette& p) {
     for (QFrame* card : cardViews) {
-        card->setStyleSheet(QStringLiteral("QFrame#orvoCard { background: %1; border: 1px solid %2; "
-                                           "border-radius: 14px; }")
-                                .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border)));
+        StyleSheet::set(card, QStringLiteral("QFrame#orvoCard { background: %1; border: 1px solid %2; "
+                                             "border-radius: 14px; }")
+                                  .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border)));
     }
     for (ORVOFieldContainer* container : fieldContainers) {
         container->apply(p);
     }
     for (QFrame* separator : separatorViews) {
-        separator->setStyleSheet(
-            QStringLiteral("background: %1; border: none;").arg(ORVOPalette::css(p.divider)));
+        StyleSheet::set(separator,
+                        QStringLiteral("background: %1; border: none;").arg(ORVOPalette::css(p.divider)));
     }
     for (QLabel* label : primaryLabels + secondaryLabels) {
-        label->setStyleSheet(labelStyle(p.text));
+        StyleSheet::set(label, labelStyle(p.text));
     }
     for (QLabel* label : mutedLabels) {
-        label->setStyleSheet(labelStyle(p.muted));
+        StyleSheet::set(label, labelStyle(p.muted));
     }
     const QString inputs = inputStyle(p);
     for (QWidget* control : inputControls) {
-        control->setStyleSheet(inputs);
+        StyleSheet::set(control, inputs);
     }
     for (QLabel* chevron : chevronViews) {
         chevron->setPixmap(
@@ -187,22 +189,22 @@ void ORVOStyleKit::refreshLocalizedText() {
 
 void ORVOStyleKit::styleSecondaryButton(QPushButton* button, const ORVOPalette& p) {
     button->setFont(Typography::button());
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { background: transparent; border: 1px solid %1; "
-                       "border-radius: 8px; color: %2; padding: 0 14px; }"
-                       "QPushButton:pressed { background: %3; }"
-                       "QPushButton:disabled { color: %4; border-color: %5; }")
-            .arg(ORVOPalette::css(p.border), ORVOPalette::css(p.text), ORVOPalette::css(p.field),
-                 ORVOPalette::css(p.muted), ORVOPalette::css(p.divider)));
+    StyleSheet::set(button,
+                    QStringLiteral("QPushButton { background: transparent; border: 1px solid %1; "
+                                   "border-radius: 8px; color: %2; padding: 0 14px; }"
+                                   "QPushButton:pressed { background: %3; }"
+                                   "QPushButton:disabled { color: %4; border-color: %5; }")
+                        .arg(ORVOPalette::css(p.border), ORVOPalette::css(p.text), ORVOPalette::css(p.field),
+                             ORVOPalette::css(p.muted), ORVOPalette::css(p.divider)));
     fitToTitle(button, 14);
 }
 
 void ORVOStyleKit::stylePrimaryButton(QPushButton* button, const ORVOPalette& p) {
     button->setFont(Typography::primaryButton());
     button->setMinimumHeight(40);
-    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; border: none; border-radius: 10px; "
-                                         "color: %2; padding: 0 24px; }")
-                              .arg(ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText)));
+    StyleSheet::set(button, QStringLiteral("QPushButton { background: %1; border: none; border-radius: 10px; "
+                                           "color: %2; padding: 0 24px; }")
+                                .arg(ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText)));
     button->setMinimumWidth(
         std::max(180, QFontMetrics(button->font()).horizontalAdvance(button->text()) + 52));
 }
@@ -210,7 +212,8 @@ void ORVOStyleKit::stylePrimaryButton(QPushButton* button, const ORVOPalette& p)
 void ORVOStyleKit::styleTextButton(QPushButton* button, const ORVOPalette& p) {
     button->setFont(Typography::button());
     button->setMinimumHeight(40);
-    button->setStyleSheet(
+    StyleSheet::set(
+        button,
         QStringLiteral("QPushButton { background: transparent; border: none; color: %1; padding: 0 12px; }")
             .arg(ORVOPalette::css(p.text)));
     fitToTitle(button, 12);
