@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -51,13 +52,6 @@ SerialPortManager::SerialPortManager() {
     udev_ = std::make_unique<UdevPortSource>(arrived, removed);
     folder_ = std::make_unique<VirtualPortFolder>(portsDirectory(), arrived, removed);
 
-    // What is present at start becomes the list without a notification.
-    for (const SerialDevice& device : udev_->presentDevices() + folder_->presentDevices()) {
-        if (!containsPath(availablePorts_, device.path)) {
-            availablePorts_.append(SerialPort::serialPortWithDevice(device));
-        }
-    }
-
     if (QCoreApplication* app = QCoreApplication::instance()) {
         connect(app, &QCoreApplication::aboutToQuit, this, &SerialPortManager::cleanupAtExit);
     } else {
@@ -73,11 +67,39 @@ SerialPortManager::~SerialPortManager() {
     }
 }
 
+SerialPortList SerialPortManager::availablePorts() {
+    listPresentDevices();
+    return availablePorts_;
+}
+
+// What is present at start becomes the list without a notification. Walking the devices is slow
+// (thousands of files under /sys), so it waits for the first question instead of the start; the
+// sources already watch, so nothing that comes or goes in between is missed.
+void SerialPortManager::listPresentDevices() {
+    if (hasListedPresentDevices_) {
+        return;
+    }
+    hasListedPresentDevices_ = true;
+    for (const SerialDevice& device : udev_->presentDevices() + folder_->presentDevices()) {
+        if (!containsPath(availablePorts_, device.path)) {
+            availablePorts_.append(SerialPort::serialPortWithDevice(device));
+        }
+    }
+}
+
 void SerialPortManager::refresh() {
     folder_->rescan();
 }
 
 void SerialPortManager::devicesArrived(const QList<SerialDevice>& devices) {
+    if (!hasListedPresentDevices_) {
+        listPresentDevices();
+        // The first walk may already see what arrives now; it is still news.
+        availablePorts_.removeIf([&](const SerialPortPtr& port) {
+            return std::ranges::any_of(devices,
+                                       [&](const SerialDevice& d) { return d.path == port->path(); });
+        });
+    }
     SerialPortList appended;
     for (const SerialDevice& device : devices) {
         if (!containsPath(availablePorts_, device.path)) {

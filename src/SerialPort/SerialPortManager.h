@@ -30,7 +30,7 @@ public:
     // $XDG_RUNTIME_DIR/orvo/ports
     static QString portsDirectory();
 
-    SerialPortList availablePorts() const { return availablePorts_; }
+    SerialPortList availablePorts();
 
     // Looks at the sources again at once instead of waiting for their next change notice.
     void refresh();
@@ -45,11 +45,13 @@ private:
     SerialPortManager();
     ~SerialPortManager() override;
 
+    void listPresentDevices();
     void devicesArrived(const QList<SerialDevice>& devices);
     void devicesRemoved(const QStringList& paths);
     void cleanupAtExit();
 
     SerialPortList availablePorts_;
+    bool hasListedPresentDevices_ = false;
     std::unique_ptr<UdevPortSource> udev_;
     std::unique_ptr<VirtualPortFolder> folder_;
 };

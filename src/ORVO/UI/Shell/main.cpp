@@ -47,8 +47,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     ViewController controller;
-    FirstFrame::reportIfAsked(&controller);
     controller.show();
+    // Watches last, so it reports ahead of the work that waits for the first frame.
+    FirstFrame::reportIfAsked(&controller);
     delegate.applicationDidFinishLaunching(controller);
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include "AdapterLine.h"
 #include "DataStructureManager.h"
+#include "FirstFrame.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
 #include "NotificationCenter.h"
@@ -99,7 +100,13 @@ void ViewController::showEvent(QShowEvent* event) {
     }
     window()->setWindowTitle(text(TextKeys::kAppWindowTitle));
     updateButtonTitles();
-    startConnectionMonitoring();
+    // The first look for the adapter lists the ports, a walk through thousands of files under /sys:
+    // it waits until the window has painted.
+    FirstFrame::after(this, [this] {
+        if (isVisible()) {
+            startConnectionMonitoring();
+        }
+    });
     if (presentation) {
         presentation->updateWindowAppearance();
         presentation->showOnboardingIfNeeded();
