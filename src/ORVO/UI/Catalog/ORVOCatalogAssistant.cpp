@@ -48,6 +48,20 @@ void ORVOCatalogAssistant::install() {
     restoreMountSelections();
 }
 
+// Reading and indexing the catalog is a large part of building the window, and nothing shows it
+// until a list opens: it is read once the window has painted, or by whatever needs it first.
+void ORVOCatalogAssistant::loadCatalog() {
+    if (!lensCatalog) {
+        lensCatalog = &LensCatalog::shared();
+        recomputeCatalogMatches();
+    }
+}
+
+LensCatalog& ORVOCatalogAssistant::catalog() {
+    loadCatalog();
+    return *lensCatalog;
+}
+
 void ORVOCatalogAssistant::watchProfileFields() {
     // Gaining the focus is no reason to open the list: the window coming back to the front, or
     // being shown again, hands the field its focus too. An edit or a click on the field opens it.
@@ -144,7 +158,7 @@ void ORVOCatalogAssistant::refreshCatalogMatches() {
 }
 
 void ORVOCatalogAssistant::recomputeCatalogMatches() {
-    if (!hasSelectedProfile()) {
+    if (!hasSelectedProfile() || !lensCatalog) {
         return;
     }
     const ORVOProfileFields& profile = controls.profiles[selectedProfileIndex];
@@ -180,6 +194,7 @@ void ORVOCatalogAssistant::recomputeCatalogMatches() {
 }
 
 void ORVOCatalogAssistant::presentSuggestions() {
+    loadCatalog();
     if (!controls.modelSlot) {
         return;
     }
@@ -331,6 +346,7 @@ void ORVOCatalogAssistant::applyCatalogSelection(const QString& name) {
     if (!hasSelectedProfile()) {
         return;
     }
+    loadCatalog();
     // Kept apart: the controller's handler below may change the list.
     const auto found = std::find_if(catalogMatches.cbegin(), catalogMatches.cend(),
                                     [&name](const LensCatalogRecord& r) { return r.officialName == name; });

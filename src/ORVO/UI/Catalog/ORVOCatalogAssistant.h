@@ -60,6 +60,8 @@ public:
     ORVOCatalogAssistant(const Controls& controls, Hooks hooks, QObject* parent = nullptr);
 
     void install();
+    // Reads the lens catalog if it is not read yet; the window calls it once it has painted.
+    void loadCatalog();
     // The selected profile's fields have just moved into the card.
     void showProfile(int index);
     void refreshLocalizedText();
@@ -90,7 +92,8 @@ public:
     bool isPopulatingDeviceAperture = false;
     bool suppressApertureFillPrompt = false;
     QMap<int, QString> lastMaximumAperture;
-    LensCatalog* lensCatalog = &LensCatalog::shared();
+    // Read after the window's first frame (loadCatalog), or sooner by the first thing that needs it.
+    LensCatalog* lensCatalog = nullptr;
     QList<LensCatalogRecord> catalogMatches;
     QString catalogEmptyHint;
     QPointer<ORVOSuggestionPanel> suggestionPanel;
@@ -106,6 +109,7 @@ public:
     QMap<int, ApertureNote> apertureNotes;
 
 private:
+    LensCatalog& catalog();
     bool hasSelectedProfile() const;
     void watchProfileFields();
     void installMenuButtons();

@@ -86,7 +86,7 @@ void ORVOCatalogAssistant::showFocalLengthMenu(QWidget* button) {
     if (!hasSelectedProfile()) {
         return;
     }
-    const QStringList options = lensCatalog->focalLengthOptions(mountSelections[selectedProfileIndex]);
+    const QStringList options = catalog().focalLengthOptions(mountSelections[selectedProfileIndex]);
     if (options.isEmpty()) {
         return;
     }

@@ -3,6 +3,7 @@
 
 #include "ORVOPresentation.h"
 
+#include "FirstFrame.h"
 #include "LocalizationManager.h"
 #include "ORVOCatalogAssistant.h"
 #include "ORVOControlRow.h"
@@ -103,7 +104,9 @@ void ORVOPresentation::install() {
     column->setSpacing(0);
     buildTitleStrip(rootView);
     column->addWidget(buildContent(), 1);
-
+    // Themed before the remaining set-up measures and shows controls: a style sheet given to a widget
+    // that is already polished repolishes it and everything under it.
+    applyTheme();
     configureInputControls();
     installCatalogAssistance();
     installKeyboardAccess();
@@ -192,6 +195,7 @@ void ORVOPresentation::installCatalogAssistance() {
                                         [this] { return ORVODialogs::confirmApertureFill(host.window()); }},
                                        this);
     catalog->install();
+    FirstFrame::after(&host, [this] { catalog->loadCatalog(); });
 }
 
 void ORVOPresentation::installStatusRefresh() {
@@ -307,7 +311,8 @@ void ORVOPresentation::selectProfile(int index) {
 void ORVOPresentation::applyTheme() {
     const ORVOPalette& p = palette();
     StyleSheet::set(
-        rootView, QStringLiteral("QWidget#rootView { background: %1; }").arg(ORVOPalette::css(p.background)));
+        rootView, QStringLiteral("QWidget#rootView { background: %1; }").arg(ORVOPalette::css(p.background)) +
+                      ORVOStyleKit::styleSheet(p));
     kit->apply(p);
     hero->applyTheme(p, usesLightAppearance);
     profileSelector->applyTheme(p);

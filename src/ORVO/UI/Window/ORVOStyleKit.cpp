@@ -13,6 +13,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QVariant>
 
 namespace {
 
@@ -23,8 +25,20 @@ void fitToTitle(QPushButton* button, int padding) {
     button->setMinimumWidth(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 2 * padding + 4);
 }
 
-QString labelStyle(const QColor& colour) {
-    return QStringLiteral("color: %1; background: transparent;").arg(ORVOPalette::css(colour));
+// The kit marks its labels and inputs with these properties; the sheet's rules select on them.
+constexpr char kToneProperty[] = "orvoTone";
+constexpr char kInputProperty[] = "orvoInput";
+
+// A widget styled already is restyled, since the sheet does not watch its properties.
+void mark(QWidget* widget, const char* property, const QVariant& value) {
+    if (widget->property(property) == value) {
+        return;
+    }
+    widget->setProperty(property, value);
+    if (widget->testAttribute(Qt::WA_WState_Polished)) {
+        widget->style()->unpolish(widget);
+        widget->style()->polish(widget);
+    }
 }
 
 } // namespace
@@ -40,7 +54,6 @@ QFrame* ORVOStyleKit::makeCard() {
 
 void ORVOStyleKit::addCard(QFrame* card) {
     card->setObjectName("orvoCard");
-    cardViews << card;
 }
 
 QFrame* ORVOStyleKit::makeSeparator(QWidget* parent, bool vertical) {
@@ -51,27 +64,33 @@ QFrame* ORVOStyleKit::makeSeparator(QWidget* parent, bool vertical) {
     } else {
         line->setFixedHeight(1);
     }
-    separatorViews << line;
     return line;
 }
 
 QLabel* ORVOStyleKit::localizedLabel(const char* name, const QFont& font) {
     auto* label = new QLabel(LocalizationManager::text(TextKeys::label(name)));
     label->setFont(font);
-    primaryLabels << label;
+    addPrimary(label);
     localizedFields << qMakePair(label, QString::fromLatin1(name));
     return label;
 }
 
+void ORVOStyleKit::addPrimary(QLabel* label) {
+    mark(label, kToneProperty, QStringLiteral("text"));
+}
+
 void ORVOStyleKit::addMuted(QLabel* label) {
-    primaryLabels.removeOne(label);
-    mutedLabels << label;
+    mark(label, kToneProperty, QStringLiteral("muted"));
+}
+
+void ORVOStyleKit::addInput(QWidget* control) {
+    mark(control, kInputProperty, true);
 }
 
 QLabel* ORVOStyleKit::secondaryLabel(const QString& value) {
     auto* label = new QLabel(value);
     label->setFont(Typography::fieldLabel());
-    secondaryLabels << label;
+    addSecondary(label);
     return label;
 }
 
@@ -139,28 +158,20 @@ bool ORVOStyleKit::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+QString ORVOStyleKit::styleSheet(const ORVOPalette& p) {
+    return QStringLiteral("QFrame#orvoCard { background: %1; border: 1px solid %2; border-radius: 14px; }"
+                          "QFrame#orvoSeparator { background: %3; border: none; }"
+                          "QLabel[orvoTone=\"text\"] { color: %4; background: transparent; }"
+                          "QLabel[orvoTone=\"muted\"] { color: %5; background: transparent; }")
+               .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border), ORVOPalette::css(p.divider),
+                    ORVOPalette::css(p.text), ORVOPalette::css(p.muted)) +
+           inputStyle(p);
+}
+
 void ORVOStyleKit::apply(const ORVOPalette& p) {
-    for (QFrame* card : cardViews) {
-        StyleSheet::set(card, QStringLiteral("QFrame#orvoCard { background: %1; border: 1px solid %2; "
-                                             "border-radius: 14px; }")
-                                  .arg(ORVOPalette::css(p.card), ORVOPalette::css(p.border)));
-    }
+    StyleSheet::set(parking, styleSheet(p));
     for (ORVOFieldContainer* container : fieldContainers) {
         container->apply(p);
-    }
-    for (QFrame* separator : separatorViews) {
-        StyleSheet::set(separator,
-                        QStringLiteral("background: %1; border: none;").arg(ORVOPalette::css(p.divider)));
-    }
-    for (QLabel* label : primaryLabels + secondaryLabels) {
-        StyleSheet::set(label, labelStyle(p.text));
-    }
-    for (QLabel* label : mutedLabels) {
-        StyleSheet::set(label, labelStyle(p.muted));
-    }
-    const QString inputs = inputStyle(p);
-    for (QWidget* control : inputControls) {
-        StyleSheet::set(control, inputs);
     }
     for (QLabel* chevron : chevronViews) {
         chevron->setPixmap(
@@ -168,15 +179,16 @@ void ORVOStyleKit::apply(const ORVOPalette& p) {
     }
 }
 
-QString ORVOStyleKit::inputStyle(const ORVOPalette& p) const {
+QString ORVOStyleKit::inputStyle(const ORVOPalette& p) {
     return QStringLiteral(
-               "QLineEdit { background: transparent; border: none; color: %1; selection-background-color: "
-               "%2; selection-color: %3; }"
-               "QComboBox { background: transparent; border: none; color: %1; padding: 0; }"
-               "QComboBox::drop-down { border: none; width: 0; }"
-               "QComboBox::down-arrow { image: none; width: 0; height: 0; }"
-               "QComboBox QAbstractItemView { background: %4; color: %1; border: 1px solid %5; outline: 0; "
-               "selection-background-color: %2; selection-color: %3; }")
+               "QLineEdit[orvoInput=\"true\"] { background: transparent; border: none; color: %1; "
+               "selection-background-color: %2; selection-color: %3; }"
+               "QComboBox[orvoInput=\"true\"] { background: transparent; border: none; color: %1; padding: "
+               "0; }"
+               "QComboBox[orvoInput=\"true\"]::drop-down { border: none; width: 0; }"
+               "QComboBox[orvoInput=\"true\"]::down-arrow { image: none; width: 0; height: 0; }"
+               "QComboBox[orvoInput=\"true\"] QAbstractItemView { background: %4; color: %1; "
+               "border: 1px solid %5; outline: 0; selection-background-color: %2; selection-color: %3; }")
         .arg(ORVOPalette::css(p.text), ORVOPalette::css(p.selectedFill), ORVOPalette::css(p.selectedText),
              ORVOPalette::css(p.card), ORVOPalette::css(p.border));
 }

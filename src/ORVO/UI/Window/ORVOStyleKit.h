@@ -24,18 +24,18 @@ public:
     // Controls taken out of a slot wait, hidden but alive, in parking.
     explicit ORVOStyleKit(QWidget* parking, QObject* parent = nullptr);
 
-    QFrame* makeCard();
+    static QFrame* makeCard();
     // A region that is itself a card.
-    void addCard(QFrame* card);
-    QFrame* makeSeparator(QWidget* parent, bool vertical = false);
+    static void addCard(QFrame* card);
+    static QFrame* makeSeparator(QWidget* parent, bool vertical = false);
     // A caption in the text colour whose text is the label text of a key name, kept translated.
     QLabel* localizedLabel(const char* name, const QFont& font);
     QLabel* secondaryLabel(const QString& text);
     // Labels in the text colour and in the muted colour, and controls shown without a frame.
-    void addPrimary(QLabel* label) { primaryLabels << label; }
-    void addSecondary(QLabel* label) { secondaryLabels << label; }
-    void addMuted(QLabel* label);
-    void addInput(QWidget* control) { inputControls << control; }
+    static void addPrimary(QLabel* label);
+    static void addSecondary(QLabel* label) { addPrimary(label); }
+    static void addMuted(QLabel* label);
+    static void addInput(QWidget* control);
     void addFieldContainer(ORVOFieldContainer* container) { fieldContainers << container; }
     // The caption made for a key name, for tying it to its field.
     QLabel* captionOf(const char* name) const;
@@ -47,6 +47,10 @@ public:
     // A chevron at the trailing end of a slot, letting clicks through to what lies beneath.
     QLabel* chevronOver(ORVOFieldContainer* slot, const QString& symbol);
 
+    // The rules for every piece made or marked here, for the window's root: one sheet styles them
+    // all, where a sheet per piece would restyle each piece's subtree again on every theme pass.
+    static QString styleSheet(const ORVOPalette& palette);
+    // The sheet for what waits in parking, the chevrons and the field slots.
     void apply(const ORVOPalette& palette);
     void refreshLocalizedText();
 
@@ -59,16 +63,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QString inputStyle(const ORVOPalette& palette) const;
+    static QString inputStyle(const ORVOPalette& palette);
 
     QWidget* parking;
-    QList<QFrame*> cardViews;
     QList<ORVOFieldContainer*> fieldContainers;
-    QList<QFrame*> separatorViews;
-    QList<QLabel*> primaryLabels;
-    QList<QLabel*> secondaryLabels;
-    QList<QLabel*> mutedLabels;
-    QList<QWidget*> inputControls;
     QList<QLabel*> chevronViews;
     QList<QPair<QLabel*, QString>> localizedFields;
 };
