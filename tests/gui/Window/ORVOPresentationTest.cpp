@@ -2,15 +2,17 @@
 // and Save, on a real (offscreen) window.
 
 #include "ORVOPresentation.h"
-#include "ORVOHero.h"
-#include "ORVOProfileSelector.h"
-#include "ORVOControlRow.h"
 
 #include "EventLoop.h"
 #include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
+#include "ORVOControlRow.h"
 #include "ORVODialogs.h"
 #include "ORVOFieldContainer.h"
+#include "ORVOHero.h"
+#include "ORVOLogCard.h"
+#include "ORVOProfileSelector.h"
+#include "ORVOStyleKit.h"
 #include "ORVOThemeToggle.h"
 #include "Settings.h"
 #include "TextKeys.h"
@@ -32,9 +34,7 @@ namespace {
 
 class ORVOPresentationTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        useIsolatedEnvironment();
-    }
+    static void SetUpTestSuite() { useIsolatedEnvironment(); }
     void TearDown() override {
         ORVODialogs::setResponder({});
         qunsetenv("ORVO_FAKE_CONNECTED");
@@ -208,6 +208,33 @@ TEST_F(ORVOPresentationTest, togglingTheThemeTwiceRestoresEveryDarkValue) {
     EXPECT_EQ(toggle->symbolName(), "sun.max");
     EXPECT_EQ(toggle->knobFrame().x(), 41);
     EXPECT_EQ(themedStyles(), dark);
+}
+
+// The window's root carries the one theme sheet; what the kit marks takes its colours in both
+// themes, a piece marked after the window was shown included.
+TEST_F(ORVOPresentationTest, everyMarkedPieceTakesTheColoursOfTheTheme) {
+    controller.show();
+    auto* late = new QLabel(QStringLiteral("late"), presentation().rootView);
+    late->show();
+    ORVOStyleKit::addMuted(late);
+    const auto foreground = [](const QWidget* widget) {
+        return widget->palette().color(widget->foregroundRole());
+    };
+    for (const bool light : {false, true}) {
+        const ORVOPalette& p = light ? ORVOPalette::light() : ORVOPalette::dark();
+        EXPECT_EQ(presentation().usesLightAppearance, light);
+        EXPECT_EQ(foreground(controller.DeviceModel_Title), p.text) << light;
+        EXPECT_EQ(foreground(presentation().logCard->logPlaceholder), p.muted) << light;
+        EXPECT_EQ(foreground(late), p.muted) << light;
+        EXPECT_EQ(controller.Language->palette().color(QPalette::ButtonText), p.text) << light;
+        EXPECT_EQ(controller.LensModels[0]->palette().color(QPalette::Text), p.text) << light;
+        // Profile B's fields waited outside the window through the theme change.
+        presentation().selectProfile(1);
+        EXPECT_EQ(controller.LensModels[1]->palette().color(QPalette::Text), p.text) << light;
+        EXPECT_EQ(controller.LensApexes[1][3]->palette().color(QPalette::ButtonText), p.text) << light;
+        presentation().selectProfile(0);
+        QTest::mouseClick(presentation().hero->themeToggle, Qt::LeftButton);
+    }
 }
 
 TEST_F(ORVOPresentationTest, aLanguageChangeRetranslatesTheWindow) {

@@ -169,7 +169,6 @@ QString ORVOStyleKit::styleSheet(const ORVOPalette& p) {
 }
 
 void ORVOStyleKit::apply(const ORVOPalette& p) {
-    StyleSheet::set(parking, styleSheet(p));
     for (ORVOFieldContainer* container : fieldContainers) {
         container->apply(p);
     }

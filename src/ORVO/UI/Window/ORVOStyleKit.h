@@ -50,7 +50,7 @@ public:
     // The rules for every piece made or marked here, for the window's root: one sheet styles them
     // all, where a sheet per piece would restyle each piece's subtree again on every theme pass.
     static QString styleSheet(const ORVOPalette& palette);
-    // The sheet for what waits in parking, the chevrons and the field slots.
+    // The chevrons and the field slots. What waits in parking takes the sheet when it is placed.
     void apply(const ORVOPalette& palette);
     void refreshLocalizedText();
 
