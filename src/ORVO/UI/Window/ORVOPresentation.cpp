@@ -221,7 +221,6 @@ void ORVOPresentation::configureInputControls() {
             kit->addInput(field);
         }
         for (QComboBox* box : profile.apertures) {
-            box->setFont(Typography::fieldValue());
             box->setMaxVisibleItems(14);
             box->setFocusPolicy(Qt::TabFocus);
             kit->addInput(box);
@@ -300,6 +299,11 @@ void ORVOPresentation::selectProfile(int index) {
     }
     selectedProfileIndex = index;
     const ORVOProfileCard::Fields profile = profileFields(index);
+    // Aperture boxes take their font as they are first placed: a font change makes a combo box
+    // build its popup list, which the three profiles waiting outside the window do not need yet.
+    for (QComboBox* box : profile.apertures) {
+        box->setFont(Typography::fieldValue());
+    }
     profileCard->showProfile(index, profile);
     catalog->showProfile(index);
     profileSelector->showSelected(selectedProfileIndex, palette());
