@@ -1,21 +1,21 @@
 // Onboarding on the styled window: the first-run guide when the window first appears, the guided
 // tour after it (once per interface language), and the tour again from the tour button.
 
+#include "ORVOPresentation.h"
+
 #include "LocalizationManager.h"
 #include "MainQueue.h"
+#include "ORVODeviceCard.h"
 #include "ORVOFieldContainer.h"
 #include "ORVOFirstRunGuide.h"
-#include "ORVOPresentation.h"
+#include "ORVOHero.h"
+#include "ORVOLogCard.h"
+#include "ORVOPresentationDelegate.h"
+#include "ORVOProfileSelector.h"
 #include "ORVOThemeToggle.h"
+#include "ORVOWindowControls.h"
 #include "Settings.h"
 #include "TextKeys.h"
-#include "ORVODeviceCard.h"
-#include "ORVOLogCard.h"
-#include "ORVOProfileSelector.h"
-#include "ORVOWindowControls.h"
-#include "ORVOHero.h"
-#include "ORVOProfileSelector.h"
-#include "ORVOPresentationDelegate.h"
 
 #include <QComboBox>
 #include <QFrame>
