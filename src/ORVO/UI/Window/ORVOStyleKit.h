@@ -15,8 +15,9 @@ class QPushButton;
 class QWidget;
 
 // The themed pieces the window's regions are made of: cards, separators, labels, field slots with
-// their chevrons, and the input controls inside them. It remembers what it made, so one pass gives
-// every piece the palette of a theme and one pass re-translates every caption.
+// their chevrons, and the input controls inside them. It marks what it makes, so that one sheet on the
+// window's root themes them all, and remembers its slots, chevrons and captions for the theme and
+// translation passes.
 class ORVOStyleKit : public QObject {
     Q_OBJECT
 
