@@ -4,11 +4,13 @@
 #include "SerialPortManager.h"
 #include "SimulatorProcess.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <numeric>
 
 namespace {
 
@@ -134,4 +136,66 @@ TEST_F(Orvoctl, outputThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(orvoctl({"--help"}, "/dev/full").status, 1);
     // A failure keeps its own status.
     EXPECT_EQ(orvoctl({"write", files.filePath("missing.json")}, "/dev/full").status, 2);
+}
+
+TEST_F(Orvoctl, aWriteAfterWhichTheAdapterVanishesIsWrittenNotVerifiedNamingEveryPart) {
+    auto adapter = plug();
+    const Outcome read = orvoctl({"read", "--json"});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    QFile file(files.filePath("same.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(read.out);
+    file.close();
+    adapter.reset();
+    // The read-out's six requests and the six writes arrive; then the cable goes.
+    adapter = plug({"--unplug-after", "12"});
+    const Outcome write = orvoctl({"write", file.fileName()});
+    EXPECT_EQ(write.status, 8) << write.err.toStdString();
+    EXPECT_TRUE(write.err.contains("did not answer the read-back: settings, A, B, C, D"))
+        << write.err.toStdString();
+    EXPECT_FALSE(write.err.contains("other values"));
+}
+
+TEST_F(Orvoctl, aVerifiedWriteStandsWhenTheLineReportingItCannotBeWritten) {
+    auto adapter = plug();
+    QFile file(files.filePath("name.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        R"({"format": "orvo-adapter", "version": 1, "profiles": [{"letter": "C", "name": "Noct 58"}]})");
+    file.close();
+    const Outcome write = orvoctl({"write", file.fileName()}, "/dev/full");
+    EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.err.contains("warning")) << write.err.toStdString();
+    EXPECT_EQ(adapter->state()["profiles"].toArray()[2].toObject()["name"].toString(), "Noct 58");
+}
+
+TEST_F(Orvoctl, aBackupHoldingAValueThisToolCannotWriteIsListedAndRestoredExceptThatValue) {
+    auto adapter = plug();
+    const Outcome read = orvoctl({"read", "--json"});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    // What an adapter that once stored an aperture byte beyond the list would have left in a backup.
+    QJsonObject json = QJsonDocument::fromJson(read.out).object();
+    QJsonObject raw = json["raw"].toObject();
+    QJsonArray answers = raw["L2PC03"].toArray();
+    QByteArray d = QByteArray::fromHex(answers[3].toString().toLatin1());
+    d[9] = char(30);
+    d[d.size() - 2] = char(0);
+    d[d.size() - 2] = char(std::accumulate(d.begin(), d.end() - 2, 0));
+    answers[3] = QString::fromLatin1(d.toHex(' '));
+    raw["L2PC03"] = answers;
+    json["raw"] = raw;
+    json.remove("profiles");
+    const QString folder = state.path() + "/orvo/backups/ORVO0001";
+    QDir().mkpath(folder);
+    QFile backup(folder + "/20260101T000000.000Z.json");
+    ASSERT_TRUE(backup.open(QIODevice::WriteOnly));
+    backup.write(QJsonDocument(json).toJson());
+    backup.close();
+
+    const Outcome listed = orvoctl({"backups"});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_TRUE(listed.out.contains(backup.fileName().toUtf8())) << listed.out.toStdString();
+    const Outcome restore = orvoctl({"write", backup.fileName()});
+    EXPECT_EQ(restore.status, 0) << restore.err.toStdString();
+    EXPECT_TRUE(restore.err.contains("profiles[3].apertures[1]")) << restore.err.toStdString();
 }

@@ -6,6 +6,7 @@
 #include "BackupStore.h"
 #include "DataStructureManager.h"
 #include "EventLoop.h"
+#include "FullDisk.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
 #include "ReadOutSequence.h"
@@ -24,6 +25,7 @@
 namespace {
 
 using Result = WriteSequence::Result;
+using Part = WriteSequence::Part;
 
 class SaveStories : public AdapterTest {
 protected:
@@ -49,26 +51,19 @@ protected:
         ASSERT_TRUE(readOut.isComplete());
     }
 
-    // Profile B becomes a 35 mm F2.8 lens; everything else is written as it was read.
+    // Profile B becomes a 35 mm F2.8 lens and D the default; everything else is written as it was read.
     WriteSequence::Outcome save() {
-        PC2L02_TD settings;
-        settings.DefaultCustomLens = 1;
-        std::array<PC2L03_TD, kAdapterProfileCount> profiles;
-        for (int i = 0; i < kAdapterProfileCount; ++i) {
-            const L2PC03_TD& read = store.l2pc03Packets[size_t(i)];
-            profiles[i].WideFlocalLength = read.WideFlocalLength;
-            profiles[i].TeleFlocalLength = read.TeleFlocalLength;
-            profiles[i].ApretureValue = read.ApretureValue;
-            profiles[i].LensNameString = read.LensNameString;
-        }
-        profiles[1].WideFlocalLength = profiles[1].TeleFlocalLength = 35;
-        profiles[1].ApretureValue = {8, 11, 14, 17};
-        profiles[1].setLensNameString(QStringLiteral("Summicron 35"));
+        AdapterSnapshot target = store.adapterSnapshot();
+        target.settings.DefaultCustomLens = 1;
+        L2PC03_TD& b = target.profiles[1];
+        b.WideFlocalLength = b.TeleFlocalLength = 35;
+        b.ApretureValue = {8, 11, 14, 17};
+        fillZeroPaddedText(b.LensNameString.data(), b.LensNameString.size(), QStringLiteral("Summicron 35"));
         std::optional<WriteSequence::Outcome> outcome;
         QObject::connect(&writer, &WriteSequence::finished,
                          [&](const WriteSequence::Outcome& o) { outcome = o; });
-        writer.start(settings, profiles);
-        runUntil([&] { return outcome.has_value(); }, 6000);
+        writer.start(target);
+        runUntil([&] { return outcome.has_value(); }, 10000);
         return outcome.value_or(WriteSequence::Outcome{});
     }
 
@@ -112,8 +107,7 @@ TEST_F(SaveStories, anUnplugAfterTwoWritesIsAnInterruptionNeverASuccess) {
     plugAndRead({}, line);
     const WriteSequence::Outcome outcome = save();
     EXPECT_EQ(outcome.result, Result::Interrupted);
-    EXPECT_TRUE(outcome.unwritten.contains("B") && outcome.unwritten.contains("D"))
-        << outcome.unwritten.join(",").toStdString();
+    EXPECT_TRUE(outcome.unwritten.contains(Part::ProfileB) && outcome.unwritten.contains(Part::ProfileD));
     EXPECT_FALSE(outcome.backupPath.isEmpty());
     EXPECT_TRUE(QFile::exists(outcome.backupPath));
 }
@@ -126,15 +120,54 @@ TEST_F(SaveStories, withTheAdapterAlreadyGoneNothingIsSentAndNoBackupIsMade) {
     EXPECT_TRUE(backups().isEmpty());
 }
 
-TEST_F(SaveStories, anAdapterThatStoresAFieldWronglyFailsVerificationNamingIt) {
+TEST_F(SaveStories, anAdapterThatStoresAFieldWronglyFailsVerificationNamingItsValues) {
+    using Stored = AdapterSimulator::Options::StoredField;
+    using Field = WriteSequence::Mismatch::Field;
+    const struct {
+        Stored stored;
+        Field field;
+        QString sent, read;
+    } cases[] = {{Stored::Aperture, Field::Aperture, "F2.8", "F3.2"},
+                 {Stored::FocalLength, Field::FocalLength, "35", "36"},
+                 {Stored::Name, Field::Name, "Summicron 35", "Rummicron 35"}};
+    for (const auto& c : cases) {
+        AdapterSimulator::Options protocol;
+        protocol.corruptStoredProfile = 1;
+        protocol.corruptStoredField = c.stored;
+        plugAndRead(protocol);
+        const WriteSequence::Outcome outcome = save();
+        EXPECT_EQ(outcome.result, Result::NotVerified);
+        ASSERT_EQ(outcome.mismatches.size(), 1);
+        EXPECT_EQ(outcome.mismatches[0].part, Part::ProfileB);
+        EXPECT_EQ(outcome.mismatches[0].field, c.field);
+        EXPECT_EQ(outcome.mismatches[0].sent, c.sent);
+        EXPECT_EQ(outcome.mismatches[0].read, c.read);
+        EXPECT_TRUE(outcome.unanswered.isEmpty()) << "the part answered, with other values";
+        store.serialController->disconnect();
+        runUntil([&] { return !store.getConnectionStatus().isConnected(); }, 1000);
+    }
+}
+
+TEST_F(SaveStories, aLostReadBackAnswerIsAskedForAgainAndTheSaveVerifies) {
+    // Six answers to the read-out, one to the save's device request, then the settings' read-back.
     AdapterSimulator::Options protocol;
-    protocol.corruptStoredProfile = 1;
+    protocol.dropReply = 6 + 1 + 1;
     plugAndRead(protocol);
     const WriteSequence::Outcome outcome = save();
+    EXPECT_EQ(outcome.result, Result::Verified);
+    EXPECT_EQ(adapter->protocol().settings().DefaultCustomLens, 1);
+}
+
+TEST_F(SaveStories, anUnplugAfterTheLastWriteIsWrittenNotVerifiedWithEveryPartNamed) {
+    SimulatedAdapter::LineOptions line;
+    line.unplugAfter = 6 + WriteSequence::kWriteCount;
+    plugAndRead({}, line);
+    const WriteSequence::Outcome outcome = save();
     EXPECT_EQ(outcome.result, Result::NotVerified);
-    ASSERT_EQ(outcome.mismatches.size(), 1);
-    EXPECT_EQ(outcome.mismatches[0].part, 2); // profile B
-    EXPECT_EQ(outcome.mismatches[0].field, "aperture1");
+    EXPECT_TRUE(outcome.unwritten.isEmpty());
+    EXPECT_TRUE(outcome.mismatches.isEmpty()) << "no part answered, so none holds other values";
+    EXPECT_EQ(outcome.unanswered.size(), WriteSequence::kPartCount);
+    EXPECT_EQ(adapter->protocol().profile(1).getLensNameString(), "Summicron 35");
 }
 
 TEST_F(SaveStories, aBackupThatCannotBeWrittenStopsTheSaveBeforeAnyByte) {
@@ -155,4 +188,19 @@ TEST_F(SaveStories, anIncompleteReadOutRefusesTheSave) {
     readOut.start(store.currentConnectionNumber()); // a new read-out that has not finished
     EXPECT_EQ(save().result, Result::ReadOutIncomplete);
     EXPECT_TRUE(backups().isEmpty());
+}
+
+TEST_F(SaveStories, aFullDiskStopsTheSaveBeforeAnyByteAndLeavesNoBackup) {
+    FullDisk disk({"orvo/backups/ORVO0001"});
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    }
+    qputenv("XDG_STATE_HOME", disk.path().toUtf8());
+    plugAndRead();
+    const int received = adapter->protocol().packetsReceived();
+    const WriteSequence::Outcome outcome = save();
+    EXPECT_EQ(outcome.result, Result::BackupFailed);
+    runFor(300);
+    EXPECT_EQ(adapter->protocol().packetsReceived(), received);
+    EXPECT_TRUE(QDir(disk.path() + "/orvo/backups/ORVO0001").entryList(QDir::Files).isEmpty());
 }

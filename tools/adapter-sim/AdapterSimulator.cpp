@@ -64,7 +64,7 @@ void AdapterSimulator::handle(const QByteArray& packet, QList<QByteArray>& repli
     }
     writeLog(QStringLiteral("RX %1").arg(packetHexText(packet)));
     if (info) {
-        replies.append(reply(identity().toData()));
+        reply(identity().toData(), replies);
     } else if (settings) {
         handleSettings(*settings, replies);
     } else {
@@ -87,7 +87,7 @@ void AdapterSimulator::handleSettings(const PC2L02_TD& request, QList<QByteArray
         settings_ = L2PC02_TD::fromHostPacket(request);
         saveState();
     } else {
-        replies.append(reply(settings_.toData()));
+        reply(settings_.toData(), replies);
     }
 }
 
@@ -99,22 +99,40 @@ void AdapterSimulator::handleProfile(const PC2L03_TD& request, QList<QByteArray>
     if (request.rw == 1) {
         profile = L2PC03_TD::fromHostPacket(request);
         if (request.lensSeq == options_.corruptStoredProfile) {
-            profile.ApretureValue[0] = uint8_t(profile.ApretureValue[0] + 1);
-            profile.calculateChecksum();
+            corruptStored(profile);
         }
         saveState();
     } else {
-        replies.append(reply(profile.toData()));
+        reply(profile.toData(), replies);
     }
 }
 
 // The line that carries the reply logs it ("TX") once its bytes are written, not here.
-QByteArray AdapterSimulator::reply(QByteArray packet) {
+void AdapterSimulator::reply(QByteArray packet, QList<QByteArray>& replies) {
     ++repliesSent_;
+    if (repliesSent_ == options_.dropReply) {
+        writeLog(QStringLiteral("TX %1 (lost, not sent)").arg(packetHexText(packet)));
+        return;
+    }
     if (options_.corruptEvery > 0 && repliesSent_ % options_.corruptEvery == 0) {
         packet[packet.size() - 2] = char(packet[packet.size() - 2] + 1);
     }
-    return packet;
+    replies.append(packet);
+}
+
+void AdapterSimulator::corruptStored(L2PC03_TD& profile) const {
+    switch (options_.corruptStoredField) {
+    case Options::StoredField::Aperture:
+        profile.ApretureValue[0] = uint8_t(profile.ApretureValue[0] + 1);
+        break;
+    case Options::StoredField::FocalLength:
+        profile.WideFlocalLength = uint16_t(profile.WideFlocalLength + 1);
+        break;
+    case Options::StoredField::Name:
+        profile.LensNameString[0] = uint8_t(profile.LensNameString[0] ^ 0x01);
+        break;
+    }
+    profile.calculateChecksum();
 }
 
 void AdapterSimulator::writeLog(const QString& line) const {

@@ -22,9 +22,13 @@ public:
         QString stateFile;
         // Every Nth reply carries a wrong checksum (0: never).
         int corruptEvery = 0;
-        // The profile (lensSeq) whose first aperture is stored one stop off when written (-1: none),
-        // as a failing memory cell would.
+        // The profile (lensSeq) stored wrongly when written (-1: none), as a failing memory cell would:
+        // its first aperture one stop off, its focal length 1 mm off, or its name's first byte changed.
+        enum class StoredField { Aperture, FocalLength, Name };
         int corruptStoredProfile = -1;
+        StoredField corruptStoredField = StoredField::Aperture;
+        // The reply with this number (counted from 1) is lost on the line and never sent (0: none).
+        int dropReply = 0;
     };
 
     explicit AdapterSimulator(Options options);
@@ -47,7 +51,8 @@ private:
     L2PC01_TD identity() const;
     void handleSettings(const PC2L02_TD& request, QList<QByteArray>& replies);
     void handleProfile(const PC2L03_TD& request, QList<QByteArray>& replies);
-    QByteArray reply(QByteArray packet);
+    void reply(QByteArray packet, QList<QByteArray>& replies);
+    void corruptStored(L2PC03_TD& profile) const;
     void writeLog(const QString& line) const;
     void loadState();
     void saveState() const;

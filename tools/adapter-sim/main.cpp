@@ -64,8 +64,12 @@ void describeCommandLine(QCommandLineParser& parser) {
         {QStringLiteral("corrupt-every"), QStringLiteral("Spoil the checksum of every nth reply."),
          QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("corrupt-stored"),
-         QStringLiteral("Store the first aperture of profile A, B, C or D one stop off when it is written."),
-         QStringLiteral("letter")},
+         QStringLiteral(
+             "Store profile A, B, C or D wrongly when it is written: its first aperture one stop off, "
+             "or with :focal its focal length 1 mm off, or with :name its name changed (B:name)."),
+         QStringLiteral("letter[:field]")},
+        {QStringLiteral("drop-reply"), QStringLiteral("Lose the nth reply on the line (never send it)."),
+         QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("unplug-after"),
          QStringLiteral("Unplug after n packets received (the nth is logged, not answered)."),
          QStringLiteral("n"), QStringLiteral("0")},
@@ -82,10 +86,17 @@ AdapterSimulator::Options protocolOptions(const QCommandLineParser& parser) {
     protocol.firmwareMinor = uint8_t(version.value(1).toUInt());
     protocol.stateFile = parser.value(QStringLiteral("state"));
     protocol.corruptEvery = positive(parser, QStringLiteral("corrupt-every"));
-    const QString corrupted = parser.value(QStringLiteral("corrupt-stored")).toUpper();
-    if (corrupted.size() == 1 && corrupted[0] >= u'A' && corrupted[0] <= u'D') {
-        protocol.corruptStoredProfile = corrupted[0].unicode() - u'A';
+    protocol.dropReply = positive(parser, QStringLiteral("drop-reply"));
+    const QStringList corrupted = parser.value(QStringLiteral("corrupt-stored")).toUpper().split(u':');
+    const QString& letter = corrupted.first();
+    if (letter.size() == 1 && letter[0] >= u'A' && letter[0] <= u'D') {
+        protocol.corruptStoredProfile = letter[0].unicode() - u'A';
     }
+    const QString field = corrupted.value(1);
+    using StoredField = AdapterSimulator::Options::StoredField;
+    protocol.corruptStoredField = field == u"FOCAL"  ? StoredField::FocalLength
+                                  : field == u"NAME" ? StoredField::Name
+                                                     : StoredField::Aperture;
     return protocol;
 }
 

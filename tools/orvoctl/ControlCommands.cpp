@@ -7,6 +7,7 @@
 #include "WriteSequence.h"
 
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <cstdio>
 #include <unistd.h>
@@ -65,6 +66,51 @@ void showProgress(WriteSequence::Phase phase, int done, int total) {
     }
 }
 
+QString partText(WriteSequence::Part part) {
+    return part == WriteSequence::Part::Settings ? QStringLiteral("settings")
+                                                 : ProfileValues::profileLetter(int(part) - 1);
+}
+
+QString partsText(const QList<WriteSequence::Part>& parts) {
+    QStringList texts;
+    for (const WriteSequence::Part part : parts) {
+        texts << partText(part);
+    }
+    return texts.join(QStringLiteral(", "));
+}
+
+// "B.name (sent "Planar 50", read "Planar 5")".
+QString mismatchText(const WriteSequence::Mismatch& m) {
+    using Field = WriteSequence::Mismatch::Field;
+    static const QHash<Field, QString> kFieldNames = {{Field::DefaultLens, "defaultLens"},
+                                                      {Field::CarriedValues, "carriedValues"},
+                                                      {Field::ProfileNumber, "profileNumber"},
+                                                      {Field::FocalLength, "focalLength"},
+                                                      {Field::TeleFocalLength, "teleFocalLength"},
+                                                      {Field::Aperture, "aperture"},
+                                                      {Field::Name, "name"}};
+    QString field = kFieldNames.value(m.field) + (m.aperture ? QString::number(m.aperture) : QString());
+    if (m.part != WriteSequence::Part::Settings) {
+        field = partText(m.part) + u'.' + field;
+    }
+    return QStringLiteral("%1 (sent \"%2\", read \"%3\")").arg(field, m.sent, m.read);
+}
+
+QString notVerifiedText(const WriteSequence::Outcome& outcome) {
+    QStringList reasons;
+    if (!outcome.mismatches.isEmpty()) {
+        QStringList fields;
+        for (const WriteSequence::Mismatch& m : outcome.mismatches) {
+            fields << mismatchText(m);
+        }
+        reasons << QStringLiteral("the adapter holds other values than were sent: ") + fields.join(", ");
+    }
+    if (!outcome.unanswered.isEmpty()) {
+        reasons << QStringLiteral("did not answer the read-back: ") + partsText(outcome.unanswered);
+    }
+    return QStringLiteral("written, not verified; ") + reasons.join(QStringLiteral("; ")) + u'.';
+}
+
 int writeOutcome(const WriteSequence::Outcome& outcome) {
     using Result = WriteSequence::Result;
     if (::isatty(STDERR_FILENO)) {
@@ -86,21 +132,10 @@ int writeOutcome(const WriteSequence::Outcome& outcome) {
             QStringLiteral("the backup could not be written (%1); nothing was sent.").arg(outcome.detail));
     case Result::Interrupted:
         return fail(ExitStatus::kInterrupted,
-                    QStringLiteral("interrupted; not written: %1.").arg(outcome.unwritten.join(", ")) +
+                    QStringLiteral("interrupted; not written: %1.").arg(partsText(outcome.unwritten)) +
                         backup);
-    case Result::NotVerified: {
-        QStringList differing = outcome.unanswered;
-        for (const WriteSequence::Mismatch& m : outcome.mismatches) {
-            differing
-                << (m.part == 0
-                        ? m.field
-                        : QStringLiteral("%1.%2").arg(ProfileValues::profileLetter(m.part - 1)).arg(m.field));
-        }
-        return fail(ExitStatus::kNotVerified,
-                    QStringLiteral("not verified; the adapter reads back other values for: %1.")
-                            .arg(differing.join(", ")) +
-                        backup);
-    }
+    case Result::NotVerified:
+        return fail(ExitStatus::kNotVerified, notVerifiedText(outcome) + backup);
     }
     return ExitStatus::kOtherError;
 }
@@ -197,11 +232,19 @@ int write(const QString& file, const QString& port) {
     std::optional<WriteSequence::Outcome> outcome;
     QObject::connect(&writer, &WriteSequence::finished,
                      [&outcome](const WriteSequence::Outcome& o) { outcome = o; });
-    std::array<PC2L03_TD, kAdapterProfileCount> profiles;
-    for (size_t i = 0; i < profiles.size(); ++i) {
-        profiles[i] = PC2L03_TD::fromAdapterPacket(target->profiles[i], 1);
+    QList<AdapterSnapshot::UnstorableField> leftAlone;
+    const AdapterSnapshot storable = target->storableOver(session.store().adapterSnapshot(), &leftAlone);
+    QStringList paths;
+    for (const AdapterSnapshot::UnstorableField& field : leftAlone) {
+        paths << field.path();
     }
-    writer.start(PC2L02_TD::fromAdapterPacket(target->settings, 1), profiles);
+    if (!paths.isEmpty()) {
+        std::fprintf(
+            stderr,
+            "orvoctl: the file holds values this tool cannot write; the adapter keeps its own for %s\n",
+            qPrintable(paths.join(", ")));
+    }
+    writer.start(storable);
     waitFor([&] { return outcome.has_value(); }, 15000);
     return outcome ? writeOutcome(*outcome)
                    : fail(ExitStatus::kInterrupted, QStringLiteral("no outcome in time."));
@@ -215,8 +258,9 @@ int backups(const QString& port) {
     if (auto failure = session.readIdentity()) {
         return fail(*failure);
     }
-    const QString serial = session.store().l2pc01Packet->getDeviceSNString();
-    const QList<BackupStore::Entry> entries = BackupStore::list(serial);
+    const AdapterSnapshot adapter = session.store().adapterSnapshot();
+    const QString serial = adapter.info.getDeviceSNString();
+    const QList<BackupStore::Entry> entries = BackupStore::list(adapter.serialBytes());
     if (entries.isEmpty()) {
         std::fprintf(stderr, "orvoctl: no backups of %s yet\n", qPrintable(serial));
     }

@@ -101,9 +101,16 @@ int run(const Command* command, const QStringList& arguments) {
 }
 
 // What orvoctl prints may be the only copy a script keeps (`orvoctl read --json > file`): output
-// that did not reach its file, on a full disk or a closed pipe, turns success into a failure.
-int finish(int status) {
+// that did not reach its file, on a full disk or a closed pipe, turns success into a failure. A write
+// is the exception: what it did on the adapter stands whatever became of the line that reports it.
+int finish(int status, bool outputIsTheResult) {
     if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+        return status;
+    }
+    if (!outputIsTheResult) {
+        std::fputs(
+            "orvoctl: warning: standard output could not be written; the exit status tells the outcome\n",
+            stderr);
         return status;
     }
     std::fputs("orvoctl: standard output could not be written\n", stderr);
@@ -118,12 +125,12 @@ int main(int argc, char** argv) {
     QStringList arguments = QCoreApplication::arguments();
     const QString name = arguments.value(1);
     if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-        return finish(usage(ExitStatus::kSuccess));
+        return finish(usage(ExitStatus::kSuccess), true);
     }
     const Command* command = findCommand(name);
     if (!command) {
         return usage(ExitStatus::kBadInput);
     }
     arguments.removeAt(1);
-    return finish(run(command, arguments));
+    return finish(run(command, arguments), name != QLatin1String("write"));
 }

@@ -3,6 +3,7 @@
 #include "ProfileValues.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -13,10 +14,25 @@ int letterIndex(const QJsonValue& value) {
     return ProfileValues::profileIndex(value.toString()).value_or(-1);
 }
 
+// How the JSON form shows an aperture byte: "F2.8", or "?23" for one beyond the list.
+QString apertureJsonText(uint8_t value) {
+    return ProfileValues::apertureText(value).value_or(QStringLiteral("?%1").arg(value));
+}
+
+// How the JSON form shows the default lens: its letter, or its number beyond D.
+QString defaultLensJsonText(uint8_t value) {
+    return value < kAdapterProfileCount ? ProfileValues::profileLetter(value) : QString::number(value);
+}
+
+bool hasControlCharacter(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
 QJsonObject profileJson(const L2PC03_TD& profile, int index) {
     QJsonArray apertures;
     for (const uint8_t value : profile.ApretureValue) {
-        apertures.append(ProfileValues::apertureText(value).value_or(QStringLiteral("?%1").arg(value)));
+        apertures.append(apertureJsonText(value));
     }
     return {{"letter", ProfileValues::profileLetter(index)},
             {"focalLength", profile.WideFlocalLength},
@@ -24,26 +40,20 @@ QJsonObject profileJson(const L2PC03_TD& profile, int index) {
             {"name", profile.getLensNameString()}};
 }
 
-// Whether the adapter can hold a packet's values: a default lens from A to D, apertures of the list.
-bool storable(const L2PC01_TD&) {
-    return true;
-}
-bool storable(const L2PC02_TD& settings) {
-    return settings.DefaultCustomLens < kAdapterProfileCount;
-}
-bool storable(const L2PC03_TD& profile) {
-    return std::all_of(profile.ApretureValue.begin(), profile.ApretureValue.end(),
-                       [](uint8_t value) { return ProfileValues::apertureText(value).has_value(); });
-}
-
-// Reads one packet from its hex form over fallback; false when the bytes are no such packet or hold
-// a value the adapter cannot store.
+// Reads one answer from its hex form over packet: exactly one whole packet of its kind whose checksum
+// adds up. False for anything else; a missing value leaves packet as it is.
 template <typename Packet> bool readRaw(const QJsonValue& value, Packet& packet) {
     if (value.isUndefined()) {
         return true;
     }
-    const auto decoded = Packet::fromData(QByteArray::fromHex(value.toString().toLatin1()));
-    if (!decoded || !decoded->verifyChecksum() || !storable(*decoded)) {
+    static const QRegularExpression hexText(QStringLiteral("^[0-9A-Fa-f ]*$"));
+    if (!value.isString() || !hexText.match(value.toString()).hasMatch()) {
+        return false;
+    }
+    const QByteArray bytes = QByteArray::fromHex(value.toString().toLatin1());
+    const auto decoded = Packet::fromData(bytes);
+    if (bytes.size() != Packet::wireSize || !bytes.startsWith(packetPrefix<Packet>()) ||
+        uint8_t(bytes.back()) != kPacketEnd || !decoded || !decoded->verifyChecksum()) {
         return false;
     }
     packet = *decoded;
@@ -61,41 +71,79 @@ public:
         return false;
     }
 
-    bool readRawPackets(const QJsonObject& raw, AdapterSnapshot& s) {
+    bool readRawPackets(const QJsonValue& value, AdapterSnapshot& s) {
+        if (!value.isUndefined() && !value.isObject()) {
+            return fail("raw", "an object with the answers' hex bytes");
+        }
+        const QJsonObject raw = value.toObject();
         if (!readRaw(raw.value("L2PC01"), s.info)) {
             return fail("raw.L2PC01", "the hex bytes of a device-information answer");
         }
         if (!readRaw(raw.value("L2PC02"), s.settings)) {
-            return fail("raw.L2PC02", "the hex bytes of a settings answer with a default lens from A to D");
+            return fail("raw.L2PC02", "the hex bytes of a settings answer");
         }
-        const QJsonArray profiles = raw.value("L2PC03").toArray();
-        for (int i = 0; i < profiles.size() && i < kAdapterProfileCount; ++i) {
-            if (!readRaw(profiles[i], s.profiles[i]) || s.profiles[i].lensSeq != i) {
+        const QJsonValue profiles = raw.value("L2PC03");
+        if (!profiles.isUndefined() &&
+            (!profiles.isArray() || profiles.toArray().size() > kAdapterProfileCount)) {
+            return fail("raw.L2PC03", "a list of up to four profile answers, A first");
+        }
+        const QJsonArray list = profiles.toArray();
+        for (int i = 0; i < list.size(); ++i) {
+            if (!readRaw(list[i], s.profiles[i]) || s.profiles[i].lensSeq != i) {
                 return fail(QStringLiteral("raw.L2PC03[%1]").arg(i),
-                            "the hex bytes of that profile's answer, its apertures of the list");
+                            "the hex bytes of that profile's answer");
             }
         }
         return true;
     }
 
-    bool readProfile(const QJsonValue& value, int position, AdapterSnapshot& s) {
+    // A letter, or the value the answers hold written as the JSON form writes it.
+    bool readDefaultLens(const QJsonValue& value, L2PC02_TD& settings) {
+        const int index = letterIndex(value);
+        if (index < 0 && value.toString() != defaultLensJsonText(settings.DefaultCustomLens)) {
+            return fail("defaultLens", "one of A, B, C, D");
+        }
+        if (index >= 0) {
+            settings.DefaultCustomLens = uint8_t(index);
+            settings.calculateChecksum();
+        }
+        return true;
+    }
+
+    bool readProfiles(const QJsonValue& value, AdapterSnapshot& s) {
+        if (!value.isUndefined() && (!value.isArray() || value.toArray().size() > kAdapterProfileCount)) {
+            return fail("profiles", "a list of up to four profiles");
+        }
+        const QJsonArray list = value.toArray();
+        std::array<bool, kAdapterProfileCount> seen{};
+        for (int i = 0; i < list.size(); ++i) {
+            if (!readProfile(list[i], i, s, seen)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool readProfile(const QJsonValue& value, int position, AdapterSnapshot& s,
+                     std::array<bool, kAdapterProfileCount>& seen) {
         const QString path = QStringLiteral("profiles[%1]").arg(position);
         if (!value.isObject()) {
             return fail(path, "an object with letter, focalLength, apertures and name");
         }
         const QJsonObject p = value.toObject();
         const int index = p.contains("letter") ? letterIndex(p.value("letter")) : position;
-        if (index < 0 || position >= kAdapterProfileCount) {
+        if (index < 0) {
             return fail(path + ".letter", "one of A, B, C, D");
         }
-        L2PC03_TD& profile = s.profiles[index];
-        if (p.contains("focalLength") && !readFocalLength(p.value("focalLength"), path, profile)) {
-            return false;
+        if (seen[size_t(index)]) {
+            return fail(path + ".letter", "a letter no other profile of the list has");
         }
-        if (p.contains("apertures") && !readApertures(p.value("apertures"), path, profile)) {
-            return false;
-        }
-        if (p.contains("name") && !readName(p.value("name"), path, profile)) {
+        seen[size_t(index)] = true;
+        L2PC03_TD& profile = s.profiles[size_t(index)];
+        if ((p.contains("focalLength") && !readFocalLength(p.value("focalLength"), path, profile)) ||
+            (p.contains("apertures") && !readApertures(p.value("apertures"), path, profile)) ||
+            (p.contains("name") && !readName(p.value("name"), path, profile))) {
             return false;
         }
         profile.lensSeq = uint8_t(index);
@@ -103,7 +151,6 @@ public:
         return true;
     }
 
-private:
     bool readFocalLength(const QJsonValue& value, const QString& path, L2PC03_TD& profile) {
         const double number = value.toDouble(-1);
         if (!value.isDouble() || number != std::floor(number) || number < 0 ||
@@ -120,31 +167,33 @@ private:
 
     // A name that reads as the one the profile holds keeps its bytes, so that a backup restores a
     // name the adapter holds in bytes that are no UTF-8, or with bytes after its end. A name ends at
-    // its first zero, as the field does.
+    // its first zero, as the field does; any other control character is refused.
     bool readName(const QJsonValue& value, const QString& path, L2PC03_TD& profile) {
-        if (!value.isString()) {
-            return fail(path + ".name", "a text (up to 40 bytes as UTF-8)");
-        }
         const QString text = value.toString();
         const QString name = text.left(text.indexOf(QChar(0)));
+        if (!value.isString() || (name != profile.getLensNameString() && hasControlCharacter(name))) {
+            return fail(path + ".name", "a text without control characters (up to 40 bytes as UTF-8)");
+        }
         if (name != profile.getLensNameString()) {
             fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(), name);
         }
         return true;
     }
 
+    // An aperture of the list, or the value the answer holds written as the JSON form writes it.
     bool readApertures(const QJsonValue& value, const QString& path, L2PC03_TD& profile) {
         const QJsonArray apertures = value.toArray();
         if (!value.isArray() || apertures.size() != kAperturesPerProfile) {
             return fail(path + ".apertures", "a list of four F texts such as \"F2.8\"");
         }
         for (int k = 0; k < apertures.size(); ++k) {
+            uint8_t& held = profile.ApretureValue[size_t(k)];
             const auto index = ProfileValues::apertureIndex(apertures[k].toString());
-            if (!apertures[k].isString() || !index) {
+            if (!apertures[k].isString() || (!index && apertures[k].toString() != apertureJsonText(held))) {
                 return fail(QStringLiteral("%1.apertures[%2]").arg(path).arg(k),
                             "one of " + ProfileValues::apertureTexts().join(", "));
             }
-            profile.ApretureValue[size_t(k)] = *index;
+            held = index.value_or(held);
         }
         return true;
     }
@@ -168,9 +217,7 @@ QJsonObject AdapterSnapshot::toJson() const {
          QJsonObject{{"model", info.getDeviceModelString()},
                      {"serial", info.getDeviceSNString()},
                      {"firmware", ProfileValues::firmwareText(info.VerNo_major, info.VerNo_minor)}}},
-        {"defaultLens", settings.DefaultCustomLens < kAdapterProfileCount
-                            ? ProfileValues::profileLetter(settings.DefaultCustomLens)
-                            : QString::number(settings.DefaultCustomLens)},
+        {"defaultLens", defaultLensJsonText(settings.DefaultCustomLens)},
         {"profiles", profileList},
         {"raw", QJsonObject{{"L2PC01", packetHexText(info.toData())},
                             {"L2PC02", packetHexText(settings.toData())},
@@ -190,29 +237,46 @@ std::optional<AdapterSnapshot> AdapterSnapshot::fromJson(const QJsonObject& json
         return std::nullopt;
     }
     AdapterSnapshot s = base;
-    if (!reader.readRawPackets(json.value("raw").toObject(), s)) {
-        return std::nullopt;
-    }
-    if (json.contains("defaultLens")) {
-        const int index = letterIndex(json.value("defaultLens"));
-        if (index < 0) {
-            reader.fail("defaultLens", "one of A, B, C, D");
-            return std::nullopt;
-        }
-        s.settings.DefaultCustomLens = uint8_t(index);
+    const bool read =
+        reader.readRawPackets(json.value("raw"), s) &&
+        (!json.contains("defaultLens") || reader.readDefaultLens(json.value("defaultLens"), s.settings)) &&
+        reader.readProfiles(json.value("profiles"), s);
+    return read ? std::optional(s) : std::nullopt;
+}
+
+QString AdapterSnapshot::UnstorableField::path() const {
+    return profile < 0 ? QStringLiteral("defaultLens")
+                       : QStringLiteral("profiles[%1].apertures[%2]").arg(profile).arg(aperture);
+}
+
+AdapterSnapshot AdapterSnapshot::storableOver(const AdapterSnapshot& adapter,
+                                              QList<UnstorableField>* leftAlone) const {
+    AdapterSnapshot s = *this;
+    if (s.settings.DefaultCustomLens >= kAdapterProfileCount) {
+        s.settings.DefaultCustomLens = adapter.settings.DefaultCustomLens;
         s.settings.calculateChecksum();
+        leftAlone->append(UnstorableField{});
     }
-    const QJsonValue profiles = json.value("profiles");
-    if (!profiles.isUndefined() &&
-        (!profiles.isArray() || profiles.toArray().size() > kAdapterProfileCount)) {
-        reader.fail("profiles", "a list of up to four profiles");
-        return std::nullopt;
-    }
-    const QJsonArray list = profiles.toArray();
-    for (int i = 0; i < list.size(); ++i) {
-        if (!reader.readProfile(list[i], i, s)) {
-            return std::nullopt;
+    for (size_t i = 0; i < s.profiles.size(); ++i) {
+        L2PC03_TD& profile = s.profiles[i];
+        for (size_t k = 0; k < profile.ApretureValue.size(); ++k) {
+            if (!ProfileValues::apertureText(profile.ApretureValue[k])) {
+                profile.ApretureValue[k] = adapter.profiles[i].ApretureValue[k];
+                leftAlone->append(UnstorableField{int(i), int(k)});
+            }
         }
+        profile.calculateChecksum();
     }
     return s;
+}
+
+bool AdapterSnapshot::holdsSameValues(const AdapterSnapshot& other) const {
+    return info.toData() == other.info.toData() && settings.toData() == other.settings.toData() &&
+           std::equal(profiles.begin(), profiles.end(), other.profiles.begin(),
+                      [](const L2PC03_TD& a, const L2PC03_TD& b) { return a.toData() == b.toData(); });
+}
+
+QByteArray AdapterSnapshot::serialBytes() const {
+    const auto* bytes = reinterpret_cast<const char*>(info.DeviceSN.data());
+    return QByteArray(bytes, qsizetype(info.DeviceSN.size())).split('\0').first();
 }

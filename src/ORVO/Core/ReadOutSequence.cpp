@@ -5,11 +5,10 @@
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 
-#include <QTimer>
 #include <algorithm>
 
 ReadOutSequence::ReadOutSequence(DataStructureManager& store, QObject* parent)
-    : QObject(parent), store_(store) {
+    : TimedExchange(store, parent) {
     observePackets();
 }
 
@@ -32,12 +31,9 @@ void ReadOutSequence::observePackets() {
 }
 
 void ReadOutSequence::start(quint64 connection) {
-    ++run_;
-    connection_ = connection;
-    running_ = true;
+    beginRun(connection, kPartCount);
     requestsSent_ = false;
     answered_.fill(false);
-    retriesLeft_.fill(kRetriesPerPart);
     emit progressed(0, kPartCount);
     for (int part = 0; part < kPartCount; ++part) {
         after(kChainStepMs * (part + 1), [this, part] {
@@ -54,8 +50,7 @@ void ReadOutSequence::start(quint64 connection) {
 }
 
 void ReadOutSequence::cancel() {
-    ++run_;
-    running_ = false;
+    endRun();
 }
 
 int ReadOutSequence::answeredCount() const {
@@ -73,7 +68,7 @@ QList<ReadOutSequence::Part> ReadOutSequence::missingParts() const {
 }
 
 void ReadOutSequence::answer(Part part) {
-    if (!running_ || answered_[part] || !stillCurrent()) {
+    if (!isRunning() || answered_[part] || !stepAllowed()) {
         return;
     }
     answered_[part] = true;
@@ -98,17 +93,9 @@ void ReadOutSequence::request(Part part) {
     }
 }
 
-// Runs step after ms unless the run has been replaced or its connection is gone meanwhile.
-void ReadOutSequence::after(int ms, std::function<void()> step) {
-    QTimer::singleShot(ms, this, [this, run = run_, step = std::move(step)] {
-        if (run == run_ && running_ && stillCurrent()) {
-            step();
-        }
-    });
-}
-
-bool ReadOutSequence::stillCurrent() {
-    if (store_.currentConnectionNumber() == connection_) {
+// A run whose connection is no longer the store's current one ends quietly.
+bool ReadOutSequence::stepAllowed() {
+    if (isOnItsConnection()) {
         return true;
     }
     cancel();
@@ -121,23 +108,18 @@ void ReadOutSequence::checkAnswers() {
         finish(true);
         return;
     }
-    int asked = 0;
+    QList<int> missing;
     for (const Part part : missingParts()) {
-        if (retriesLeft_[part] == 0) {
-            continue;
+        missing.append(part);
+    }
+    const auto requestIfMissing = [this](int part) {
+        if (!answered_[size_t(part)]) {
+            request(Part(part));
         }
-        --retriesLeft_[part];
-        after(kChainStepMs * asked++, [this, part] {
-            if (!answered_[part]) {
-                request(part);
-            }
-        });
-    }
-    if (asked == 0) {
+    };
+    if (!askAgain(missing, requestIfMissing, [this] { checkAnswers(); })) {
         finish(false);
-        return;
     }
-    after(kChainStepMs * (asked - 1) + kAnswerWaitMs, [this] { checkAnswers(); });
 }
 
 void ReadOutSequence::finish(bool complete) {

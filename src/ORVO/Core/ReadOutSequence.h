@@ -1,7 +1,8 @@
 #pragma once
 
+#include "TimedExchange.h"
+
 #include <QList>
-#include <QObject>
 #include <QString>
 #include <array>
 #include <functional>
@@ -15,13 +16,12 @@ struct Notification;
 // complete or with the parts that never came. If the connection it started on is no longer the
 // store's current one, it ends quietly. Main thread only; the window and the command-line tool drive
 // it alike.
-class ReadOutSequence : public QObject {
+class ReadOutSequence : public TimedExchange {
     Q_OBJECT
 
 public:
     enum Part { DeviceInfo, DefaultLens, ProfileA, ProfileB, ProfileC, ProfileD };
     static constexpr int kPartCount = 6;
-    static constexpr int kRetriesPerPart = 2;
 
     explicit ReadOutSequence(DataStructureManager& store, QObject* parent = nullptr);
     ~ReadOutSequence() override;
@@ -33,8 +33,6 @@ public:
     // Starts over on connection; a sequence already running is dropped.
     void start(quint64 connection);
     void cancel();
-    bool isRunning() const { return running_; }
-    quint64 connection() const { return connection_; }
     // All six answers arrived on the connection of the last start.
     bool isComplete() const { return answeredCount() == kPartCount; }
     int answeredCount() const;
@@ -51,17 +49,10 @@ private:
     void observePackets();
     void answer(Part part);
     void request(Part part);
-    void after(int ms, std::function<void()> step);
-    bool stillCurrent();
+    bool stepAllowed() override;
     void checkAnswers();
     void finish(bool complete);
 
-    DataStructureManager& store_;
-    quint64 connection_ = 0;
-    // Bumped by every start and cancel, so steps of an earlier run do nothing.
-    quint64 run_ = 0;
-    bool running_ = false;
     bool requestsSent_ = false;
     std::array<bool, kPartCount> answered_{};
-    std::array<int, kPartCount> retriesLeft_{};
 };

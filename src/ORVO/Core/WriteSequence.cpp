@@ -14,14 +14,12 @@
 
 namespace {
 
-// When each write goes out, in chain steps from the start: the device request, the settings, then
-// (a step left for the fields to be copied) the four profiles.
-constexpr std::array<int, WriteSequence::kWriteCount> kWriteAtStep = {0, 1, 3, 4, 5, 6};
+using Mismatch = WriteSequence::Mismatch;
+using Field = Mismatch::Field;
 
-// The parts a person knows: step 1 is the settings, steps 2 to 5 the profiles A to D.
-QString partOfStep(int step) {
-    return step == 1 ? QStringLiteral("settings") : ProfileValues::profileLetter(step - 2);
-}
+// When each write goes out, in chain steps from the start: the device request, the settings, then
+// (a step left for the fields to be copied) the four profiles. Write step s carries part s - 1.
+constexpr std::array<int, WriteSequence::kWriteCount> kWriteAtStep = {0, 1, 3, 4, 5, 6};
 
 template <typename Packet> Packet asRequest(Packet packet, uint8_t rw) {
     packet.rw = rw;
@@ -29,10 +27,20 @@ template <typename Packet> Packet asRequest(Packet packet, uint8_t rw) {
     return packet;
 }
 
+QString apertureText(uint8_t value) {
+    return ProfileValues::apertureText(value).value_or(QStringLiteral("?%1").arg(value));
+}
+
+// The settings' values carried through, as the bytes after the default lens.
+QString carriedValuesText(const L2PC02_TD& settings) {
+    const QByteArray wire = settings.toData();
+    return packetHexText(wire.mid(4, wire.size() - 6));
+}
+
 } // namespace
 
 WriteSequence::WriteSequence(DataStructureManager& store, const ReadOutSequence& readOut, QObject* parent)
-    : QObject(parent), store_(store), readOut_(readOut) {
+    : TimedExchange(store, parent), readOut_(readOut) {
     observe();
 }
 
@@ -44,19 +52,16 @@ void WriteSequence::observe() {
     using namespace NotificationNames;
     auto& center = NotificationCenter::defaultCenter();
     center.addObserver(this, PacketWriteFinished, [this](const Notification& n) { writeFinished(n); });
-    center.addObserver(this, L2PC02PacketReceived,
-                       [this](const Notification& n) { answer(0, n.object.toByteArray()); });
+    center.addObserver(this, L2PC02PacketReceived, [this](const Notification& n) {
+        answer(int(Part::Settings), n.object.toByteArray());
+    });
     center.addObserver(this, L2PC03PacketReceived, [this](const Notification& n) {
         const auto profile = L2PC03_TD::fromData(n.object.toByteArray());
         if (profile && profile->lensSeq < kAdapterProfileCount) {
-            answer(profile->lensSeq + 1, n.object.toByteArray());
+            answer(int(profilePart(profile->lensSeq)), n.object.toByteArray());
         }
     });
-    center.addObserver(this, PortDisconnected, [this](const Notification&) {
-        if (active()) {
-            phase_ == Phase::Saving ? interrupt() : checkVerification();
-        }
-    });
+    center.addObserver(this, PortDisconnected, [this](const Notification&) { connectionLost(); });
 }
 
 WriteSequence::Result WriteSequence::precondition() const {
@@ -74,56 +79,60 @@ AdapterSnapshot WriteSequence::adapterValues() const {
     return store_.adapterSnapshot();
 }
 
-void WriteSequence::start(const PC2L02_TD& settings,
-                          const std::array<PC2L03_TD, kAdapterProfileCount>& profiles) {
-    if (running_) {
+void WriteSequence::start(const AdapterSnapshot& target) {
+    if (isRunning()) {
         return;
     }
-    ++run_;
     outcome_ = Outcome{};
     if (const Result refusal = precondition(); refusal != Result::Verified) {
         outcome_.result = refusal;
         emit finished(outcome_);
         return;
     }
-    // Nothing is written without a copy of what it replaces.
-    QString error;
-    const auto backup = BackupStore::write(adapterValues(), &error);
-    if (!backup) {
-        outcome_.result = Result::BackupFailed;
-        outcome_.detail = error;
+    if (!backUp()) {
         emit finished(outcome_);
         return;
     }
-    outcome_.backupPath = *backup;
-    connection_ = store_.currentConnectionNumber();
-    settings_ = asRequest(settings, 1);
+    settings_ = PC2L02_TD::fromAdapterPacket(target.settings, 1);
     for (int i = 0; i < kAdapterProfileCount; ++i) {
-        profiles_[i] = profiles[i];
-        profiles_[i].lensSeq = uint8_t(i);
-        profiles_[i] = asRequest(profiles_[i], 1);
+        PC2L03_TD profile = PC2L03_TD::fromAdapterPacket(target.profiles[size_t(i)], 1);
+        profile.lensSeq = uint8_t(i);
+        profiles_[size_t(i)] = asRequest(profile, 1);
     }
-    running_ = true;
+    beginRun(store_.currentConnectionNumber(), kPartCount);
     phase_ = Phase::Saving;
     written_.clear();
     writeIds_.fill(0);
     emit progressed(phase_, 0, kWriteCount);
     for (int step = 0; step < kWriteCount; ++step) {
-        after(kChainStepMs * kWriteAtStep[step], [this, step] { sendWrite(step); });
+        after(kChainStepMs * kWriteAtStep[size_t(step)], [this, step] { sendWrite(step); });
     }
+}
+
+// Nothing is written without a copy of what it replaces.
+bool WriteSequence::backUp() {
+    QString error;
+    const auto backup = BackupStore::write(adapterValues(), &error);
+    if (!backup) {
+        outcome_.result = Result::BackupFailed;
+        outcome_.detail = error;
+        return false;
+    }
+    outcome_.backupPath = *backup;
+    return true;
 }
 
 void WriteSequence::sendWrite(int step) {
     QByteArray bytes;
     if (step == 0) {
-        bytes = store_.pc2l01Packet.value_or(PC2L01_TD{}).toData();
+        bytes = PC2L01_TD{}.toData();
     } else if (step == 1) {
         bytes = settings_.toData();
     } else {
-        bytes = profiles_[step - 2].toData();
+        bytes = profiles_[size_t(step - 2)].toData();
     }
-    writeIds_[step] = store_.currentConnectionNumber() == connection_ ? store_.sendToAdapter(bytes) : 0;
-    if (writeIds_[step] == 0) {
+    writeIds_[size_t(step)] = isOnItsConnection() ? store_.sendToAdapter(bytes) : 0;
+    if (writeIds_[size_t(step)] == 0) {
         interrupt();
     }
 }
@@ -138,6 +147,7 @@ void WriteSequence::writeFinished(const Notification& n) {
     if (id == 0 || step == writeIds_.end()) {
         return;
     }
+    // A write the device did not take whole counts as not written.
     if (n.userInfo.value(ErrorCodeKey).toInt() != 0) {
         interrupt();
         return;
@@ -149,13 +159,24 @@ void WriteSequence::writeFinished(const Notification& n) {
     }
 }
 
+void WriteSequence::connectionLost() {
+    if (active()) {
+        phase_ == Phase::Saving ? interrupt() : concludeVerification();
+    }
+}
+
+// Every part written but the read-back never began: written, not verified.
 void WriteSequence::interrupt() {
-    outcome_.result = Result::Interrupted;
     for (int step = 1; step < kWriteCount; ++step) {
         if (!written_.contains(step)) {
-            outcome_.unwritten << partOfStep(step);
+            outcome_.unwritten << Part(step - 1);
         }
     }
+    if (outcome_.unwritten.isEmpty()) {
+        concludeVerification();
+        return;
+    }
+    outcome_.result = Result::Interrupted;
     end(outcome_);
 }
 
@@ -164,76 +185,73 @@ void WriteSequence::interrupt() {
 void WriteSequence::startVerifying() {
     phase_ = Phase::Verifying;
     answered_.fill(false);
-    emit progressed(phase_, 0, kAdapterProfileCount + 1);
-    for (int part = 0; part <= kAdapterProfileCount; ++part) {
+    emit progressed(phase_, 0, kPartCount);
+    for (int part = 0; part < kPartCount; ++part) {
         after(kChainStepMs * part, [this, part] { readBack(part); });
     }
-    after(kChainStepMs * kAdapterProfileCount + kAnswerWaitMs, [this] { checkVerification(); });
+    after(kChainStepMs * (kPartCount - 1) + kAnswerWaitMs, [this] { checkReadBack(); });
 }
 
 void WriteSequence::readBack(int part) {
-    const QByteArray request =
-        part == 0 ? asRequest(settings_, 0).toData() : asRequest(profiles_[part - 1], 0).toData();
-    if (store_.currentConnectionNumber() != connection_ || store_.sendToAdapter(request) == 0) {
-        checkVerification();
+    if (answered_[size_t(part)]) {
+        return;
+    }
+    const QByteArray request = part == int(Part::Settings)
+                                   ? asRequest(settings_, 0).toData()
+                                   : asRequest(profiles_[size_t(part - 1)], 0).toData();
+    if (!isOnItsConnection() || store_.sendToAdapter(request) == 0) {
+        concludeVerification();
+    }
+}
+
+// A part still unanswered is asked for again, as the read-out does; only then is it "did not answer".
+void WriteSequence::checkReadBack() {
+    QList<int> missing;
+    for (int part = 0; part < kPartCount; ++part) {
+        if (!answered_[size_t(part)]) {
+            missing << part;
+        }
+    }
+    if (missing.isEmpty() || !isOnItsConnection() ||
+        !askAgain(
+            missing, [this](int part) { readBack(part); }, [this] { checkReadBack(); })) {
+        concludeVerification();
     }
 }
 
 // Compares what came back with what was sent: the read-back never goes into the fields.
 void WriteSequence::answer(int part, const QByteArray& bytes) {
-    if (!active() || phase_ != Phase::Verifying || answered_[part]) {
+    if (!active() || phase_ != Phase::Verifying || answered_[size_t(part)]) {
         return;
     }
-    answered_[part] = true;
-    const auto note = [&](const char* field) {
-        outcome_.mismatches.append({part, QString::fromLatin1(field)});
-    };
-    if (part == 0) {
-        const auto s = L2PC02_TD::fromData(bytes);
-        if (!s) {
+    if (part == int(Part::Settings)) {
+        const auto settings = L2PC02_TD::fromData(bytes);
+        if (!settings) {
             return;
         }
-        if (s->DefaultCustomLens != settings_.DefaultCustomLens) {
-            note("defaultLens");
-        }
-        if (s->U8_2 != settings_.U8_2 || s->U16_1 != settings_.U16_1 || s->U16_2 != settings_.U16_2 ||
-            s->U32_1 != settings_.U32_1 || s->U32_2 != settings_.U32_2) {
-            note("carriedValues");
-        }
+        outcome_.mismatches << differences(settings_, *settings);
     } else {
-        const auto p = L2PC03_TD::fromData(bytes);
-        if (!p) {
+        const auto profile = L2PC03_TD::fromData(bytes);
+        if (!profile) {
             return;
         }
-        const PC2L03_TD& sent = profiles_[part - 1];
-        if (p->WideFlocalLength != sent.WideFlocalLength || p->TeleFlocalLength != sent.TeleFlocalLength) {
-            note("focalLength");
-        }
-        static constexpr const char* kApertureFields[] = {"aperture1", "aperture2", "aperture3", "aperture4"};
-        for (size_t k = 0; k < sent.ApretureValue.size(); ++k) {
-            if (p->ApretureValue[k] != sent.ApretureValue[k]) {
-                note(kApertureFields[k]);
-            }
-        }
-        if (p->LensNameString != sent.LensNameString) {
-            note("name");
-        }
+        outcome_.mismatches << differences(profiles_[size_t(part - 1)], *profile);
     }
-    emit progressed(phase_, int(std::count(answered_.begin(), answered_.end(), true)),
-                    kAdapterProfileCount + 1);
-    if (std::all_of(answered_.begin(), answered_.end(), [](bool a) { return a; })) {
-        checkVerification();
+    answered_[size_t(part)] = true;
+    const int answered = int(std::count(answered_.begin(), answered_.end(), true));
+    emit progressed(phase_, answered, kPartCount);
+    if (answered == kPartCount) {
+        concludeVerification();
     }
 }
 
-void WriteSequence::checkVerification() {
+void WriteSequence::concludeVerification() {
     if (!active()) {
         return;
     }
-    for (int part = 0; part <= kAdapterProfileCount; ++part) {
-        if (!answered_[part]) {
-            outcome_.unanswered << (part == 0 ? QStringLiteral("settings")
-                                              : ProfileValues::profileLetter(part - 1));
+    for (int part = 0; part < kPartCount; ++part) {
+        if (!answered_[size_t(part)] || phase_ == Phase::Saving) {
+            outcome_.unanswered << Part(part);
         }
     }
     const bool verified = outcome_.mismatches.isEmpty() && outcome_.unanswered.isEmpty();
@@ -245,18 +263,53 @@ void WriteSequence::checkVerification() {
 // the sequence still finds it running in the window's handler and stays out of the fields.
 void WriteSequence::end(Outcome outcome) {
     ending_ = true;
-    ++run_;
+    dropPendingSteps();
     QTimer::singleShot(0, this, [this, outcome = std::move(outcome)] {
-        running_ = false;
+        endRun();
         ending_ = false;
         emit finished(outcome);
     });
 }
 
-void WriteSequence::after(int ms, std::function<void()> step) {
-    QTimer::singleShot(ms, this, [this, run = run_, step = std::move(step)] {
-        if (run == run_ && active()) {
-            step();
+// ---- Comparing whole answers
+
+QList<Mismatch> WriteSequence::differences(const PC2L02_TD& sent, const L2PC02_TD& read) {
+    const L2PC02_TD expected = L2PC02_TD::fromHostPacket(sent);
+    QList<Mismatch> found;
+    if (expected.DefaultCustomLens != read.DefaultCustomLens) {
+        const auto letter = [](uint8_t v) {
+            return v < kAdapterProfileCount ? ProfileValues::profileLetter(v) : QString::number(v);
+        };
+        found << Mismatch{Part::Settings, Field::DefaultLens, 0, letter(expected.DefaultCustomLens),
+                          letter(read.DefaultCustomLens)};
+    }
+    if (carriedValuesText(expected) != carriedValuesText(read)) {
+        found << Mismatch{Part::Settings, Field::CarriedValues, 0, carriedValuesText(expected),
+                          carriedValuesText(read)};
+    }
+    return found;
+}
+
+QList<Mismatch> WriteSequence::differences(const PC2L03_TD& sent, const L2PC03_TD& read) {
+    const L2PC03_TD expected = L2PC03_TD::fromHostPacket(sent);
+    const Part part = profilePart(sent.lensSeq);
+    QList<Mismatch> found;
+    const auto compare = [&](Field field, auto wrote, auto holds, int aperture = 0) {
+        if (wrote != holds) {
+            found << Mismatch{part, field, aperture, QString::number(wrote), QString::number(holds)};
         }
-    });
+    };
+    compare(Field::ProfileNumber, expected.lensSeq, read.lensSeq);
+    compare(Field::FocalLength, expected.WideFlocalLength, read.WideFlocalLength);
+    compare(Field::TeleFocalLength, expected.TeleFlocalLength, read.TeleFlocalLength);
+    for (size_t k = 0; k < expected.ApretureValue.size(); ++k) {
+        if (expected.ApretureValue[k] != read.ApretureValue[k]) {
+            found << Mismatch{part, Field::Aperture, int(k) + 1, apertureText(expected.ApretureValue[k]),
+                              apertureText(read.ApretureValue[k])};
+        }
+    }
+    if (expected.LensNameString != read.LensNameString) {
+        found << Mismatch{part, Field::Name, 0, expected.getLensNameString(), read.getLensNameString()};
+    }
+    return found;
 }

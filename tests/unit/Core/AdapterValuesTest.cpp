@@ -3,12 +3,15 @@
 
 #include "AdapterSnapshot.h"
 #include "BackupStore.h"
+#include "FullDisk.h"
 #include "ProfileValues.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,28 +131,63 @@ TEST(BackupFormat, readableFieldsOverrideAndBadFieldsAreNamedWithTheirPath) {
     EXPECT_TRUE(error.startsWith("version"));
 }
 
-TEST(BackupFormat, rawAnswersHoldingValuesTheAdapterCannotStoreAreRefused) {
-    // Only the raw answers, as in a file edited by hand: nothing else would stop these values.
+TEST(BackupFormat, valuesTheAdapterStoredButCannotBeWrittenAreReadAndLeftAloneOnRestore) {
+    // A backup of an adapter that held a default lens beyond D and an aperture byte beyond "F32".
     AdapterSnapshot s = sampleSnapshot();
     s.settings.DefaultCustomLens = 7;
     s.settings.calculateChecksum();
-    s.profiles[3].ApretureValue[2] = 22; // one beyond "F32"
+    s.profiles[3].ApretureValue[2] = 22;
     s.profiles[3].calculateChecksum();
-    QJsonObject json = s.toJson();
-    json.remove("defaultLens");
-    json.remove("profiles");
-    QString error;
-    EXPECT_FALSE(AdapterSnapshot::fromJson(json, sampleSnapshot(), &error));
-    EXPECT_TRUE(error.startsWith("raw.L2PC02: ")) << error.toStdString();
+    const auto kept = AdapterSnapshot::fromJson(s.toJson(), {}, nullptr);
+    ASSERT_TRUE(kept) << "a backup the adapter's own values made is always readable";
+    EXPECT_TRUE(kept->holdsSameValues(s));
 
-    s.settings = sampleSnapshot().settings;
-    json["raw"] = s.toJson()["raw"];
-    EXPECT_FALSE(AdapterSnapshot::fromJson(json, sampleSnapshot(), &error));
-    EXPECT_TRUE(error.startsWith("raw.L2PC03[3]: ")) << error.toStdString();
+    AdapterSnapshot adapter = sampleSnapshot();
+    adapter.profiles[3].ApretureValue[2] = 5;
+    QList<AdapterSnapshot::UnstorableField> leftAlone;
+    const AdapterSnapshot restored = kept->storableOver(adapter, &leftAlone);
+    ASSERT_EQ(leftAlone.size(), 2);
+    EXPECT_EQ(leftAlone[0].path(), "defaultLens");
+    EXPECT_EQ(leftAlone[1].path(), "profiles[3].apertures[2]");
+    EXPECT_EQ(restored.settings.DefaultCustomLens, 2);
+    EXPECT_EQ(restored.profiles[3].ApretureValue[2], 5);
+    EXPECT_EQ(restored.profiles[3].ApretureValue[1], 8) << "every other field is restored";
+    EXPECT_EQ(restored.settings.U32_1, 123456u);
+    EXPECT_TRUE(restored.profiles[3].verifyChecksum() && restored.settings.verifyChecksum());
+}
 
-    s.profiles[3] = sampleSnapshot().profiles[3];
-    json["raw"] = s.toJson()["raw"];
-    EXPECT_TRUE(AdapterSnapshot::fromJson(json, sampleSnapshot(), &error));
+TEST(BackupFormat, inputThatIsAmbiguousOrNotWhatItClaimsIsRefusedWithItsPath) {
+    const auto refusal = [](const QJsonObject& json) {
+        QString error;
+        return AdapterSnapshot::fromJson(json, sampleSnapshot(), &error) ? QString() : error;
+    };
+    QJsonObject json = sampleSnapshot().toJson();
+    QJsonArray profiles = json["profiles"].toArray();
+    QJsonObject c = profiles[2].toObject();
+    c["letter"] = "A";
+    profiles[2] = c;
+    json["profiles"] = profiles;
+    EXPECT_TRUE(refusal(json).startsWith("profiles[2].letter")) << refusal(json).toStdString();
+
+    c["letter"] = "C";
+    c["name"] = QStringLiteral("Tab\there");
+    profiles[2] = c;
+    json["profiles"] = profiles;
+    EXPECT_TRUE(refusal(json).startsWith("profiles[2].name")) << refusal(json).toStdString();
+
+    const std::pair<QJsonValue, QString> badRaw[] = {
+        {QJsonObject{{"L2PC01", 5}}, "raw.L2PC01"},
+        {QJsonObject{{"L2PC02", "55 02 13"}}, "raw.L2PC02"},
+        {QJsonObject{{"L2PC02", sampleSnapshot().toJson()["raw"].toObject()["L2PC01"]}}, "raw.L2PC02"},
+        {QJsonObject{{"L2PC03", "55 03 36"}}, "raw.L2PC03"},
+        {QJsonObject{{"L2PC03", QJsonArray{1, 2}}}, "raw.L2PC03[0]"},
+        {QJsonArray{}, "raw"}};
+    for (const auto& [raw, path] : badRaw) {
+        json = sampleSnapshot().toJson();
+        json["raw"] = raw;
+        EXPECT_TRUE(refusal(json).startsWith(path + ": "))
+            << path.toStdString() << " " << refusal(json).toStdString();
+    }
 }
 
 TEST(BackupFormat, namesTheFieldsCannotShowComeBackByteForByteAndANameEndsAtItsZero) {
@@ -177,26 +215,80 @@ TEST(BackupFormat, namesTheFieldsCannotShowComeBackByteForByteAndANameEndsAtItsZ
               QByteArray("Short").leftJustified(40, '\0'));
 }
 
-TEST(BackupFolder, theSerialNeverLeadsOutOfTheFolderAndOnlyTheNewestHundredStay) {
-    EXPECT_EQ(BackupStore::folderNameForSerial("ORVO-01.a_b"), "ORVO-01.a_b");
-    EXPECT_EQ(BackupStore::folderNameForSerial("../../etc"), ".._.._etc");
-    EXPECT_EQ(BackupStore::folderNameForSerial(".."), "unknown");
-    EXPECT_EQ(BackupStore::folderNameForSerial(""), "unknown");
-    EXPECT_EQ(BackupStore::folderNameForSerial("séri/al"), "s_ri_al");
+TEST(BackupFolder, eachSerialHasAFolderOfItsOwnThatNeverLeadsOutOfTheBackups) {
+    const QByteArray serials[] = {"ORVO0001", "ORVO/1", "ORVO_1",    "ORVO_2F1",
+                                  "",         "..",     "../../etc", "s\xE9ri"};
+    QStringList names;
+    for (const QByteArray& serial : serials) {
+        const QString name = BackupStore::folderNameForSerial(serial);
+        EXPECT_FALSE(name.isEmpty() || name.startsWith(u'.') || name.contains(u'/')) << name.toStdString();
+        names << name;
+    }
+    EXPECT_EQ(names.first(), "ORVO0001") << "a plain serial keeps the folder it always had";
+    EXPECT_EQ(names.removeDuplicates(), 0) << names.join(" ").toStdString();
+}
 
+// Backups of one adapter written into a folder name with the given serial text.
+void writeBackupsOf(const QString& serial, const QString& folder, int count, const QDateTime& from) {
+    AdapterSnapshot s = sampleSnapshot();
+    fillZeroPaddedText(s.info.DeviceSN.data(), s.info.DeviceSN.size(), serial);
+    s.info.calculateChecksum();
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        QJsonObject json = s.toJson();
+        const QDateTime at = from.addSecs(i);
+        json["takenAt"] = at.toString(Qt::ISODateWithMs);
+        QFile file(QDir(folder).filePath(at.toString("yyyyMMdd'T'HHmmss.zzz'Z'") + ".json"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(json).toJson());
+    }
+}
+
+TEST(BackupFolder, theNewestHundredStayAndTheBackupJustWrittenIsNeverDropped) {
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    const QString folder = BackupStore::rootFolder() + "/ORVO0042";
+    // A clock once set a year ahead left a hundred backups that sort after any written now.
+    writeBackupsOf("ORVO0042", folder, BackupStore::kKeptPerAdapter,
+                   QDateTime::currentDateTimeUtc().addYears(1));
     QString error;
-    QStringList paths;
-    for (int i = 0; i < BackupStore::kKeptPerAdapter + 3; ++i) {
-        const auto path = BackupStore::write(sampleSnapshot(), &error);
-        ASSERT_TRUE(path) << error.toStdString();
-        paths << *path;
-    }
-    EXPECT_EQ(paths.removeDuplicates(), 0) << "each backup has a file of its own";
+    const auto written = BackupStore::write(sampleSnapshot(), &error);
+    ASSERT_TRUE(written) << error.toStdString();
+    EXPECT_TRUE(QFile::exists(*written));
     const QList<BackupStore::Entry> kept = BackupStore::list("ORVO0042");
-    ASSERT_EQ(kept.size(), BackupStore::kKeptPerAdapter);
-    EXPECT_EQ(kept.first().path, paths.last()) << "newest first";
-    EXPECT_FALSE(QFile::exists(paths.first()));
+    EXPECT_EQ(kept.size(), BackupStore::kKeptPerAdapter);
+    EXPECT_TRUE(std::ranges::any_of(kept, [&](const auto& e) { return e.path == *written; }));
+    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end(),
+                               [](const auto& a, const auto& b) { return a.takenAt > b.takenAt; }));
+    qunsetenv("XDG_STATE_HOME");
+}
+
+TEST(BackupFolder, adaptersWhoseSerialsOnceSharedAFolderListOnlyTheirOwnBackups) {
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    // The earlier scheme put "ORVO/1" and "ORVO_1" into one folder, "ORVO_1".
+    const QDateTime t = QDateTime::currentDateTimeUtc().addDays(-1);
+    writeBackupsOf("ORVO/1", BackupStore::rootFolder() + "/ORVO_1", 2, t);
+    writeBackupsOf("ORVO_1", BackupStore::rootFolder() + "/ORVO_1", 3, t.addSecs(60));
+    AdapterSnapshot slash = sampleSnapshot();
+    fillZeroPaddedText(slash.info.DeviceSN.data(), slash.info.DeviceSN.size(), QStringLiteral("ORVO/1"));
+    slash.info.calculateChecksum();
+    QString error;
+    ASSERT_TRUE(BackupStore::write(slash, &error)) << error.toStdString();
+    EXPECT_EQ(BackupStore::list("ORVO/1").size(), 3) << "two from the shared folder, one from its own";
+    EXPECT_EQ(BackupStore::list("ORVO_1").size(), 3);
+    qunsetenv("XDG_STATE_HOME");
+}
+
+TEST(BackupFolder, aFullDiskIsAFailedBackupAndLeavesNoFile) {
+    FullDisk disk({"orvo/backups/ORVO0042"});
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    }
+    qputenv("XDG_STATE_HOME", disk.path().toUtf8());
+    QString error;
+    EXPECT_FALSE(BackupStore::write(sampleSnapshot(), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(BackupStore::list("ORVO0042").isEmpty());
     qunsetenv("XDG_STATE_HOME");
 }

@@ -133,7 +133,11 @@ private:
     void updatePC2L03PacketFromUI(const FocalLengths& focalLengths);
     void writeFinished(const WriteSequence::Outcome& outcome);
     void showActivity(const QString& status);
-    QString partName(const QString& part) const;
+    AdapterSnapshot valuesToWrite(const FocalLengths& focalLengths) const;
+    void logNotVerified(const WriteSequence::Outcome& outcome);
+    void logLeftAlone(const QList<AdapterSnapshot::UnstorableField>& leftAlone);
+    QString partName(WriteSequence::Part part) const;
+    QString partNames(const QList<WriteSequence::Part>& parts) const;
     QString mismatchText(const WriteSequence::Mismatch& mismatch) const;
     void stopConnectionMonitoring();
 

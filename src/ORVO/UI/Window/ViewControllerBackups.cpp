@@ -44,8 +44,8 @@ void ViewController::On_ButtonRestore_Clicked() {
     if (!readOut->isComplete()) {
         return;
     }
-    const QList<BackupStore::Entry> backups =
-        BackupStore::list(writeSequence->adapterValues().info.getDeviceSNString());
+    const AdapterSnapshot adapter = writeSequence->adapterValues();
+    const QList<BackupStore::Entry> backups = BackupStore::list(adapter.serialBytes());
     QStringList lines;
     for (const BackupStore::Entry& backup : backups) {
         QStringList names;
@@ -61,9 +61,28 @@ void ViewController::On_ButtonRestore_Clicked() {
     if (!choice) {
         return;
     }
-    fillFieldsFrom(backups[*choice].snapshot);
+    QList<AdapterSnapshot::UnstorableField> leftAlone;
+    fillFieldsFrom(backups[*choice].snapshot.storableOver(adapter, &leftAlone));
     QString line = text(TextKeys::kMessageRestored);
     appendToPrintView(QStringLiteral("\n📝 ") +
                       line.replace("{0}", QLocale().toString(backups[*choice].takenAt.toLocalTime(),
                                                              QLocale::ShortFormat)));
+    logLeftAlone(leftAlone);
+}
+
+// "profile B aperture 3, default lens": the fields a restore left as the adapter holds them.
+void ViewController::logLeftAlone(const QList<AdapterSnapshot::UnstorableField>& leftAlone) {
+    if (leftAlone.isEmpty()) {
+        return;
+    }
+    QStringList names;
+    for (const AdapterSnapshot::UnstorableField& field : leftAlone) {
+        names << (field.profile < 0
+                      ? partName(WriteSequence::Part::Settings)
+                      : partName(WriteSequence::profilePart(field.profile)) + u' ' +
+                            text(TextKeys::kLabelAperture) + u' ' + QString::number(field.aperture + 1));
+    }
+    appendToPrintView(
+        QStringLiteral("\n⚠️ ") +
+        text(TextKeys::kMessageRestoreLeftAlone).replace("{0}", names.join(QStringLiteral(", "))));
 }

@@ -78,30 +78,34 @@ bool ViewController::On_Button_SaveToAdapter() {
         appendToPrintView(QStringLiteral("\n❌ ") + *reason);
         return false;
     }
-    dataManager.updatePC2L02Packet(1, static_cast<uint8_t>(Default_LensSeq->currentIndex()));
-    updatePC2L03PacketFromUI(focalLengths);
-    std::array<PC2L03_TD, kAdapterProfileCount> profiles;
-    std::copy_n(dataManager.pc2l03Packets.begin(), kAdapterProfileCount, profiles.begin());
     const bool starts = writeSequence->precondition() == WriteSequence::Result::Verified;
-    writeSequence->start(*dataManager.pc2l02Packet, profiles);
+    writeSequence->start(valuesToWrite(focalLengths));
     return starts;
+}
+
+// What the fields show over what the adapter holds. The settings carry the host's own values through,
+// as every save from the window does.
+AdapterSnapshot ViewController::valuesToWrite(const FocalLengths& focalLengths) const {
+    AdapterSnapshot target = writeSequence->adapterValues();
+    target.settings.DefaultCustomLens = static_cast<uint8_t>(Default_LensSeq->currentIndex());
+    setCarriedValues(target.settings);
+    for (int p = 0; p < kAdapterProfileCount; ++p) {
+        L2PC03_TD& profile = target.profiles[size_t(p)];
+        profile.lensSeq = static_cast<uint8_t>(p);
+        profile.WideFlocalLength = profile.TeleFlocalLength = focalLengths[size_t(p)].value_or(0);
+        for (int k = 0; k < kAperturesPerProfile; ++k) {
+            profile.ApretureValue[size_t(k)] = static_cast<uint8_t>(LensApexes[p][k]->currentIndex());
+        }
+        fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(),
+                           LensModels[p]->text());
+    }
+    return target;
 }
 
 void ViewController::writeFinished(const WriteSequence::Outcome& outcome) {
     using namespace TextKeys;
     using Result = WriteSequence::Result;
     showActivity({});
-    QStringList differing;
-    for (const WriteSequence::Mismatch& mismatch : outcome.mismatches) {
-        differing << mismatchText(mismatch);
-    }
-    for (const QString& part : outcome.unanswered) {
-        differing << partName(part);
-    }
-    QStringList unwritten;
-    for (const QString& part : outcome.unwritten) {
-        unwritten << partName(part);
-    }
     const QString backup = outcome.backupPath;
     switch (outcome.result) {
     case Result::Verified:
@@ -122,41 +126,74 @@ void ViewController::writeFinished(const WriteSequence::Outcome& outcome) {
                           withArguments(text(kMessageSaveBackupFailed), {outcome.detail}));
         return;
     case Result::Interrupted:
-        appendToPrintView(
-            QStringLiteral("\n❌ ") +
-            withArguments(text(kMessageSaveInterrupted), {unwritten.join(QStringLiteral(", ")), backup}));
+        appendToPrintView(QStringLiteral("\n❌ ") + withArguments(text(kMessageSaveInterrupted),
+                                                                 {partNames(outcome.unwritten), backup}));
         return;
     case Result::NotVerified:
-        appendToPrintView(
-            QStringLiteral("\n❌ ") +
-            withArguments(text(kMessageSaveNotVerified), {differing.join(QStringLiteral(", ")), backup}));
+        logNotVerified(outcome);
         return;
     }
 }
 
-// "settings" is the default lens; a letter is that profile.
-QString ViewController::partName(const QString& part) const {
-    if (part == QLatin1String("settings")) {
-        return text(TextKeys::kMessagePartDefaultLens);
+// A part that answered with other values, and a part that never answered, are told apart.
+void ViewController::logNotVerified(const WriteSequence::Outcome& outcome) {
+    using namespace TextKeys;
+    if (!outcome.mismatches.isEmpty()) {
+        QStringList differing;
+        for (const WriteSequence::Mismatch& mismatch : outcome.mismatches) {
+            differing << mismatchText(mismatch);
+        }
+        appendToPrintView(QStringLiteral("\n❌ ") +
+                          withArguments(text(kMessageSaveNotVerified),
+                                        {differing.join(QStringLiteral(", ")), outcome.backupPath}));
     }
-    return withArguments(text(TextKeys::kMessagePartProfile), {part});
+    if (!outcome.unanswered.isEmpty()) {
+        appendToPrintView(QStringLiteral("\n❌ ") +
+                          withArguments(text(kMessageSaveNotAnswered),
+                                        {partNames(outcome.unanswered), outcome.backupPath}));
+    }
 }
 
-// "profile B focal length", "default lens".
+QString ViewController::partName(WriteSequence::Part part) const {
+    if (part == WriteSequence::Part::Settings) {
+        return text(TextKeys::kMessagePartDefaultLens);
+    }
+    return withArguments(text(TextKeys::kMessagePartProfile), {ProfileValues::profileLetter(int(part) - 1)});
+}
+
+QString ViewController::partNames(const QList<WriteSequence::Part>& parts) const {
+    QStringList names;
+    for (const WriteSequence::Part part : parts) {
+        names << partName(part);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+// "profile B focal length (35 → 36)", "default lens (D → A)".
 QString ViewController::mismatchText(const WriteSequence::Mismatch& mismatch) const {
     using namespace TextKeys;
-    if (mismatch.part == 0) {
-        return mismatch.field == QLatin1String("defaultLens") ? text(kMessagePartDefaultLens)
-                                                              : text(kMessageFieldCarriedValues);
+    using Field = WriteSequence::Mismatch::Field;
+    const QString values = QStringLiteral(" (%1 → %2)").arg(mismatch.sent, mismatch.read);
+    if (mismatch.part == WriteSequence::Part::Settings) {
+        return (mismatch.field == Field::DefaultLens ? text(kMessagePartDefaultLens)
+                                                     : text(kMessageFieldCarriedValues)) +
+               values;
     }
-    const QString profile = partName(QString(QChar(u'A' + mismatch.part - 1)));
-    if (mismatch.field == QLatin1String("focalLength")) {
-        return profile + u' ' + LocalizationManager::text(label(kLabelNameFocalLengthPlain));
+    const QString profile = partName(mismatch.part) + u' ';
+    switch (mismatch.field) {
+    case Field::FocalLength:
+    case Field::TeleFocalLength:
+        return profile + LocalizationManager::text(label(kLabelNameFocalLengthPlain)) + values;
+    case Field::Name:
+        return profile + text(kLabelLensModel) + values;
+    case Field::Aperture:
+        return profile + text(kLabelAperture) + u' ' + QString::number(mismatch.aperture) + values;
+    case Field::ProfileNumber:
+    case Field::DefaultLens:
+    case Field::CarriedValues:
+        break;
     }
-    if (mismatch.field == QLatin1String("name")) {
-        return profile + u' ' + text(kLabelLensModel);
-    }
-    return profile + u' ' + text(kLabelAperture) + u' ' + mismatch.field.right(1);
+    return profile + values;
 }
 
 // What a save would change in one profile, old → new, or nothing without a complete read-out.
@@ -194,6 +231,7 @@ QString ViewController::defaultLensChange() const {
         return now;
     }
     const uint8_t before = writeSequence->adapterValues().settings.DefaultCustomLens;
-    return before == Default_LensSeq->currentIndex() ? now
-                                                     : ProfileValues::profileLetter(before) + QStringLiteral(" → ") + now;
+    return before == Default_LensSeq->currentIndex()
+               ? now
+               : ProfileValues::profileLetter(before) + QStringLiteral(" → ") + now;
 }
