@@ -51,6 +51,15 @@ protected:
         ASSERT_TRUE(readOut.isComplete());
     }
 
+    // The same adapter's port closed and opened again: a connection of its own.
+    void reconnect() {
+        const SerialPortPtr port = store.serialController->serialPort;
+        store.serialController->disconnect();
+        ASSERT_TRUE(runUntil([&] { return !port->isOpen(); }));
+        store.connectToPort(adapter->linkPath(), kAdapterBaudRate);
+        ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() != 0; }));
+    }
+
     // Profile B becomes a 35 mm F2.8 lens and D the default; everything else is written as it was read.
     WriteSequence::Outcome save() {
         AdapterSnapshot target = store.adapterSnapshot();
@@ -203,4 +212,52 @@ TEST_F(SaveStories, aFullDiskStopsTheSaveBeforeAnyByteAndLeavesNoBackup) {
     runFor(300);
     EXPECT_EQ(adapter->protocol().packetsReceived(), received);
     EXPECT_TRUE(QDir(disk.path() + "/orvo/backups/ORVO0001").entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(SaveStories, theLineIsSetAsTheAdapterNeedsIt) {
+    plugAndRead();
+    const auto line = adapter->lineSettings();
+    ASSERT_TRUE(line);
+    EXPECT_EQ(cfgetospeed(&*line), speed_t(B1500000));
+    EXPECT_EQ(cfgetispeed(&*line), speed_t(B1500000));
+    EXPECT_EQ(line->c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(line->c_cflag & (CSTOPB | PARENB | CRTSCTS), 0u) << "one stop bit, no parity, no flow control";
+}
+
+TEST_F(SaveStories, writesTheDeviceNeverTakesAreAnInterruptionNeverAVerifiedOrUnverifiedSave) {
+    SimulatedAdapter::LineOptions line;
+    line.stopReadingAfter = 6; // it answers the read-out, then hangs
+    plugAndRead({}, line);
+    // Fill the terminal so that nothing the save sends can get through.
+    for (int i = 0; i < 32; ++i) {
+        store.sendToAdapter(QByteArray(4096, '\0'));
+    }
+    const WriteSequence::Outcome outcome = save();
+    EXPECT_EQ(outcome.result, Result::Interrupted);
+    EXPECT_EQ(outcome.unwritten.size(), WriteSequence::kPartCount);
+}
+
+TEST_F(SaveStories, aReadOutOfAnEarlierConnectionDoesNotLetASaveStart) {
+    plugAndRead();
+    reconnect();
+    const int received = adapter->protocol().packetsReceived();
+    EXPECT_EQ(save().result, Result::ReadOutIncomplete);
+    runFor(300);
+    EXPECT_EQ(adapter->protocol().packetsReceived(), received);
+    EXPECT_TRUE(backups().isEmpty());
+}
+
+TEST_F(SaveStories, aReadOutWhoseConnectionWentEndsQuietlyAndNeverCompletesOnTheNextOne) {
+    plugAndRead();
+    ReadOutSequence stale(store);
+    QSignalSpy staleFinished(&stale, &ReadOutSequence::finished);
+    stale.start(store.currentConnectionNumber());
+    reconnect();
+    QSignalSpy fresh(&readOut, &ReadOutSequence::finished);
+    readOut.start(store.currentConnectionNumber());
+    ASSERT_TRUE(runUntil([&] { return !fresh.isEmpty(); }, 5000));
+    runFor(600);
+    EXPECT_TRUE(readOut.isComplete());
+    EXPECT_FALSE(stale.isRunning());
+    EXPECT_TRUE(staleFinished.isEmpty()) << "a read-out of a connection that went never reports one";
 }

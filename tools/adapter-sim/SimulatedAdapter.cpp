@@ -92,7 +92,17 @@ void SimulatedAdapter::readHost() {
     }
     if (line_.unplugAfter > 0 && protocol_.packetsReceived() >= line_.unplugAfter) {
         unplug();
+    } else if (line_.stopReadingAfter > 0 && protocol_.packetsReceived() >= line_.stopReadingAfter) {
+        notifier_->setEnabled(false);
     }
+}
+
+std::optional<termios> SimulatedAdapter::lineSettings() const {
+    termios attributes{};
+    if (!isPlugged() || ::tcgetattr(master_, &attributes) != 0) {
+        return std::nullopt;
+    }
+    return attributes;
 }
 
 void SimulatedAdapter::queueReply(const QByteArray& reply) {

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 #include <deque>
+#include <optional>
+#include <termios.h>
 
 class QSocketNotifier;
 class QTimer;
@@ -28,6 +30,8 @@ public:
         int truncateEvery = 0;
         // Unplug after this many packets received (0: never).
         int unplugAfter = 0;
+        // Stop reading the terminal after this many packets received, as a device that hangs (0: never).
+        int stopReadingAfter = 0;
     };
 
     SimulatedAdapter(const AdapterSimulator::Options& protocol, const LineOptions& line,
@@ -43,6 +47,8 @@ public:
     // Like pulling the cable: the link goes and the terminal hangs up.
     void unplug();
     bool isPlugged() const { return master_ >= 0; }
+    // The terminal's settings as the host left them: both ends of a pseudo-terminal share them.
+    std::optional<termios> lineSettings() const;
 
 signals:
     void unplugged();
