@@ -1,6 +1,6 @@
 // The lens catalog in the profile card, on a real (offscreen) window with the shipped catalog: the
-// suggestion list and a pick, the character rules of the name and focal-length fields, the mount
-// memory, the aperture fill offer and the click monitor around the lens-model row.
+// suggestion list and a pick, the character and byte rules of the name and focal-length fields, the
+// mount memory, the aperture fill offer and the click monitor around the lens-model row.
 
 #include "DataStructures.h"
 #include "EventLoop.h"
@@ -165,6 +165,28 @@ TEST_F(CatalogEditingTest, theFieldsKeepOnlyWhatTheAdapterTakes) {
     modelField()->selectAll();
     modelField()->paste();
     EXPECT_EQ(modelField()->text(), "Objectif toile");
+}
+
+TEST_F(CatalogEditingTest, aNameStopsAtFortyBytesWithACounterAndAPasteIsCutWithANotice) {
+    QLabel* note = presentation().profileCard->nameNoteLabel;
+    const QString counter = LocalizationManager::text("labels.name_bytes").replace("{1}", "40");
+    const QString notice = LocalizationManager::text("labels.name_cut").replace("{0}", "40");
+    typeInto(modelField(), QString(31, 'n'));
+    EXPECT_FALSE(note->isVisible());
+    typeInto(modelField(), QString(46, 'n'));
+    EXPECT_EQ(modelField()->text(), QString(40, 'n'));
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().endsWith(QString(counter).replace("{0}", "40"))) << note->text().toStdString();
+
+    // Two-byte letters: the one that would end at byte 41 goes whole.
+    const QString e = QStringLiteral(u"\u00E9");
+    QGuiApplication::clipboard()->setText(QString(37, 'a') + e + e + "zz");
+    modelField()->clear();
+    modelField()->paste();
+    EXPECT_EQ(modelField()->text(), QString(37, 'a') + e);
+    EXPECT_EQ(note->text(), notice + " · " + QString(counter).replace("{0}", "39"));
+    typeInto(modelField(), "Planar");
+    EXPECT_FALSE(note->isVisible());
 }
 
 TEST_F(CatalogEditingTest, onlyMenuMountsComeBackAndTheSameMountAgainWritesNothing) {

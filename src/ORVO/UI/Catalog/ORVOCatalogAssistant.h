@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <array>
 #include <functional>
 
@@ -43,6 +44,8 @@ public:
         QPushButton* suggestionButton = nullptr;
         QWidget* modelSlot = nullptr;
         QLabel* apertureNoteLabel = nullptr;
+        // Under the lens name: its byte count near the adapter's limit, and what the limit cut.
+        QLabel* nameNoteLabel = nullptr;
         // Slots whose combo box opens, wherever the slot is clicked, as one menu.
         QList<QWidget*> comboSlots;
     };
@@ -107,6 +110,8 @@ public:
         QString stop;
     };
     QMap<int, ApertureNote> apertureNotes;
+    // Profiles whose last name edit or pick lost its end to the adapter's byte limit.
+    QSet<int> nameCutNotices;
 
 private:
     LensCatalog& catalog();
@@ -114,6 +119,8 @@ private:
     void watchProfileFields();
     void installMenuButtons();
     void showApertureNote();
+    void setNameCut(bool cut);
+    void showNameNote();
     void recomputeCatalogMatches();
     void hideSuggestions();
     void queueSuggestions();

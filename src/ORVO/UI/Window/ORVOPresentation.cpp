@@ -186,6 +186,7 @@ void ORVOPresentation::installCatalogAssistance() {
     controls.suggestionButton = profileCard->suggestionButton;
     controls.modelSlot = profileCard->modelSlot;
     controls.apertureNoteLabel = profileCard->apertureNoteLabel;
+    controls.nameNoteLabel = profileCard->nameNoteLabel;
     controls.comboSlots = {deviceCard->defaultLensSlot, hero->languageContainerView};
     for (ORVOFieldContainer* slot : profileCard->apertureSlots) {
         controls.comboSlots << slot;
