@@ -212,6 +212,32 @@ TEST_F(CatalogEditingTest, theFillOfferNeedsThreeStopsAndFillsOnlyBoxesThatHaveT
     EXPECT_EQ(aperture(3)->currentText(), "F1.0");
 }
 
+// Arrow keys step through the box one item at a time; only where the steps end is a choice.
+TEST_F(CatalogEditingTest, arrowStepsInTheFirstApertureGiveOneOfferOnceTheChoiceSettles) {
+    aperture(0)->setFocus();
+    ASSERT_TRUE(runUntil([&] { return aperture(0)->hasFocus(); }, 2000));
+    for (int step = 0; step < 3; ++step) {
+        QTest::keyClick(aperture(0), Qt::Key_Down);
+        runFor(100);
+    }
+    EXPECT_EQ(aperture(0)->currentText(), "F1.6");
+    EXPECT_TRUE(alerts.isEmpty());
+    ASSERT_TRUE(runUntil([&] { return !alerts.isEmpty(); }, 2000));
+    runFor(1200);
+    EXPECT_EQ(alerts.size(), 1);
+    EXPECT_EQ(aperture(1)->currentText(), "F2.0");
+
+    // The focus leaving the box settles at once; steps back to where they began choose nothing.
+    QTest::keyClick(aperture(0), Qt::Key_Down);
+    focalField()->setFocus();
+    ASSERT_TRUE(runUntil([&] { return alerts.size() == 2; }, 500));
+    aperture(0)->setFocus();
+    QTest::keyClick(aperture(0), Qt::Key_Down);
+    QTest::keyClick(aperture(0), Qt::Key_Up);
+    runFor(1300);
+    EXPECT_EQ(alerts.size(), 2);
+}
+
 TEST_F(CatalogEditingTest, adapterValuesAndTheSameApertureAgainNeverPrompt) {
     L2PC03_TD packet;
     packet.lensSeq = 0;

@@ -45,6 +45,7 @@ const std::array<QString, kAdapterProfileCount>& ORVOCatalogAssistant::mountDefa
 void ORVOCatalogAssistant::install() {
     installLensModelClickMonitor();
     watchProfileFields();
+    watchApertureSteps();
     installMenuButtons();
     restoreMountSelections();
 }

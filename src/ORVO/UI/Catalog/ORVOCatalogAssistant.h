@@ -13,6 +13,7 @@
 #include <QSet>
 #include <array>
 #include <functional>
+#include <optional>
 
 class ORVOSuggestionPanel;
 class QComboBox;
@@ -20,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 class QWidget;
 class QWindow;
 
@@ -89,11 +91,21 @@ public:
     void lensModelEndedEditing(QObject* field);
     void catalogFocalLengthChanged(QObject* field);
     void catalogMaximumApertureChanged(QObject* box);
+    // Makes the offer a stepped first aperture is waiting for, if any.
+    void settleApertureChoice();
 
     int selectedProfileIndex = 0;
     // Values placed from the adapter are no new choice: no fill offer follows them.
     bool isPopulatingDeviceAperture = false;
     bool suppressApertureFillPrompt = false;
+    // A first aperture stepped by keyboard or wheel waits here for its offer until it settles.
+    struct PendingApertureFill {
+        int profile = 0;
+        // The first aperture before the first step.
+        QString before;
+    };
+    std::optional<PendingApertureFill> pendingApertureFill;
+    bool isSteppingAperture = false;
     QMap<int, QString> lastMaximumAperture;
     // Read after the window's first frame (loadCatalog), or sooner by the first thing that needs it.
     LensCatalog* lensCatalog = nullptr;
@@ -119,6 +131,7 @@ private:
     void watchProfileFields();
     void installMenuButtons();
     void showApertureNote();
+    void watchApertureSteps();
     void setNameCut(bool cut);
     void showNameNote();
     void recomputeCatalogMatches();
@@ -132,4 +145,5 @@ private:
     Controls controls;
     Hooks hooks;
     QObject* lensModelClickMonitor = nullptr;
+    QTimer* apertureSettleTimer = nullptr;
 };
