@@ -75,6 +75,7 @@ constexpr const char* kFixedKeys[] = {
     kStatusReading,
     kStatusSaving,
     kStatusVerifying,
+    kLabelProfileNotRead,
     kLabelNameBytes,
     kLabelNameCut,
     kButtonRevert,

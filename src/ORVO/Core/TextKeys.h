@@ -87,6 +87,8 @@ inline constexpr char kMessageRestored[] = "messages.restored";
 inline constexpr char kStatusReading[] = "labels.status_reading";
 inline constexpr char kStatusSaving[] = "labels.status_saving";
 inline constexpr char kStatusVerifying[] = "labels.status_verifying";
+// On a profile's segment while the adapter's answer for it has not come.
+inline constexpr char kLabelProfileNotRead[] = "labels.profile_not_read";
 // Under the lens name: "{0}" its bytes, "{1}" the adapter's limit.
 inline constexpr char kLabelNameBytes[] = "labels.name_bytes";
 // Under the lens name after the limit cut an edit or a picked name; "{0}" is the limit.

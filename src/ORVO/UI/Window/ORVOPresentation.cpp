@@ -311,6 +311,15 @@ void ORVOPresentation::selectProfile(int index) {
     applyKeyboardOrder();
 }
 
+// The segments follow the controller's read-out; the controller calls this when it changes.
+void ORVOPresentation::refreshProfileReadState() {
+    std::array<bool, kAdapterProfileCount> notRead{};
+    for (int p = 0; p < kAdapterProfileCount; ++p) {
+        notRead[p] = !delegate.isProfileRead(p);
+    }
+    profileSelector->showNotRead(notRead, LocalizationManager::text(TextKeys::kLabelProfileNotRead));
+}
+
 // ---- Theme and language
 
 void ORVOPresentation::applyTheme() {
@@ -338,6 +347,7 @@ void ORVOPresentation::refreshLocalizedText() {
     controlRow->applyTheme(p);
     syncLanguageSelection();
     hero->refreshLocalizedText(p);
+    refreshProfileReadState();
     applyAccessibleNames();
     refreshConnectionStatus();
 }

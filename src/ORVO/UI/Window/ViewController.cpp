@@ -189,6 +189,7 @@ void ViewController::handlePortConnected(const Notification& notification) {
     accessNotice->hide();
     // Save waits for a complete read-out: writing over profiles never read would lose them.
     setSaveEnabled(false);
+    markProfilesNotRead();
     runReadOutChain(notification.userInfo.value(NotificationNames::ConnectionKey).toULongLong());
 }
 
