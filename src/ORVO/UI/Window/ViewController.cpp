@@ -122,10 +122,13 @@ void ViewController::hideEvent(QHideEvent* event) {
     saveUIState();
 }
 
-// The close control only hides the window; the program keeps running.
+// The close button is Exit: the same question, then the program ends and lets go of the port. A
+// hidden window would keep the port with nothing on the desktop to show that the program runs.
 void ViewController::closeEvent(QCloseEvent* event) {
     event->ignore();
-    window()->hide();
+    if (!exitConfirmed && presentation) {
+        presentation->confirmExitRequested();
+    }
 }
 
 // ---- Connection monitor
