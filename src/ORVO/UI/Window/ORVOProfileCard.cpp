@@ -83,6 +83,8 @@ int ORVOProfileCard::buildFieldRows(QGridLayout* grid) {
     nameNoteLabel->setObjectName("nameNoteLabel");
     nameNoteLabel->setFont(Typography::ofSize(12, QFont::Normal));
     nameNoteLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Wraps rather than widening its column, which would squeeze the captions.
+    nameNoteLabel->setWordWrap(true);
     nameNoteLabel->hide();
     kit.addMuted(nameNoteLabel);
     grid->addWidget(nameNoteLabel, line++, 1);
