@@ -195,13 +195,14 @@ TEST_F(QuittingTest, leavingThroughAConfirmedExitAsksNoSecondTime) {
 
 TEST_F(QuittingTest, theCloseButtonAsksAsExitDoesAndOnlyTheConfirmedAnswerEndsTheProgram) {
     answers = {1};
-    controller.close();
+    EXPECT_FALSE(controller.close());
     EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
     runFor(700);
     EXPECT_EQ(terminations(), 0);
     EXPECT_TRUE(controller.isVisible());
 
-    controller.close();
+    EXPECT_TRUE(controller.close());
+    EXPECT_FALSE(controller.isVisible());
     ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
     EXPECT_EQ(alerts.size(), 2);
     EXPECT_EQ(exits, 1);

@@ -124,11 +124,13 @@ void ViewController::hideEvent(QHideEvent* event) {
 
 // The close button is Exit: the same question, then the program ends and lets go of the port. A
 // hidden window would keep the port with nothing on the desktop to show that the program runs.
+// Confirmed, the window goes at once (a session ending learns that it closed); the program ends
+// after Exit's clean-up.
 void ViewController::closeEvent(QCloseEvent* event) {
-    event->ignore();
     if (!exitConfirmed && presentation) {
         presentation->confirmExitRequested();
     }
+    event->setAccepted(exitConfirmed);
 }
 
 // ---- Connection monitor
