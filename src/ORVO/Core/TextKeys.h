@@ -89,6 +89,12 @@ inline constexpr char kMessageRestoreLeftAlone[] = "messages.restore_left_alone"
 inline constexpr char kStatusReading[] = "labels.status_reading";
 inline constexpr char kStatusSaving[] = "labels.status_saving";
 inline constexpr char kStatusVerifying[] = "labels.status_verifying";
+// On a profile's segment while the adapter's answer for it has not come.
+inline constexpr char kLabelProfileNotRead[] = "labels.profile_not_read";
+// Under the lens name: "{0}" its bytes, "{1}" the adapter's limit.
+inline constexpr char kLabelNameBytes[] = "labels.name_bytes";
+// Under the lens name after the limit cut an edit or a picked name; "{0}" is the limit.
+inline constexpr char kLabelNameCut[] = "labels.name_cut";
 inline constexpr char kButtonRevert[] = "buttons.revert";
 inline constexpr char kButtonRestore[] = "buttons.restore";
 inline constexpr char kDialogRestoreTitle[] = "dialogs.restore_title";
@@ -101,7 +107,6 @@ inline constexpr char kDialogSaveChangedHint[] = "dialogs.save_changed_hint";
 inline constexpr char kPlaceholderAllMounts[] = "placeholder.all_mounts";
 inline constexpr char kPlaceholderCatalogNoMatch[] = "placeholder.catalog_no_match";
 inline constexpr char kPlaceholderCatalogUnavailable[] = "placeholder.catalog_unavailable";
-inline constexpr char kPlaceholderNameTooLong[] = "placeholder.name_too_long";
 inline constexpr char kPlaceholderEnterFocalLength[] = "placeholder.enter_focal_length";
 inline constexpr char kPlaceholderSelectLanguage[] = "placeholder.select_language";
 // %1: the lens's own maximum aperture, %2: the adapter stop chosen for it.

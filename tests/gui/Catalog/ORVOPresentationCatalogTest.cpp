@@ -1,6 +1,6 @@
 // The lens catalog in the profile card, on a real (offscreen) window with the shipped catalog: the
-// suggestion list and a pick, the character rules of the name and focal-length fields, the mount
-// memory, the aperture fill offer and the click monitor around the lens-model row.
+// suggestion list and a pick, the character and byte rules of the name and focal-length fields, the
+// mount memory, the aperture fill offer and the click monitor around the lens-model row.
 
 #include "DataStructures.h"
 #include "EventLoop.h"
@@ -167,6 +167,28 @@ TEST_F(CatalogEditingTest, theFieldsKeepOnlyWhatTheAdapterTakes) {
     EXPECT_EQ(modelField()->text(), "Objectif toile");
 }
 
+TEST_F(CatalogEditingTest, aNameStopsAtFortyBytesWithACounterAndAPasteIsCutWithANotice) {
+    QLabel* note = presentation().profileCard->nameNoteLabel;
+    const QString counter = LocalizationManager::text("labels.name_bytes").replace("{1}", "40");
+    const QString notice = LocalizationManager::text("labels.name_cut").replace("{0}", "40");
+    typeInto(modelField(), QString(31, 'n'));
+    EXPECT_FALSE(note->isVisible());
+    typeInto(modelField(), QString(46, 'n'));
+    EXPECT_EQ(modelField()->text(), QString(40, 'n'));
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().endsWith(QString(counter).replace("{0}", "40"))) << note->text().toStdString();
+
+    // Two-byte letters: the one that would end at byte 41 goes whole.
+    const QString e = QStringLiteral(u"\u00E9");
+    QGuiApplication::clipboard()->setText(QString(37, 'a') + e + e + "zz");
+    modelField()->clear();
+    modelField()->paste();
+    EXPECT_EQ(modelField()->text(), QString(37, 'a') + e);
+    EXPECT_EQ(note->text(), notice + " · " + QString(counter).replace("{0}", "39"));
+    typeInto(modelField(), "Planar");
+    EXPECT_FALSE(note->isVisible());
+}
+
 TEST_F(CatalogEditingTest, onlyMenuMountsComeBackAndTheSameMountAgainWritesNothing) {
     QSettings& settings = Settings::shared();
     settings.setValue("LensA_Mount", "Zeiss ZM"); // a category, not a mount of the menu
@@ -188,6 +210,32 @@ TEST_F(CatalogEditingTest, theFillOfferNeedsThreeStopsAndFillsOnlyBoxesThatHaveT
     EXPECT_EQ(aperture(1)->currentText(), "F32");
     EXPECT_EQ(aperture(2)->currentText(), "F1.0"); // the list has no F45 or F64
     EXPECT_EQ(aperture(3)->currentText(), "F1.0");
+}
+
+// Arrow keys step through the box one item at a time; only where the steps end is a choice.
+TEST_F(CatalogEditingTest, arrowStepsInTheFirstApertureGiveOneOfferOnceTheChoiceSettles) {
+    aperture(0)->setFocus();
+    ASSERT_TRUE(runUntil([&] { return aperture(0)->hasFocus(); }, 2000));
+    for (int step = 0; step < 3; ++step) {
+        QTest::keyClick(aperture(0), Qt::Key_Down);
+        runFor(100);
+    }
+    EXPECT_EQ(aperture(0)->currentText(), "F1.6");
+    EXPECT_TRUE(alerts.isEmpty());
+    ASSERT_TRUE(runUntil([&] { return !alerts.isEmpty(); }, 2000));
+    runFor(1200);
+    EXPECT_EQ(alerts.size(), 1);
+    EXPECT_EQ(aperture(1)->currentText(), "F2.0");
+
+    // The focus leaving the box settles at once; steps back to where they began choose nothing.
+    QTest::keyClick(aperture(0), Qt::Key_Down);
+    focalField()->setFocus();
+    ASSERT_TRUE(runUntil([&] { return alerts.size() == 2; }, 500));
+    aperture(0)->setFocus();
+    QTest::keyClick(aperture(0), Qt::Key_Down);
+    QTest::keyClick(aperture(0), Qt::Key_Up);
+    runFor(1300);
+    EXPECT_EQ(alerts.size(), 2);
 }
 
 TEST_F(CatalogEditingTest, adapterValuesAndTheSameApertureAgainNeverPrompt) {

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <csignal>
 
@@ -90,6 +91,53 @@ TEST_F(SingleInstanceTest, aCopyWithABusDoesNotStartBesideOneRunningWithoutIt) {
     EXPECT_TRUE(waitForExit(*first));
 }
 
+using ProgramTest = ShellTest;
+
+// Both answer before any window system is touched: a platform that cannot start does not matter.
+TEST_F(ProgramTest, helpAndVersionPrintAndExitWithZero) {
+    for (const auto& [option, starts] :
+         {std::pair{"--help", "^Usage: orvo \\[OPTION\\]\n"}, {"--version", "^orvo \\d+\\.\\d+"}}) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "no-such-platform");
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(ORVO_BIN_DIR "/orvo"), {QString::fromLatin1(option)});
+        ASSERT_TRUE(program.waitForFinished(5000)) << option;
+        EXPECT_EQ(program.exitCode(), 0) << option;
+        EXPECT_TRUE(QRegularExpression(QString::fromLatin1(starts))
+                        .match(QString::fromUtf8(program.readAllStandardOutput()))
+                        .hasMatch())
+            << option;
+    }
+}
+
+// The close button of the real program: after the same question as Exit the program ends, and the
+// adapter's port is free for the next program at once.
+TEST_F(ProgramTest, theCloseButtonEndsTheProgramAndFreesThePort) {
+    SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5102"});
+    ASSERT_FALSE(adapter.linkPath().isEmpty());
+    auto program = startProgram({{"ORVO_ACCEPTANCE", "1"}, {"ORVO_ANSWER_ALERTS", "0"}});
+    const QString logFile = runtime.filePath("close-log.txt");
+    ASSERT_TRUE(runUntil(
+        [&] {
+            sendCommand("log " + logFile);
+            runFor(200);
+            return readText(logFile).contains(text("messages.save_to_adapter_enabled"));
+        },
+        15000));
+
+    ASSERT_EQ(sendCommand("close"), 0);
+    ASSERT_TRUE(waitForExit(*program));
+    EXPECT_EQ(program->exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(program->readAllStandardError())
+                    .contains("ORVO alert: " + text("dialogs.exit_title")));
+
+    QProcess orvoctl;
+    orvoctl.start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"), {"read", "--port", adapter.linkPath()});
+    ASSERT_TRUE(orvoctl.waitForFinished(10000));
+    EXPECT_EQ(orvoctl.exitCode(), 0) << orvoctl.readAllStandardError().toStdString();
+}
+
 class QuittingTest : public ShellTest {
 protected:
     void SetUp() override {
@@ -142,6 +190,21 @@ TEST_F(QuittingTest, leavingThroughAConfirmedExitAsksNoSecondTime) {
     runFor(300);
     EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
     EXPECT_EQ(terminations(), 1);
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(QuittingTest, theCloseButtonAsksAsExitDoesAndOnlyTheConfirmedAnswerEndsTheProgram) {
+    answers = {1};
+    EXPECT_FALSE(controller.close());
+    EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
+    runFor(700);
+    EXPECT_EQ(terminations(), 0);
+    EXPECT_TRUE(controller.isVisible());
+
+    EXPECT_TRUE(controller.close());
+    EXPECT_FALSE(controller.isVisible());
+    ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
+    EXPECT_EQ(alerts.size(), 2);
     EXPECT_EQ(exits, 1);
 }
 

@@ -10,6 +10,8 @@
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
 #include "ORVOAccessNotice.h"
+#include "ORVOPresentation.h"
+#include "ORVOProfileSelector.h"
 #include "SerialPortManager.h"
 #include "Settings.h"
 #include "SimulatorProcess.h"
@@ -17,10 +19,13 @@
 #include "ViewController.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -73,7 +78,7 @@ TEST_F(ConnectionLifecycle, anEarlyUnplugThenReplugOfTheSameAdapterIsReadOutAgai
     EXPECT_EQ(adapter->received.size(), 6);
 }
 
-TEST_F(ConnectionLifecycle, saveStaysOffUntilEverySixAnswersArrivedAndReadAgainRecovers) {
+TEST_F(ConnectionLifecycle, saveStaysOffAndAnUnreadProfileShowsNoValuesUntilItsAnswerArrives) {
     TestSideAdapter adapter(SerialPortManager::portsDirectory(), "9202");
     bool answerProfileD = false;
     adapter.setReplyFilter([&](const QByteArray& reply) {
@@ -90,12 +95,29 @@ TEST_F(ConnectionLifecycle, saveStaysOffUntilEverySixAnswersArrivedAndReadAgainR
     EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
     EXPECT_FALSE(controller.logText().contains(text("messages.save_to_adapter_enabled")));
     ASSERT_TRUE(controller.button_ReadAgain->isVisibleTo(&controller));
+    // What profile D shows is no value of the adapter's, and its segment says it was not read.
+    const auto showsUnread = [&](int p) {
+        const bool segmentMarked =
+            controller.presentation->profileSelector->profileButtons[p]->text().endsWith(
+                "\n" + text("labels.profile_not_read"));
+        const bool dashes = controller.LensFocalLengths[p]->text() == "—" &&
+                            controller.LensModels[p]->text() == "—" &&
+                            std::all_of(controller.LensApexes[p].begin(), controller.LensApexes[p].end(),
+                                        [](const QComboBox* box) {
+                                            return box->currentIndex() == -1 && box->placeholderText() == "—";
+                                        });
+        EXPECT_EQ(segmentMarked, dashes) << "profile " << p;
+        return segmentMarked && dashes;
+    };
+    EXPECT_TRUE(showsUnread(3));
+    EXPECT_FALSE(showsUnread(0));
 
     answerProfileD = true;
     controller.button_ReadAgain->click();
     ASSERT_TRUE(runUntil([&] { return controller.button_SaveToAdapter->isEnabled(); }, 4000));
     EXPECT_FALSE(controller.button_ReadAgain->isVisibleTo(&controller));
     EXPECT_EQ(linesContaining(text("messages.save_to_adapter_enabled")), 1);
+    EXPECT_FALSE(showsUnread(3));
 }
 
 TEST_F(ConnectionLifecycle, aBusyPortIsRetriedQuietlyWithTheCauseLastAndNoSettingsWrites) {

@@ -311,15 +311,6 @@ TEST_F(ViewControllerTest, exitCleansUpInOrderThenAsksToTerminate) {
     EXPECT_EQ(stored.value("LensA_Model").toString(), controller.LensModels[0]->text());
 }
 
-TEST_F(ViewControllerTest, closingTheWindowOnlyHidesIt) {
-    controller.show();
-    ASSERT_TRUE(controller.isVisible());
-    controller.close();
-    EXPECT_FALSE(controller.isVisible());
-    controller.show();
-    EXPECT_TRUE(controller.isVisible());
-}
-
 TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");

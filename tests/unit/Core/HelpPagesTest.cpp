@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,8 +66,9 @@ TEST(HelpPages, nameEveryControlWithTheCaptionTheWindowShows) {
     }
 }
 
-// The adapter is found as soon as it is plugged in, and the udev rule comes with the package or from
-// orvo --print-udev-rule, not from a source folder the installed program does not have.
+// The adapter is found as soon as it is plugged in, the udev rule comes with the package or from
+// orvo --print-udev-rule, not from a source folder the installed program does not have, and a name
+// is limited in bytes.
 TEST(HelpPages, describeNoRetiredBehaviour) {
     const QHash<QString, QString> pollingSentence{
         {"de", "alle 3 Sekunden"},   {"en", "every 3 seconds"},  {"es", "cada 3 segundos"},
@@ -84,6 +86,8 @@ TEST(HelpPages, describeNoRetiredBehaviour) {
         EXPECT_FALSE(page.contains("cp packaging/udev"));
         EXPECT_TRUE(page.contains("orvo --print-udev-rule"));
         EXPECT_TRUE(page.contains("orvoctl"));
+        // The name field holds the adapter's 40 bytes, no longer 46 characters.
+        EXPECT_FALSE(page.contains(QRegularExpression(QStringLiteral("46(?!rem)"))));
     }
 }
 

@@ -1,21 +1,31 @@
 // The first aperture of the profile card and the catalog: a picked lens's maximum aperture, the
 // nearest stop for a lens whose aperture the adapter does not list and the line that says so, and
-// the offer to fill the other apertures after a new maximum aperture.
+// the offer to fill the other apertures once a new maximum aperture is settled.
 
 #include "ApertureLadder.h"
 #include "LensCatalogText.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
 #include "ORVOCatalogAssistant.h"
+#include "ORVOEventTap.h"
 #include "TextKeys.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QTimer>
 #include <cmath>
 
 namespace {
 
 constexpr double kNumberTolerance = 0.001;
+// A first aperture stepped through by keyboard or wheel is settled after this long without a step.
+constexpr int kApertureSettleMs = 1000;
+
+bool isStepKey(int key) {
+    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
+           key == Qt::Key_Home || key == Qt::Key_End;
+}
 
 bool sameNumber(const std::optional<double>& value, double wanted) {
     return value && std::abs(*value - wanted) < kNumberTolerance;
@@ -109,8 +119,50 @@ void ORVOCatalogAssistant::catalogMaximumApertureChanged(QObject* box) {
     if ((previous && *previous == value) || isPopulatingDeviceAperture) {
         return;
     }
+    // Each step of the keyboard or the wheel is no choice yet: the offer waits until it settles.
+    if (isSteppingAperture) {
+        if (!pendingApertureFill || pendingApertureFill->profile != profile) {
+            pendingApertureFill = PendingApertureFill{profile, previous.value_or(QString())};
+        }
+        apertureSettleTimer->start();
+        return;
+    }
+    pendingApertureFill.reset();
+    apertureSettleTimer->stop();
     // After the notification that brought us here has reached everyone.
     MainQueue::after(0, this, [this, profile] { promptApertureAutoFill(profile); });
+}
+
+// A step is a key or wheel event the box turns into a new selection; the mark lasts until the
+// event has been handled. Return, the focus leaving the box or a pause settle the choice.
+void ORVOCatalogAssistant::watchApertureSteps() {
+    apertureSettleTimer = new QTimer(this);
+    apertureSettleTimer->setSingleShot(true);
+    apertureSettleTimer->setInterval(kApertureSettleMs);
+    connect(apertureSettleTimer, &QTimer::timeout, this, &ORVOCatalogAssistant::settleApertureChoice);
+    auto* steps = new ORVOEventTap(this, [this](QObject*, QEvent* event) {
+        const QEvent::Type type = event->type();
+        const int key = type == QEvent::KeyPress ? static_cast<QKeyEvent*>(event)->key() : 0;
+        if (type == QEvent::Wheel || isStepKey(key)) {
+            isSteppingAperture = true;
+            MainQueue::after(0, this, [this] { isSteppingAperture = false; });
+        } else if (type == QEvent::FocusOut || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            MainQueue::after(0, this, [this] { settleApertureChoice(); });
+        }
+    });
+    for (const ORVOProfileFields& profile : controls.profiles) {
+        profile.apertures[0]->installEventFilter(steps);
+    }
+}
+
+void ORVOCatalogAssistant::settleApertureChoice() {
+    apertureSettleTimer->stop();
+    const std::optional<PendingApertureFill> pending = std::exchange(pendingApertureFill, std::nullopt);
+    // Steps that came back to where they began chose nothing new.
+    if (pending &&
+        apertureDisplayValue(controls.profiles[pending->profile].apertures[0]) != pending->before) {
+        promptApertureAutoFill(pending->profile);
+    }
 }
 
 void ORVOCatalogAssistant::promptApertureAutoFill(int profileIndex) {

@@ -18,7 +18,6 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QWindow>
@@ -27,6 +26,8 @@ namespace {
 
 // The trailing strip of the lens-model row that belongs to the suggestion button.
 constexpr int kSuggestionButtonStrip = 34;
+// The name's byte count shows from this many bytes below the limit.
+constexpr int kNameCounterMargin = 8;
 
 } // namespace
 
@@ -44,6 +45,7 @@ const std::array<QString, kAdapterProfileCount>& ORVOCatalogAssistant::mountDefa
 void ORVOCatalogAssistant::install() {
     installLensModelClickMonitor();
     watchProfileFields();
+    watchApertureSteps();
     installMenuButtons();
     restoreMountSelections();
 }
@@ -78,6 +80,12 @@ void ORVOCatalogAssistant::watchProfileFields() {
         profile.lensModel->installEventFilter(fieldEditing);
         connect(profile.lensModel, &QLineEdit::textEdited, this,
                 [this, field = profile.lensModel] { lensModelTextChanged(field); });
+        // Names from the adapter, a backup or the composition count too.
+        connect(profile.lensModel, &QLineEdit::textChanged, this, [this, field = profile.lensModel] {
+            if (isCurrentLensModelField(field)) {
+                showNameNote();
+            }
+        });
         connect(profile.focalLength, &QLineEdit::textEdited, this,
                 [this, field = profile.focalLength] { catalogFocalLengthChanged(field); });
         connect(profile.apertures[0], &QComboBox::currentIndexChanged, this,
@@ -135,6 +143,7 @@ void ORVOCatalogAssistant::showProfile(int index) {
     controls.mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
     hideSuggestions();
     showApertureNote();
+    showNameNote();
     // The profile's boxes were just moved into their slots, over the menu buttons.
     for (QPushButton* button : comboMenuButtons) {
         button->raise();
@@ -145,6 +154,7 @@ void ORVOCatalogAssistant::showProfile(int index) {
 void ORVOCatalogAssistant::refreshLocalizedText() {
     controls.mountValueLabel->setText(mountDisplayName(mountSelections[selectedProfileIndex]));
     showApertureNote();
+    showNameNote();
     refreshCatalogMatches();
 }
 
@@ -312,15 +322,51 @@ void ORVOCatalogAssistant::lensModelTextChanged(QObject* field) {
         return;
     }
     auto* edit = static_cast<QLineEdit*>(field);
-    if (writeBack(edit, ORVOFieldFilter::filteredLensName(edit->text(), edit->cursorPosition()))) {
-        return; // the corrected edit came through here again
+    const ORVOFieldFilter::FilteredText kept =
+        ORVOFieldFilter::filteredLensName(edit->text(), edit->cursorPosition());
+    if (writeBack(edit, kept)) {
+        // The corrected edit came through here again; what it cut is said after that.
+        setNameCut(kept.cut);
+        return;
     }
+    setNameCut(false);
     // A name of the user's own no longer belongs to the lens the aperture note spoke of.
     if (apertureNotes.remove(selectedProfileIndex) > 0) {
         showApertureNote();
     }
     recomputeCatalogMatches();
     presentSuggestions();
+}
+
+void ORVOCatalogAssistant::setNameCut(bool cut) {
+    if (cut) {
+        nameCutNotices.insert(selectedProfileIndex);
+    } else {
+        nameCutNotices.remove(selectedProfileIndex);
+    }
+    showNameNote();
+}
+
+// Under the name: its bytes once it nears the adapter's limit, and what the limit left out.
+void ORVOCatalogAssistant::showNameNote() {
+    if (!controls.nameNoteLabel || !hasSelectedProfile()) {
+        return;
+    }
+    const int bytes = ORVOFieldFilter::byteCount(controls.profiles[selectedProfileIndex].lensModel->text());
+    const bool cut = nameCutNotices.contains(selectedProfileIndex);
+    if (!cut && bytes < ORVOFieldFilter::kLensNameByteLimit - kNameCounterMargin) {
+        controls.nameNoteLabel->hide();
+        return;
+    }
+    const QString limit = QString::number(ORVOFieldFilter::kLensNameByteLimit);
+    const QString counter = LocalizationManager::text(TextKeys::kLabelNameBytes)
+                                .replace("{0}", QString::number(bytes))
+                                .replace("{1}", limit);
+    controls.nameNoteLabel->setText(
+        cut ? LocalizationManager::text(TextKeys::kLabelNameCut).replace("{0}", limit) +
+                  QStringLiteral(" · ") + counter
+            : counter);
+    controls.nameNoteLabel->show();
 }
 
 void ORVOCatalogAssistant::lensModelEndedEditing(QObject* field) {
@@ -353,16 +399,11 @@ void ORVOCatalogAssistant::applyCatalogSelection(const QString& name) {
     const std::optional<LensCatalogRecord> record =
         found != catalogMatches.cend() ? std::optional(*found) : std::nullopt;
     // The adapter keeps 40 bytes of a name: a longer catalog name comes with a short one that fits.
-    // A picked name keeps to the same characters as a typed one.
-    const QString applied = ORVOFieldFilter::filteredLensName(record ? record->adapterName() : name, 0).text;
-    if (ORVOFieldFilter::characterCount(applied) > ORVOFieldFilter::kLensNameCharacterLimit) {
-        QMessageBox alert(QMessageBox::Warning, QString(),
-                          LocalizationManager::text(TextKeys::kPlaceholderNameTooLong));
-        alert.addButton(LocalizationManager::text(TextKeys::kButtonExit), QMessageBox::AcceptRole);
-        alert.setWindowModality(Qt::ApplicationModal);
-        alert.exec();
-        return;
-    }
+    // A picked name keeps to the same characters and bytes as a typed one.
+    const ORVOFieldFilter::FilteredText kept =
+        ORVOFieldFilter::filteredLensName(record ? record->adapterName() : name, 0);
+    const QString& applied = kept.text;
+    setNameCut(kept.cut);
     const ORVOProfileFields& profile = controls.profiles[selectedProfileIndex];
     profile.lensModel->setText(applied);
     // The start of a name tells lenses apart, so a field too narrow for all of it shows the start.

@@ -10,8 +10,10 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <array>
 #include <functional>
+#include <optional>
 
 class ORVOSuggestionPanel;
 class QComboBox;
@@ -19,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 class QWidget;
 class QWindow;
 
@@ -43,6 +46,8 @@ public:
         QPushButton* suggestionButton = nullptr;
         QWidget* modelSlot = nullptr;
         QLabel* apertureNoteLabel = nullptr;
+        // Under the lens name: its byte count near the adapter's limit, and what the limit cut.
+        QLabel* nameNoteLabel = nullptr;
         // Slots whose combo box opens, wherever the slot is clicked, as one menu.
         QList<QWidget*> comboSlots;
     };
@@ -86,11 +91,21 @@ public:
     void lensModelEndedEditing(QObject* field);
     void catalogFocalLengthChanged(QObject* field);
     void catalogMaximumApertureChanged(QObject* box);
+    // Makes the offer a stepped first aperture is waiting for, if any.
+    void settleApertureChoice();
 
     int selectedProfileIndex = 0;
     // Values placed from the adapter are no new choice: no fill offer follows them.
     bool isPopulatingDeviceAperture = false;
     bool suppressApertureFillPrompt = false;
+    // A first aperture stepped by keyboard or wheel waits here for its offer until it settles.
+    struct PendingApertureFill {
+        int profile = 0;
+        // The first aperture before the first step.
+        QString before;
+    };
+    std::optional<PendingApertureFill> pendingApertureFill;
+    bool isSteppingAperture = false;
     QMap<int, QString> lastMaximumAperture;
     // Read after the window's first frame (loadCatalog), or sooner by the first thing that needs it.
     LensCatalog* lensCatalog = nullptr;
@@ -107,6 +122,8 @@ public:
         QString stop;
     };
     QMap<int, ApertureNote> apertureNotes;
+    // Profiles whose last name edit or pick lost its end to the adapter's byte limit.
+    QSet<int> nameCutNotices;
 
 private:
     LensCatalog& catalog();
@@ -114,6 +131,9 @@ private:
     void watchProfileFields();
     void installMenuButtons();
     void showApertureNote();
+    void watchApertureSteps();
+    void setNameCut(bool cut);
+    void showNameNote();
     void recomputeCatalogMatches();
     void hideSuggestions();
     void queueSuggestions();
@@ -125,4 +145,5 @@ private:
     Controls controls;
     Hooks hooks;
     QObject* lensModelClickMonitor = nullptr;
+    QTimer* apertureSettleTimer = nullptr;
 };

@@ -8,19 +8,16 @@
 
 namespace {
 
-// Keeps, in order, the user-perceived characters the rule accepts, at most limit of them. The
-// insertion point stays after the same kept characters it followed, wherever the removed ones were.
-ORVOFieldFilter::FilteredText keepCharacters(const QString& value, int cursor, int limit,
-                                             bool (*accepts)(QStringView)) {
+// Keeps, in order, the user-perceived characters the rule accepts. The insertion point stays after
+// the same kept characters it followed, wherever the removed ones were.
+ORVOFieldFilter::FilteredText keepCharacters(const QString& value, int cursor, bool (*accepts)(QStringView)) {
     ORVOFieldFilter::FilteredText kept;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, value);
     qsizetype start = 0;
-    int count = 0;
-    for (qsizetype end = finder.toNextBoundary(); end != -1 && count < limit; end = finder.toNextBoundary()) {
+    for (qsizetype end = finder.toNextBoundary(); end != -1; end = finder.toNextBoundary()) {
         const QStringView character = QStringView(value).mid(start, end - start);
         if (accepts(character)) {
             kept.text += character;
-            ++count;
             if (end <= cursor) {
                 kept.cursor = static_cast<int>(kept.text.size());
             }
@@ -30,18 +27,26 @@ ORVOFieldFilter::FilteredText keepCharacters(const QString& value, int cursor, i
     return kept;
 }
 
+// The whole user-perceived characters from the start of the text that fit in the bytes given.
+QString leadingCharactersWithin(const QString& value, int bytes) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, value);
+    qsizetype start = 0;
+    int used = 0;
+    for (qsizetype end = finder.toNextBoundary(); end != -1; end = finder.toNextBoundary()) {
+        used += ORVOFieldFilter::byteCount(value.mid(start, end - start));
+        if (used > bytes) {
+            break;
+        }
+        start = end;
+    }
+    return value.left(start);
+}
 
 } // namespace
 
-int ORVOFieldFilter::characterCount(const QString& value) {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, value);
-    int count = 0;
-    while (finder.toNextBoundary() != -1) {
-        ++count;
-    }
-    return count;
+int ORVOFieldFilter::byteCount(const QString& value) {
+    return static_cast<int>(value.toUtf8().size());
 }
-
 
 bool ORVOFieldFilter::isAllowedLensNameCharacter(QStringView character) {
     const QList<uint> codePoints = character.toUcs4();
@@ -51,7 +56,23 @@ bool ORVOFieldFilter::isAllowedLensNameCharacter(QStringView character) {
 }
 
 ORVOFieldFilter::FilteredText ORVOFieldFilter::filteredLensName(const QString& value, int cursor) {
-    return keepCharacters(value, cursor, kLensNameCharacterLimit, &isAllowedLensNameCharacter);
+    FilteredText kept = keepCharacters(value, cursor, &isAllowedLensNameCharacter);
+    if (byteCount(kept.text) <= kLensNameByteLimit) {
+        return kept;
+    }
+    kept.cut = true;
+    const QString after = kept.text.mid(kept.cursor);
+    if (byteCount(after) > kLensNameByteLimit) {
+        // Only a name that was over the limit before the edit gets here: its start stays.
+        kept.text = leadingCharactersWithin(kept.text, kLensNameByteLimit);
+        kept.cursor = std::min(kept.cursor, static_cast<int>(kept.text.size()));
+        return kept;
+    }
+    const QString before =
+        leadingCharactersWithin(kept.text.left(kept.cursor), kLensNameByteLimit - byteCount(after));
+    kept.text = before + after;
+    kept.cursor = static_cast<int>(before.size());
+    return kept;
 }
 
 // Digits of any script become ASCII digits as typed ("８５" is 85), and one decimal separator stays

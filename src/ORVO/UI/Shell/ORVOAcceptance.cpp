@@ -157,6 +157,12 @@ void ORVOAcceptance::handle(const QString& line) {
     case Kind::Log:
         log(command->argument);
         break;
+    case Kind::Close:
+        // As the window's close button asks: later, so that this command ends before any question.
+        if (QWidget* window = mainWindow()) {
+            QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+        }
+        break;
     case Kind::Quit:
         // Whatever output still waits goes out if it can; the command ends the program either way.
         (void)std::fflush(nullptr);

@@ -19,6 +19,7 @@ class QWidget;
 //   key NAME          return, escape, tab, left, right, down or up, to the focused window
 //   list FILE         one line per window: class, title, visibility, frame, parents, number
 //   log FILE          the main window's connection log as plain text (empty without that window)
+//   close             close the main window as its close button does (which asks, as Exit does)
 //   quit              end the process at once, status 0, without questions or clean-up
 // Commands run on the main thread in arrival order; anything else is ignored, silently.
 class ORVOAcceptance : public QObject {

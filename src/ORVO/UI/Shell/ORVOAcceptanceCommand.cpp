@@ -46,6 +46,8 @@ std::optional<ORVOAcceptanceCommand> ORVOAcceptanceCommand::parse(const QString&
         command.kind = Kind::Log;
     } else if (word == QLatin1String("key")) {
         command.kind = Kind::Key;
+    } else if (word == QLatin1String("close")) {
+        command.kind = Kind::Close;
     } else if (word == QLatin1String("quit")) {
         command.kind = Kind::Quit;
     } else if (const auto point =

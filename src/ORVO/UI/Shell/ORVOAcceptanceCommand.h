@@ -7,7 +7,7 @@
 // One command line of the automation hook, read without acting on it. The line comes from any
 // process on the session bus, so it is read strictly.
 struct ORVOAcceptanceCommand {
-    enum class Kind { Activate, Snapshot, Click, Key, List, Log, Quit };
+    enum class Kind { Activate, Snapshot, Click, Key, List, Log, Close, Quit };
 
     Kind kind = Kind::Activate;
     // The folder of a snapshot, the file of a list or a log, the name of a key.

@@ -9,27 +9,53 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
+#include <optional>
+#include <string_view>
 
 namespace {
 
-// Answered before any window system is touched, so it works over ssh and in scripts:
+constexpr char kUsage[] =
+    "Usage: orvo [OPTION]\n"
+    "The ORVO adapter utility: finds the adapter on its USB serial port, reads its four lens profiles,\n"
+    "lets you edit them and writes them back. Without an option it opens its window; started again,\n"
+    "it brings the open window to the front.\n"
+    "\n"
+    "  -h, --help           show this help and exit\n"
+    "      --version        show the version and exit\n"
+    "      --print-udev-rule\n"
+    "                       print the udev rule that gives the desktop user the adapter, and exit\n"
+    "\n"
+    "orvoctl reads and writes the adapter from a shell.\n";
+
+// Text that did not reach its reader (a full disk, a closed pipe) is a failure: exit status 1.
+int print(const char* text) {
+    return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// Options answered before any window system is touched, so they work over ssh and in scripts:
 //   orvo --print-udev-rule | sudo tee /etc/udev/rules.d/70-orvo-adapter.rules
-bool printsUdevRule(int argc, char** argv) {
+// Nothing for a start that opens the window.
+std::optional<int> answerWithoutWindow(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--print-udev-rule") == 0) {
-            return true;
+        const std::string_view option = argv[i];
+        if (option == "--help" || option == "-h") {
+            return print(kUsage);
+        }
+        if (option == "--version") {
+            return print("orvo " ORVO_SHORT_VERSION " (build " ORVO_BUILD_NUMBER ")\n");
+        }
+        if (option == "--print-udev-rule") {
+            return print(kUdevRule);
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (printsUdevRule(argc, argv)) {
-        // A rule that did not reach its file (a full disk, a closed pipe) must not look installed.
-        return std::fputs(kUdevRule, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    if (const std::optional<int> status = answerWithoutWindow(argc, argv)) {
+        return *status;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVO"));
@@ -37,7 +63,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(ORVO_SHORT_VERSION));
     // Ties the windows to the desktop entry and its icon (the Wayland app id).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quillon.orvo"));
-    // Closing the window only hides it; the program ends through Exit or a quit request.
+    // The program ends only through its clean-up: Exit, the close button or a quit request.
     QApplication::setQuitOnLastWindowClosed(false);
 
     AppDelegate& delegate = AppDelegate::shared();

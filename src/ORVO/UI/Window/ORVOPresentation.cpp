@@ -186,6 +186,7 @@ void ORVOPresentation::installCatalogAssistance() {
     controls.suggestionButton = profileCard->suggestionButton;
     controls.modelSlot = profileCard->modelSlot;
     controls.apertureNoteLabel = profileCard->apertureNoteLabel;
+    controls.nameNoteLabel = profileCard->nameNoteLabel;
     controls.comboSlots = {deviceCard->defaultLensSlot, hero->languageContainerView};
     for (ORVOFieldContainer* slot : profileCard->apertureSlots) {
         controls.comboSlots << slot;
@@ -310,6 +311,15 @@ void ORVOPresentation::selectProfile(int index) {
     applyKeyboardOrder();
 }
 
+// The segments follow the controller's read-out; the controller calls this when it changes.
+void ORVOPresentation::refreshProfileReadState() {
+    std::array<bool, kAdapterProfileCount> notRead{};
+    for (int p = 0; p < kAdapterProfileCount; ++p) {
+        notRead[p] = !delegate.isProfileRead(p);
+    }
+    profileSelector->showNotRead(notRead, LocalizationManager::text(TextKeys::kLabelProfileNotRead));
+}
+
 // ---- Theme and language
 
 void ORVOPresentation::applyTheme() {
@@ -337,6 +347,7 @@ void ORVOPresentation::refreshLocalizedText() {
     controlRow->applyTheme(p);
     syncLanguageSelection();
     hero->refreshLocalizedText(p);
+    refreshProfileReadState();
     applyAccessibleNames();
     refreshConnectionStatus();
 }

@@ -61,6 +61,8 @@ public:
     void appendLog(const QString& text);
     QString rawLogText() const;
     void selectProfile(int index);
+    // Marks the segments of the profiles the adapter has not answered for.
+    void refreshProfileReadState();
     void applyTheme();
     void refreshConnectionStatus();
     void adjustHeroForAvailableHeight();

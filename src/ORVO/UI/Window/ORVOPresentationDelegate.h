@@ -11,6 +11,8 @@ public:
     virtual ~ORVOPresentationDelegate() = default;
 
     virtual bool isAdapterConnected() const = 0;
+    // False while a connection's read-out has not brought the profile's values.
+    virtual bool isProfileRead(int profile) const = 0;
     // What the status line shows while a read-out or a save runs; empty otherwise.
     virtual QString activityStatus() const = 0;
     // The focal length a save writes for a profile, as it will be written.

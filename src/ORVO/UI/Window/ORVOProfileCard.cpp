@@ -79,6 +79,15 @@ int ORVOProfileCard::buildFieldRows(QGridLayout* grid) {
         grid->addWidget(caption, line, 0);
         grid->addWidget(slot, line++, 1);
     }
+    nameNoteLabel = new QLabel(this);
+    nameNoteLabel->setObjectName("nameNoteLabel");
+    nameNoteLabel->setFont(Typography::ofSize(12, QFont::Normal));
+    nameNoteLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Wraps rather than widening its column, which would squeeze the captions.
+    nameNoteLabel->setWordWrap(true);
+    nameNoteLabel->hide();
+    kit.addMuted(nameNoteLabel);
+    grid->addWidget(nameNoteLabel, line++, 1);
     return line;
 }
 

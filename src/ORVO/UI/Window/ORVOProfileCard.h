@@ -36,6 +36,8 @@ public:
     ORVOFieldContainer* focalSlot = nullptr;
     QPushButton* focalMenuButton = nullptr;
     ORVOFieldContainer* modelSlot = nullptr;
+    // Under the lens name: its bytes near the adapter's limit, and what the limit cut.
+    QLabel* nameNoteLabel = nullptr;
     QPushButton* suggestionButton = nullptr;
     QFrame* badgeView = nullptr;
     QLabel* profileBadgeLabel = nullptr;

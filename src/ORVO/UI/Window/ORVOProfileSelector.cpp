@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kSelectorWidth = 630;
 constexpr int kSelectorHeight = 45;
+const char* const kSegmentTitles[] = {"A (F2.2)", "B (F2.5)", "C (F2.8)", "D (F3.2)"};
 
 } // namespace
 
@@ -28,7 +29,6 @@ ORVOProfileSelector::ORVOProfileSelector(ORVOStyleKit& kit, QWidget* parent) : Q
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(3, 3, 3, 3);
     row->setSpacing(0);
-    static const char* const titles[] = {"A (F2.2)", "B (F2.5)", "C (F2.8)", "D (F3.2)"};
     for (int i = 0; i < kAdapterProfileCount; ++i) {
         if (i > 0) {
             QFrame* divider = kit.makeSeparator(this, true);
@@ -38,7 +38,7 @@ ORVOProfileSelector::ORVOProfileSelector(ORVOStyleKit& kit, QWidget* parent) : Q
             row->addWidget(divider, 0, Qt::AlignVCenter);
             row->addSpacing(1);
         }
-        auto* button = new QPushButton(titles[i], this);
+        auto* button = new QPushButton(kSegmentTitles[i], this);
         button->setProperty("profileIndex", i);
         button->setFont(Typography::segment());
         button->setFocusPolicy(Qt::NoFocus);
@@ -70,4 +70,15 @@ void ORVOProfileSelector::applyTheme(const ORVOPalette& p) {
         this, QStringLiteral(
                   "QFrame#profileSelector { background: %1; border: 1px solid %2; border-radius: 10px; }")
                   .arg(ORVOPalette::css(p.field), ORVOPalette::css(p.border)));
+}
+
+// A profile the adapter has not answered for says so under its title, so that what its fields
+// show is not taken for the adapter's.
+void ORVOProfileSelector::showNotRead(const std::array<bool, kAdapterProfileCount>& notRead,
+                                      const QString& mark) {
+    for (int i = 0; i < kAdapterProfileCount; ++i) {
+        const QString title = QString::fromLatin1(kSegmentTitles[i]);
+        profileButtons[i]->setText(notRead[i] ? title + '\n' + mark : title);
+        profileButtons[i]->setAccessibleDescription(notRead[i] ? mark : QString());
+    }
 }

@@ -4,6 +4,7 @@
 #include "ORVOPalette.h"
 
 #include <QFrame>
+#include <QString>
 #include <array>
 
 class ORVOStyleKit;
@@ -21,6 +22,8 @@ public:
 
     void showSelected(int index, const ORVOPalette& palette);
     void applyTheme(const ORVOPalette& palette);
+    // Segments of profiles not read from the adapter carry the mark under their title.
+    void showNotRead(const std::array<bool, kAdapterProfileCount>& notRead, const QString& mark);
 
     std::array<QPushButton*, kAdapterProfileCount> profileButtons{};
     std::array<QFrame*, kAdapterProfileCount - 1> profileDividers{};

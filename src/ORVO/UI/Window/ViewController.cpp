@@ -122,10 +122,15 @@ void ViewController::hideEvent(QHideEvent* event) {
     saveUIState();
 }
 
-// The close control only hides the window; the program keeps running.
+// The close button is Exit: the same question, then the program ends and lets go of the port. A
+// hidden window would keep the port with nothing on the desktop to show that the program runs.
+// Confirmed, the window goes at once (a session ending learns that it closed); the program ends
+// after Exit's clean-up.
 void ViewController::closeEvent(QCloseEvent* event) {
-    event->ignore();
-    window()->hide();
+    if (!exitConfirmed && presentation) {
+        presentation->confirmExitRequested();
+    }
+    event->setAccepted(exitConfirmed);
 }
 
 // ---- Connection monitor
@@ -189,6 +194,7 @@ void ViewController::handlePortConnected(const Notification& notification) {
     accessNotice->hide();
     // Save waits for a complete read-out: writing over profiles never read would lose them.
     setSaveEnabled(false);
+    markProfilesNotRead();
     runReadOutChain(notification.userInfo.value(NotificationNames::ConnectionKey).toULongLong());
 }
 

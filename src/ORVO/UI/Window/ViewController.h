@@ -58,6 +58,7 @@ public:
 
     // What the styled window asks of the controller.
     bool isAdapterConnected() const override;
+    bool isProfileRead(int profile) const override;
     QString activityStatus() const override;
     std::optional<uint16_t> focalLengthToWrite(int profile) const override;
     // For the save summary: what a save changes against the adapter's values ("50 → 35 mm").
@@ -121,6 +122,8 @@ private:
     QString text(const char* key) const;
     void setUpWriteSequence();
     void fillFieldsFrom(const AdapterSnapshot& snapshot);
+    void markProfilesNotRead();
+    void placeApertures(int profile, const std::array<int, kAperturesPerProfile>& indices);
     void updateBackupControls();
     void runReadOutChain(quint64 connection);
     void readOutFinished(bool complete);
@@ -143,4 +146,6 @@ private:
 
     QTimer* connectionCheckTimer = nullptr;
     bool exitConfirmed = false;
+    // Profiles the current connection's read-out has not brought yet; none before any connection.
+    std::array<bool, kProfileCount> profileNotRead{};
 };

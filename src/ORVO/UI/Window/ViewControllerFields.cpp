@@ -66,6 +66,8 @@ void ViewController::Init_ApertureComboBoxes() {
             box->clear();
             box->addItems(ProfileValues::apertureTexts());
             box->setCurrentIndex(0);
+            // Shown while the adapter's value for the box has not been read.
+            box->setPlaceholderText(QStringLiteral("—"));
         }
     }
 }

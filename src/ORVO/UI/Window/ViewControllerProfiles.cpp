@@ -11,7 +11,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-
+#include <algorithm>
+#include <utility>
 
 // The value a save writes for a profile's focal length: the nearest whole millimetre of what the
 // field shows (an empty field is 0), or nothing when that is no number the adapter can store.
@@ -65,19 +66,48 @@ void ViewController::handleReceivedL2PC03Packet(const QByteArray& data) {
     }
     const int p = packet->lensSeq;
     LensFocalLengths[p]->setText(QString::number(packet->WideFlocalLength));
-    // The catalog's aperture offer must not react to values the adapter sent.
+    std::array<int, kAperturesPerProfile> apertures{};
+    std::copy(packet->ApretureValue.begin(), packet->ApretureValue.end(), apertures.begin());
+    placeApertures(p, apertures);
+    LensModels[p]->setText(packet->getLensNameString());
+    if (std::exchange(profileNotRead[p], false) && presentation) {
+        presentation->refreshProfileReadState();
+    }
+}
+
+// A connection's read-out starts with no profile read: until its answer comes, a profile's fields
+// show a dash, not values the adapter may not hold.
+void ViewController::markProfilesNotRead() {
+    profileNotRead.fill(true);
+    const QString dash = QStringLiteral("—");
+    for (int p = 0; p < kProfileCount; ++p) {
+        LensFocalLengths[p]->setText(dash);
+        placeApertures(p, {-1, -1, -1, -1});
+        LensModels[p]->setText(dash);
+    }
+    if (presentation) {
+        presentation->refreshProfileReadState();
+    }
+}
+
+bool ViewController::isProfileRead(int profile) const {
+    return profile < 0 || profile >= kProfileCount || !profileNotRead[profile];
+}
+
+// Apertures placed for the adapter are no choice of the user's: the catalog's fill offer must not
+// react to them. An index the box does not have leaves the box as it is.
+void ViewController::placeApertures(int profile, const std::array<int, kAperturesPerProfile>& indices) {
     if (presentation) {
         presentation->catalog->isPopulatingDeviceAperture = true;
     }
     for (int k = 0; k < kAperturesPerProfile; ++k) {
-        if (packet->ApretureValue[k] < LensApexes[p][k]->count()) {
-            LensApexes[p][k]->setCurrentIndex(packet->ApretureValue[k]);
+        if (indices[k] < LensApexes[profile][k]->count()) {
+            LensApexes[profile][k]->setCurrentIndex(indices[k]);
         }
     }
     if (presentation) {
         presentation->catalog->isPopulatingDeviceAperture = false;
     }
-    LensModels[p]->setText(packet->getLensNameString());
 }
 
 // ---- Outbound
