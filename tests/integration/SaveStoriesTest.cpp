@@ -134,11 +134,13 @@ TEST_F(SaveStories, anAdapterThatStoresAFieldWronglyFailsVerificationNamingItsVa
     using Field = WriteSequence::Mismatch::Field;
     const struct {
         Stored stored;
+        Part part;
         Field field;
         QString sent, read;
-    } cases[] = {{Stored::Aperture, Field::Aperture, "F2.8", "F3.2"},
-                 {Stored::FocalLength, Field::FocalLength, "35", "36"},
-                 {Stored::Name, Field::Name, "Summicron 35", "Rummicron 35"}};
+    } cases[] = {{Stored::Aperture, Part::ProfileB, Field::Aperture, "F2.8", "F3.2"},
+                 {Stored::FocalLength, Part::ProfileB, Field::FocalLength, "35", "36"},
+                 {Stored::Name, Part::ProfileB, Field::Name, "Summicron 35", "Rummicron 35"},
+                 {Stored::DefaultLens, Part::Settings, Field::DefaultLens, "B", "C"}};
     for (const auto& c : cases) {
         AdapterSimulator::Options protocol;
         protocol.corruptStoredProfile = 1;
@@ -147,7 +149,7 @@ TEST_F(SaveStories, anAdapterThatStoresAFieldWronglyFailsVerificationNamingItsVa
         const WriteSequence::Outcome outcome = save();
         EXPECT_EQ(outcome.result, Result::NotVerified);
         ASSERT_EQ(outcome.mismatches.size(), 1);
-        EXPECT_EQ(outcome.mismatches[0].part, Part::ProfileB);
+        EXPECT_EQ(outcome.mismatches[0].part, c.part);
         EXPECT_EQ(outcome.mismatches[0].field, c.field);
         EXPECT_EQ(outcome.mismatches[0].sent, c.sent);
         EXPECT_EQ(outcome.mismatches[0].read, c.read);

@@ -85,6 +85,10 @@ L2PC01_TD AdapterSimulator::identity() const {
 void AdapterSimulator::handleSettings(const PC2L02_TD& request, QList<QByteArray>& replies) {
     if (request.rw == 1) {
         settings_ = L2PC02_TD::fromHostPacket(request);
+        if (options_.corruptStoredField == Options::StoredField::DefaultLens) {
+            settings_.DefaultCustomLens = uint8_t((settings_.DefaultCustomLens + 1) % kAdapterProfileCount);
+            settings_.calculateChecksum();
+        }
         saveState();
     } else {
         reply(settings_.toData(), replies);
@@ -130,6 +134,8 @@ void AdapterSimulator::corruptStored(L2PC03_TD& profile) const {
         break;
     case Options::StoredField::Name:
         profile.LensNameString[0] = uint8_t(profile.LensNameString[0] ^ 0x01);
+        break;
+    case Options::StoredField::DefaultLens:
         break;
     }
     profile.calculateChecksum();

@@ -23,8 +23,9 @@ public:
         // Every Nth reply carries a wrong checksum (0: never).
         int corruptEvery = 0;
         // The profile (lensSeq) stored wrongly when written (-1: none), as a failing memory cell would:
-        // its first aperture one stop off, its focal length 1 mm off, or its name's first byte changed.
-        enum class StoredField { Aperture, FocalLength, Name };
+        // its first aperture one stop off, its focal length 1 mm off, or its name's first byte changed;
+        // or, with DefaultLens, the settings' default lens stored as the next profile.
+        enum class StoredField { Aperture, FocalLength, Name, DefaultLens };
         int corruptStoredProfile = -1;
         StoredField corruptStoredField = StoredField::Aperture;
         // The reply with this number (counted from 1) is lost on the line and never sent (0: none).
