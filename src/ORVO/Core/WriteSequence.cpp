@@ -103,6 +103,7 @@ void WriteSequence::start(const AdapterSnapshot& target) {
     phase_ = Phase::Saving;
     written_.clear();
     writeIds_.fill(0);
+    answered_.fill(false);
     emit progressed(phase_, 0, kWriteCount);
     for (int step = 0; step < kWriteCount; ++step) {
         after(kChainStepMs * kWriteAtStep[size_t(step)], [this, step] { sendWrite(step); });
@@ -250,7 +251,7 @@ void WriteSequence::concludeVerification() {
         return;
     }
     for (int part = 0; part < kPartCount; ++part) {
-        if (!answered_[size_t(part)] || phase_ == Phase::Saving) {
+        if (!answered_[size_t(part)]) {
             outcome_.unanswered << Part(part);
         }
     }
