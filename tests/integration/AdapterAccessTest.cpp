@@ -8,6 +8,7 @@
 #include "DataStructureManager.h"
 #include "EventLoop.h"
 #include "LocalizationManager.h"
+#include "LockingProgram.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
 #include "PortHolder.h"
@@ -18,7 +19,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -50,22 +50,6 @@ protected:
 
     DataStructureManager store;
     NotificationRecorder recorder{{PortOpenFailed, UpdatePrintView}};
-};
-
-// A shell that locks the port, then becomes `sleep` with the lock still held.
-class LockingProgram {
-public:
-    explicit LockingProgram(const QString& path) {
-        process_.start("bash", {"-c", "exec 9<>\"$0\" && flock -n 9 && echo held && exec sleep 30", path});
-        process_.waitForReadyRead(3000);
-    }
-    ~LockingProgram() {
-        process_.kill();
-        process_.waitForFinished();
-    }
-
-private:
-    QProcess process_;
 };
 
 } // namespace
