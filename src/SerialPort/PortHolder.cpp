@@ -1,9 +1,15 @@
 #include "PortHolder.h"
 
+#include "MainQueue.h"
+
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QThreadPool>
+#include <memory>
 
 namespace {
 
@@ -22,10 +28,29 @@ QString commandName(const QDir& process) {
 
 } // namespace
 
+// The answer goes out once, whichever comes first: the search's, or the empty one at the time limit
+// (a read of /proc can hang, so the search's own deadline is not enough).
+void PortHolder::findProgramHolding(const QString& path, const QObject* owner,
+                                    std::function<void(const QString&)> done,
+                                    std::chrono::milliseconds timeLimit) {
+    auto pending = std::make_shared<std::function<void(const QString&)>>(std::move(done));
+    const auto answer = [pending, owner = QPointer<const QObject>(owner)](const QString& holder) {
+        if (auto once = std::exchange(*pending, nullptr); once && owner) {
+            once(holder);
+        }
+    };
+    MainQueue::after(static_cast<int>(timeLimit.count()), owner, [answer] { answer({}); });
+    const QDeadlineTimer deadline(timeLimit);
+    QThreadPool::globalInstance()->start([path, deadline, answer] {
+        const QString holder = programHolding(path, deadline);
+        MainQueue::async([answer, holder] { answer(holder); });
+    });
+}
+
 // A lock is what makes an open fail, so the program that locked the port is named even when others
 // keep it open harmlessly (as a simulator keeps its own end), and nobody when this process locked
 // it. Without a lock (an exclusive terminal), the first other program with the port open is named.
-QString PortHolder::programHolding(const QString& path) {
+QString PortHolder::programHolding(const QString& path, const QDeadlineTimer& deadline) {
     const QString device = QFileInfo(path).canonicalFilePath();
     if (device.isEmpty()) {
         return {};
@@ -34,6 +59,9 @@ QString PortHolder::programHolding(const QString& path) {
     const QDir proc(kProc);
     QString opener;
     for (const QString& pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (deadline.hasExpired()) {
+            return {};
+        }
         bool numeric = false;
         const qint64 number = pid.toLongLong(&numeric);
         const QDir process(proc.filePath(pid));
