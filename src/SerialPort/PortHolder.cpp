@@ -1,6 +1,7 @@
 #include "PortHolder.h"
 
 #include "MainQueue.h"
+#include "MainThreadMailbox.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -8,8 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QThreadPool>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -29,7 +30,9 @@ QString commandName(const QDir& process) {
 } // namespace
 
 // The answer goes out once, whichever comes first: the search's, or the empty one at the time limit
-// (a read of /proc can hang, so the search's own deadline is not enough).
+// (the search looks at its deadline only between processes, and one process's entries can be slow).
+// The search is a thread of its own and reports through the mailbox, so that both handoffs are
+// visible to the thread sanitizer.
 void PortHolder::findProgramHolding(const QString& path, const QObject* owner,
                                     std::function<void(const QString&)> done,
                                     std::chrono::milliseconds timeLimit) {
@@ -41,10 +44,13 @@ void PortHolder::findProgramHolding(const QString& path, const QObject* owner,
     };
     MainQueue::after(static_cast<int>(timeLimit.count()), owner, [answer] { answer({}); });
     const QDeadlineTimer deadline(timeLimit);
-    QThreadPool::globalInstance()->start([path, deadline, answer] {
+    // Made here, on the main thread, before the search posts to it.
+    MainThreadMailbox& mailbox = MainThreadMailbox::shared();
+    // Detached, so that a search still under way never holds up the program's end.
+    std::thread([path, deadline, answer, &mailbox] {
         const QString holder = programHolding(path, deadline);
-        MainQueue::async([answer, holder] { answer(holder); });
-    });
+        mailbox.post([answer, holder] { answer(holder); });
+    }).detach();
 }
 
 // A lock is what makes an open fail, so the program that locked the port is named even when others
