@@ -1,15 +1,22 @@
 #include "SingleInstance.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace {
 
 // A running copy that does not answer within this time is treated as busy, not as absent.
 constexpr int kBusCallTimeoutMs = 5000;
+// The lock's holder takes the bus name right after the lock; one that has not within this time has
+// no bus, or another one.
+constexpr int kBusNameWaitMs = 2000;
+constexpr unsigned long kBusNamePollMs = 10;
 
 } // namespace
 
@@ -18,13 +25,20 @@ SingleInstance::SingleInstance(const QString& name, const QString& objectPath, c
 
 SingleInstance::~SingleInstance() = default;
 
+// The lock decides which copy runs: a copy that lost it never takes the bus name, so two copies
+// started together cannot each win one of the two and both end. The bus is joined first, so that the
+// winner holds the lock without its name only for a moment.
 SingleInstance::Claim SingleInstance::claim(QObject* busObject) {
-    const LockFile lockFile = claimLockFile();
-    if (QDBusConnection::sessionBus().isConnected() && !claimBusName(busObject)) {
+    const bool hasBus = QDBusConnection::sessionBus().isConnected();
+    if (claimLockFile() == LockFile::HeldByAnotherCopy) {
+        return hasBus && waitForRunningCopy() ? Claim::AnotherCopyOnTheBus : Claim::AnotherCopyUnreachable;
+    }
+    if (hasBus && !claimBusName(busObject)) {
+        // A copy with another runtime folder, or one whose folder cannot hold a lock, runs already.
+        lock.reset();
         return Claim::AnotherCopyOnTheBus;
     }
-    // That copy cannot be reached: there is no bus, or it has none.
-    return lockFile == LockFile::HeldByAnotherCopy ? Claim::AnotherCopyUnreachable : Claim::OnlyCopy;
+    return Claim::OnlyCopy;
 }
 
 SingleInstance::LockFile SingleInstance::claimLockFile() {
@@ -44,7 +58,7 @@ SingleInstance::LockFile SingleInstance::claimLockFile() {
 bool SingleInstance::claimBusName(QObject* busObject) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     // The object first, so a copy that sees the name can already call it.
-    if (!bus.registerObject(objectPath, busObject, QDBusConnection::ExportScriptableSlots)) {
+    if (!bus.registerObject(objectPath, name, busObject, QDBusConnection::ExportScriptableSlots)) {
         return false;
     }
     if (bus.registerService(name)) {
@@ -54,6 +68,18 @@ bool SingleInstance::claimBusName(QObject* busObject) {
     return false;
 }
 
+bool SingleInstance::waitForRunningCopy() const {
+    const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    const QDeadlineTimer deadline(kBusNameWaitMs);
+    while (!bus->isServiceRegistered(name).value()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(kBusNamePollMs);
+    }
+    return true;
+}
+
 std::optional<QVariantList> SingleInstance::callRunningCopy(const QString& method) const {
     const QDBusMessage call = QDBusMessage::createMethodCall(name, objectPath, name, method);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kBusCallTimeoutMs);
@@ -61,10 +87,6 @@ std::optional<QVariantList> SingleInstance::callRunningCopy(const QString& metho
         return std::nullopt;
     }
     return reply.arguments();
-}
-
-void SingleInstance::releaseLockFile() {
-    lock.reset();
 }
 
 void SingleInstance::release() {

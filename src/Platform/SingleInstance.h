@@ -25,7 +25,9 @@ public:
 
     // The lock on every start, bus or not; then, with a session bus, the name, with busObject's
     // scriptable slots exported at objectPath. A runtime folder that cannot hold a lock does not count
-    // as another copy: an unusable folder must not keep the program from starting.
+    // as another copy: an unusable folder must not keep the program from starting. A copy that finds
+    // the lock held waits a moment for its holder's name, and answers AnotherCopyOnTheBus once it is
+    // there.
     Claim claim(QObject* busObject);
     // Held for the life of the process, or until released. Only a dead owner makes a lock stale, never
     // its age: the running copy may run for days.
@@ -36,11 +38,13 @@ public:
     // when it did not answer in time (a busy copy is not an absent one).
     std::optional<QVariantList> callRunningCopy(const QString& method) const;
 
-    void releaseLockFile();
-    // The lock file and the bus name, so that a test can start as a fresh copy would.
+    // The lock file and the bus name: for a copy that is ending, so that one started meanwhile runs,
+    // and for a test that starts again as a fresh copy would.
     void release();
 
 private:
+    bool waitForRunningCopy() const;
+
     QString name;
     QString objectPath;
     QString lockFolder;

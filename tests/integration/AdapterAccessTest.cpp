@@ -8,6 +8,7 @@
 #include "DataStructureManager.h"
 #include "EventLoop.h"
 #include "LocalizationManager.h"
+#include "LockingProgram.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
 #include "PortHolder.h"
@@ -18,7 +19,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -38,10 +38,20 @@ protected:
     // The log line of the one failed open of path.
     QString failedOpenLine(const QString& path) {
         store.connectToPort(path, kAdapterBaudRate);
-        EXPECT_TRUE(runUntil([&] { return recorder.count(PortOpenFailed) == 1; }));
+        EXPECT_TRUE(runUntil(
+            [&] { return recorder.count(PortOpenFailed) == 1 && recorder.count(UpdatePrintView) > 0; }));
         runFor(50);
         const QStringList lines = recorder.objectsOf(UpdatePrintView);
         return lines.size() == 1 ? lines.first() : lines.join(" | ");
+    }
+
+    // The answer of one search, waited for on the event loop.
+    static QString holderOf(const QString& path) {
+        std::optional<QString> found;
+        const QObject owner;
+        PortHolder::findProgramHolding(path, &owner, [&found](const QString& holder) { found = holder; });
+        runUntil([&] { return found.has_value(); });
+        return found.value_or("(no answer)");
     }
 
     static QString text(const char* key, const QString& path, const QString& detail = {}) {
@@ -52,32 +62,27 @@ protected:
     NotificationRecorder recorder{{PortOpenFailed, UpdatePrintView}};
 };
 
-// A shell that locks the port, then becomes `sleep` with the lock still held.
-class LockingProgram {
-public:
-    explicit LockingProgram(const QString& path) {
-        process_.start("bash", {"-c", "exec 9<>\"$0\" && flock -n 9 && echo held && exec sleep 30", path});
-        process_.waitForReadyRead(3000);
-    }
-    ~LockingProgram() {
-        process_.kill();
-        process_.waitForFinished();
-    }
-
-private:
-    QProcess process_;
-};
-
 } // namespace
 
 TEST_F(AdapterAccess, aPortLockedByAnotherProgramIsToldWithThatProgramsName) {
     auto adapter = startAdapter("7101");
-    EXPECT_EQ(PortHolder::programHolding(adapter->linkPath()), "") << "only this process has it open";
+    EXPECT_EQ(holderOf(adapter->linkPath()), "") << "only this process has it open";
     LockingProgram holder(adapter->linkPath());
-    ASSERT_TRUE(runUntil([&] { return PortHolder::programHolding(adapter->linkPath()) == "sleep"; }));
+    ASSERT_TRUE(runUntil([&] { return holderOf(adapter->linkPath()) == "sleep"; }));
 
     EXPECT_EQ(failedOpenLine(adapter->linkPath()).toStdString(),
               ("❌ " + text(TextKeys::kMessagePortBusyBy, adapter->linkPath(), "sleep")).toStdString());
+}
+
+// The search runs off the main thread and is given up at its time limit: the line goes out then.
+TEST_F(AdapterAccess, aSearchForTheHolderThatRunsOutOfTimeIsToldWithoutAName) {
+    auto adapter = startAdapter("7107");
+    LockingProgram holder(adapter->linkPath());
+    ASSERT_TRUE(runUntil([&] { return holderOf(adapter->linkPath()) == "sleep"; }));
+    store.holderSearchTimeLimit = std::chrono::milliseconds(0);
+
+    EXPECT_EQ(failedOpenLine(adapter->linkPath()).toStdString(),
+              ("❌ " + text(TextKeys::kMessagePortBusy, adapter->linkPath())).toStdString());
 }
 
 TEST_F(AdapterAccess, aPortLockedByThisProcessNamesNoProgram) {

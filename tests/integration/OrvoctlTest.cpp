@@ -1,6 +1,7 @@
 // orvoctl as a person runs it from a shell, against the simulator as its own process.
 
 #include "EventLoop.h"
+#include "LockingProgram.h"
 #include "SerialPortManager.h"
 #include "SimulatorProcess.h"
 
@@ -107,6 +108,19 @@ TEST_F(Orvoctl, badInputIsRefusedWithItsPathBeforeTheAdapterIsTouched) {
     EXPECT_EQ(orvoctl({"write", file.fileName()}).status, 2);
     EXPECT_EQ(orvoctl({"frobnicate"}).status, 2);
     EXPECT_EQ(orvoctl({"read", "--help"}).status, 0);
+}
+
+// A link made by hand is opened like the one in the ports folder, and a busy port is busy either way.
+TEST_F(Orvoctl, aBusyPortIsStatusFiveWithItsHolderByTheFoldersLinkOrAHandMadeOne) {
+    auto adapter = plug();
+    const QString handMade = files.filePath("my-adapter");
+    ASSERT_TRUE(QFile::link(QFile::symLinkTarget(adapter->linkPath()), handMade));
+    LockingProgram holder(adapter->linkPath());
+    for (const QString& port : {adapter->linkPath(), handMade}) {
+        const Outcome read = orvoctl({"read", "--port", port});
+        EXPECT_EQ(read.status, 5) << read.err.toStdString();
+        EXPECT_TRUE(read.err.contains(port + ": the port is busy: sleep holds it")) << read.err.toStdString();
+    }
 }
 
 TEST_F(Orvoctl, noAdapterAndAnUnplugMidWriteHaveTheirOwnStatuses) {

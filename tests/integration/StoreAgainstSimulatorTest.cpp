@@ -196,6 +196,8 @@ TEST_F(StoreAgainstSimulator, aFailedOpenIsLoggedOnceAndAnnouncedEveryTime) {
     ASSERT_TRUE(runUntil([&] { return recorder.count(PortOpenFailed) == 1; }));
     EXPECT_TRUE(store->autoConnect());
     ASSERT_TRUE(runUntil([&] { return recorder.count(PortOpenFailed) == 2; }));
+    // A busy port's line waits for the search for its holder.
+    ASSERT_TRUE(runUntil([&] { return recorder.count(UpdatePrintView) > 0; }));
     runFor(100);
     const QStringList lines = recorder.objectsOf(UpdatePrintView);
     ASSERT_EQ(lines.size(), 1);

@@ -60,12 +60,14 @@ std::optional<AdapterSession::Failure> AdapterSession::open(const QString& reque
     if (listed) {
         store_->connectToPort(path, kAdapterBaudRate);
     } else if (const SerialPortPtr port = SerialPort::serialPortWithPath(path)) {
-        store_->serialController->connectToPort(port, kAdapterBaudRate);
+        store_->connectToPort(port, kAdapterBaudRate);
     } else {
         return Failure{ExitStatus::kNoAdapter, path + QStringLiteral(": no such serial port")};
     }
-    if (waitFor([&] { return store_->currentConnectionNumber() != 0 || store_->lastOpenFailure(); },
-                kOpenTimeoutMs) &&
+    // A failure is told once the store has logged it, a busy port's after the search for its holder.
+    const int timeoutMs = kOpenTimeoutMs + static_cast<int>(store_->holderSearchTimeLimit.count());
+    if (waitFor([&] { return store_->currentConnectionNumber() != 0 || store_->loggedOpenFailureAdvice(); },
+                timeoutMs) &&
         store_->currentConnectionNumber() != 0) {
         return std::nullopt;
     }
@@ -74,9 +76,8 @@ std::optional<AdapterSession::Failure> AdapterSession::open(const QString& reque
 
 // The cause, in words a user can act on, with the commands that fix it.
 AdapterSession::Failure AdapterSession::openFailure(const QString& path) const {
-    const auto failure = store_->lastOpenFailure();
-    const AdapterAccessAdvice advice =
-        AdapterAccessAdvice::forOpenFailure(path, failure ? failure->second : 0);
+    const auto failure = store_->loggedOpenFailureAdvice();
+    const AdapterAccessAdvice advice = failure.value_or(AdapterAccessAdvice::forOpenFailure(path, 0));
     const QString prefix = path + QStringLiteral(": ");
     const QString fix =
         QStringLiteral("\n  ") + advice.commands(AdapterAccessAdvice::rulePrinter()).join("\n  ");

@@ -1,7 +1,6 @@
 #include "AdapterAccessAdvice.h"
 
 #include "LocalizationManager.h"
-#include "PortHolder.h"
 #include "SerialPortError.h"
 #include "TextKeys.h"
 
@@ -65,7 +64,6 @@ AdapterAccessAdvice AdapterAccessAdvice::forOpenFailure(const QString& path, int
         break;
     case SerialPortError::Cause::Busy:
         advice.kind = Kind::Busy;
-        advice.holder = PortHolder::programHolding(path);
         break;
     case SerialPortError::Cause::Missing:
         advice.kind = Kind::Vanished;

@@ -20,12 +20,13 @@ struct AdapterAccessAdvice {
     Kind kind = Kind::Other;
     QString path;
     int errorCode = 0;
-    // The program holding a busy port, when /proc shows it.
+    // The program holding a busy port, when a search of /proc found it (PortHolder).
     QString holder;
     // The group the rule gives the device to (NotInGroup).
     QString group;
 
-    // Classifies the errno of a failed open of path (a busy port's holder is looked up at once).
+    // Classifies the errno of a failed open of path, at once: a busy port's holder is left to the
+    // caller to search for off the main thread.
     static AdapterAccessAdvice forOpenFailure(const QString& path, int errorCode);
     // A plugged adapter whose rule, and so its link, is missing: the notice that installs the rule.
     static AdapterAccessAdvice forUnlinkedAdapter(const QString& path);

@@ -4,6 +4,7 @@
 #include "AdapterLine.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "PortHolder.h"
 #include "SerialPortManager.h"
 #include "Settings.h"
 
@@ -170,12 +171,16 @@ void DataStructureManager::updatePC2L03PacketLensName(int lensIndex, const QStri
 void DataStructureManager::connectToPort(const QString& path, qint64 baudRate) {
     for (const SerialPortPtr& port : serialController->serialPortManager.availablePorts()) {
         if (port->path() == path) {
-            pendingOpenPath_ = path;
-            serialController->connectToPort(port, baudRate);
+            connectToPort(port, baudRate);
             return;
         }
     }
     logLine(QStringLiteral("DataManager: 未找到串口 ") + path);
+}
+
+void DataStructureManager::connectToPort(const SerialPortPtr& port, qint64 baudRate) {
+    pendingOpenPath_ = port->path();
+    serialController->connectToPort(port, baudRate);
 }
 
 bool DataStructureManager::autoConnect() {
@@ -297,6 +302,7 @@ void DataStructureManager::handleL2PC03Packet(const QByteArray& data) {
 void DataStructureManager::serialControllerDidConnectToPort(SerialController&, const SerialPortPtr& port) {
     pendingOpenPath_.reset();
     lastLoggedOpenFailure_.reset();
+    loggedOpenFailureAdvice_.reset();
     announcedPortPath_ = port->path();
     NotificationCenter::defaultCenter().postAsync(
         NotificationNames::PortConnected,
@@ -353,15 +359,36 @@ void DataStructureManager::serialControllerDidEncounterError(SerialController& c
     }
 }
 
-// The cause and its fix are logged once; retries that fail the same way stay quiet.
+// The cause and its fix are logged once; retries that fail the same way stay quiet. The holder of
+// a busy port is searched for off the main thread, and only its line waits for that search.
 void DataStructureManager::reportFailedOpen(const SerialPortError& error) {
     const std::pair<QString, int> failure{error.filePath, error.code};
     if (lastLoggedOpenFailure_ != failure) {
         lastLoggedOpenFailure_ = failure;
-        logLine(QStringLiteral("❌ ") +
-                AdapterAccessAdvice::forOpenFailure(error.filePath, error.code).message());
+        loggedOpenFailureAdvice_.reset();
+        const AdapterAccessAdvice advice = AdapterAccessAdvice::forOpenFailure(error.filePath, error.code);
+        if (advice.kind == AdapterAccessAdvice::Kind::Busy) {
+            PortHolder::findProgramHolding(
+                error.filePath, &holderSearches_,
+                [this, advice](const QString& holder) {
+                    AdapterAccessAdvice found = advice;
+                    found.holder = holder;
+                    logFailedOpen(found);
+                },
+                holderSearchTimeLimit);
+        } else {
+            logFailedOpen(advice);
+        }
     }
     post(NotificationNames::PortOpenFailed, error.filePath);
+}
+
+// A search that ends after the port has opened, or has failed another way, is not told.
+void DataStructureManager::logFailedOpen(const AdapterAccessAdvice& advice) {
+    if (lastLoggedOpenFailure_ == std::pair{advice.path, advice.errorCode}) {
+        loggedOpenFailureAdvice_ = advice;
+        logLine(QStringLiteral("❌ ") + advice.message());
+    }
 }
 
 QStringList DataStructureManager::reportUnlinkedAdapters(const SerialPortList& ports) {

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "AdapterAccessAdvice.h"
 #include "AdapterSnapshot.h"
 #include "ConnectionStatus.h"
 #include "DataStructures.h"
+#include "PortHolder.h"
 #include "SerialController.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -43,6 +47,8 @@ public:
     void updatePC2L03PacketLensName(int lensIndex, const QString& newLensName);
 
     void connectToPort(const QString& path, qint64 baudRate);
+    // A port that need not be in the port list (a link made by hand); a failed open is told alike.
+    void connectToPort(const SerialPortPtr& port, qint64 baudRate);
     bool autoConnect();
     SerialPortList getORVOPorts() const;
     // Every serial port present now, adapters or not.
@@ -56,6 +62,10 @@ public:
     quint64 currentConnectionNumber() const;
     // The last port that failed to open and its errno, until a port opens.
     std::optional<std::pair<QString, int>> lastOpenFailure() const { return lastLoggedOpenFailure_; }
+    // Its advice once logged: a busy port's line waits for the search for its holder, which ends
+    // within holderSearchTimeLimit.
+    std::optional<AdapterAccessAdvice> loggedOpenFailureAdvice() const { return loggedOpenFailureAdvice_; }
+    std::chrono::milliseconds holderSearchTimeLimit = PortHolder::kSearchTimeLimit;
     // Logs each plugged adapter among ports that lacks its udev rule (so its usbmodem link), once
     // per run; returns those logged now.
     QStringList reportUnlinkedAdapters(const SerialPortList& ports);
@@ -86,13 +96,17 @@ private:
     void initializeDefaultPackets();
     template <typename Change> void updateProfile(int lensIndex, Change change);
     void reportFailedOpen(const SerialPortError& error);
+    void logFailedOpen(const AdapterAccessAdvice& advice);
     void rememberPort(const QString& path);
 
     // The port whose connection was announced; a disconnect is announced once, for it alone.
     std::optional<QString> announcedPortPath_;
     // The path handed to the controller and not yet opened: an error for it is a failed open.
     std::optional<QString> pendingOpenPath_;
-    // The last failed open that was logged, so that retries of the same failure stay quiet.
+    // The last failed open, so that retries of the same failure stay quiet, and its advice once logged.
     std::optional<std::pair<QString, int>> lastLoggedOpenFailure_;
+    std::optional<AdapterAccessAdvice> loggedOpenFailureAdvice_;
+    // Searches for a busy port's holder answer only while the store lives.
+    QObject holderSearches_;
     QStringList reportedUnlinkedAdapters_;
 };

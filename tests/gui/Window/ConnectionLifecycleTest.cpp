@@ -134,10 +134,11 @@ TEST_F(ConnectionLifecycle, aBusyPortIsRetriedQuietlyWithTheCauseLastAndNoSettin
         controller.checkConnection();
         ASSERT_TRUE(runUntil([&] { return failures.count(PortOpenFailed) == retry; }));
     }
+    // A busy port's line waits for the search for its holder.
+    EXPECT_TRUE(runUntil([&] { return lastLine().startsWith("❌"); })) << controller.logText().toStdString();
     runFor(100);
     Settings::shared().sync();
     EXPECT_EQ(linesContaining(text("messages.auto_connecting")), 1);
-    EXPECT_TRUE(lastLine().startsWith("❌")) << controller.logText().toStdString();
     EXPECT_EQ(QFileInfo(Settings::shared().fileName()).lastModified(), written);
 
     ::close(holder);

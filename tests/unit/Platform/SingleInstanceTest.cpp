@@ -1,12 +1,18 @@
-// The lock-file half of the one-copy rule, in a folder of the test's own (the bus half is tested with
-// the real program in the shell's tests).
+// The lock-file half of the one-copy rule, in a folder of the test's own, and copies that race for the
+// lock and the bus name (handing over to the real program is tested in the shell's tests).
 
 #include "SingleInstance.h"
 
+#include "EventLoop.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,7 +31,7 @@ TEST(SingleInstance, aHeldLockKeepsASecondCopyOutUntilItIsReleased) {
     ASSERT_EQ(running.claimLockFile(), LockFile::Claimed);
     EXPECT_TRUE(QFile::exists(folder.filePath("Test.ORVO.lock")));
     EXPECT_EQ(second.claimLockFile(), LockFile::HeldByAnotherCopy);
-    running.releaseLockFile();
+    running.release();
     EXPECT_FALSE(QFile::exists(folder.filePath("Test.ORVO.lock")));
     EXPECT_EQ(second.claimLockFile(), LockFile::Claimed);
 }
@@ -51,6 +57,37 @@ TEST(SingleInstance, aFolderThatCannotHoldALockIsUnusableNotAnotherCopy) {
     ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
     notAFolder.close();
     EXPECT_EQ(SingleInstance(kName, kPath, notAFolder.fileName()).claimLockFile(), LockFile::Unusable);
+}
+
+// Each copy may win the lock or the name first; whichever order, exactly one runs and the other
+// hands over to it.
+TEST(SingleInstance, ofTwoCopiesStartedTogetherExactlyOneRunsAndTheOtherActivatesIt) {
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        GTEST_SKIP() << "no session bus";
+    }
+    QTemporaryDir folder;
+    // Of its own, so that the case-by-case and the whole run of this test do not meet on the bus.
+    const QString name = QStringLiteral("Test.ORVO.Race%1").arg(QCoreApplication::applicationPid());
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        std::array<QProcess, 2> copies;
+        for (QProcess& copy : copies) {
+            copy.start(QStringLiteral(ORVO_BIN_DIR "/single_instance_probe"), {name, folder.path()});
+            ASSERT_TRUE(copy.waitForStarted());
+        }
+        for (QProcess& copy : copies) {
+            copy.write("go\n");
+        }
+        const auto ended = [&] { return std::ranges::count(copies, QProcess::NotRunning, &QProcess::state); };
+        ASSERT_TRUE(runUntil([&] { return ended() > 0; }, 10000));
+        runFor(100);
+        ASSERT_EQ(ended(), 1);
+        QProcess& runner = copies[0].state() == QProcess::Running ? copies[0] : copies[1];
+        EXPECT_EQ((&runner == copies.data() ? copies[1] : copies[0]).exitCode(), 0) << "it handed over";
+        EXPECT_EQ(runner.readAllStandardOutput(), "running\nactivated\n");
+        runner.closeWriteChannel();
+        ASSERT_TRUE(runner.waitForFinished());
+    }
 }
 
 } // namespace

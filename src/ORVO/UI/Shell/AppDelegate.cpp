@@ -33,7 +33,8 @@ AppDelegate& AppDelegate::shared() {
 }
 
 AppDelegate::AppDelegate() {
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { singleInstance.releaseLockFile(); });
+    // A copy started while this one ends finds both free, not a name that no longer answers.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { singleInstance.release(); });
 }
 
 AppDelegate::~AppDelegate() = default;
