@@ -4,6 +4,7 @@
 // framing behind its own lock, and the helpers of its I/O thread. Not for use outside the port.
 
 #include "PacketFramer.h"
+#include "SerialBuffer.h"
 #include "SerialParity.h"
 #include "SerialRequest.h"
 #include "SerialWriteQueue.h"
