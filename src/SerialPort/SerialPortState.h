@@ -6,6 +6,7 @@
 #include "PacketFramer.h"
 #include "SerialBuffer.h"
 #include "SerialParity.h"
+#include "SerialReceiveQueue.h"
 #include "SerialRequest.h"
 #include "SerialWriteQueue.h"
 
@@ -85,4 +86,6 @@ struct SerialPortFraming {
     std::optional<SerialRequest> pendingRequest;
     std::optional<SerialBuffer> requestResponseReceiveBuffer;
     std::optional<SerialPortInternals::Clock::time_point> pendingRequestDeadline;
+    // What the port's thread hands to the main thread; it has a lock of its own, taken after this one.
+    SerialReceiveQueue received;
 };
