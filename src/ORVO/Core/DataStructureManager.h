@@ -3,6 +3,7 @@
 #include "AdapterSnapshot.h"
 #include "ConnectionStatus.h"
 #include "DataStructures.h"
+#include "FailureLogSummary.h"
 #include "SerialController.h"
 
 #include <QString>
@@ -74,6 +75,8 @@ public:
     void serialControllerDidReceiveData(SerialController& controller, const QByteArray& data) override;
     void serialControllerDidReceivePacket(SerialController& controller, const QByteArray& packet,
                                           const SerialPacketDescriptor& descriptor) override;
+    void serialControllerDidDropPackets(SerialController& controller,
+                                        const SerialPacketDescriptor& descriptor, qsizetype count) override;
     void serialControllerDidEncounterError(SerialController& controller,
                                            const SerialPortError& error) override;
     void serialControllerHandleL2PC01Packet(SerialController& controller, const QByteArray& packet) override;
@@ -95,4 +98,6 @@ private:
     // The last failed open that was logged, so that retries of the same failure stay quiet.
     std::optional<std::pair<QString, int>> lastLoggedOpenFailure_;
     QStringList reportedUnlinkedAdapters_;
+    // Unusable adapter packets, at most one line per kind and second.
+    FailureLogSummary failures_;
 };
