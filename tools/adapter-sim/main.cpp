@@ -30,7 +30,7 @@ void describeCommandLine(QCommandLineParser& parser) {
         "up)\n"
         "  TX <bytes>   a reply written to the terminal (\"(checksum corrupted)\" when --corrupt-every\n"
         "               spoiled it, \"(truncated)\" when --truncate-every cut it short)\n"
-        "  # <text>     an event, such as \"# unplugged\"\n"
+        "  # <text>     an event, such as \"# unplugged\" or the start and end of a --flood\n"
         "Every line is flushed at once. Errors go to standard error.\n"
         "\n"
         "Answers PC2L01 with L2PC01, PC2L02 rw 0 with L2PC02 and PC2L03 rw 0 with the L2PC03 of its "
@@ -69,6 +69,12 @@ void describeCommandLine(QCommandLineParser& parser) {
              "or with :focal its focal length 1 mm off, or with :name its name changed (B:name)."),
          QStringLiteral("letter[:field]")},
         {QStringLiteral("drop-reply"), QStringLiteral("Lose the nth reply on the line (never send it)."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("flood"),
+         QStringLiteral("Send packets with a wrong checksum at n bytes a second between replies, as a faulty "
+                        "cable would."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("flood-seconds"), QStringLiteral("Stop the flood after n seconds (default: never)."),
          QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("unplug-after"),
          QStringLiteral("Unplug after n packets received (the nth is logged, not answered)."),
@@ -109,6 +115,8 @@ SimulatedAdapter::LineOptions lineOptions(const QCommandLineParser& parser) {
     line.noiseBytes = positive(parser, QStringLiteral("noise"));
     line.truncateEvery = positive(parser, QStringLiteral("truncate-every"));
     line.unplugAfter = positive(parser, QStringLiteral("unplug-after"));
+    line.floodBytesPerSecond = positive(parser, QStringLiteral("flood"));
+    line.floodSeconds = positive(parser, QStringLiteral("flood-seconds"));
     return line;
 }
 
