@@ -6,7 +6,7 @@ namespace {
 
 // Raw-data notifications and failed windows kept; raw bytes kept.
 constexpr qsizetype kMaximumReports = 256;
-constexpr qsizetype kMaximumDataBytes = 64 * 1024;
+constexpr qsizetype kMaximumDataBytes = qsizetype(64) * 1024;
 // Intact packets waiting before the port stops reading.
 constexpr qsizetype kMaximumPackets = 1024;
 

@@ -89,6 +89,7 @@ void floodedStore(benchmark::State& state) {
     store.connectToPort(link, kAdapterBaudRate);
     int readOuts = 0;
     for (auto _ : state) {
+        static_cast<void>(_);
         const qint64 gap = longestGapMs(seconds, [&] {
             requestReadOut(store);
             ++readOuts;

@@ -12,7 +12,7 @@
 namespace {
 
 QByteArray take(QByteArrayView& input, qsizetype n) {
-    const QByteArray bytes = input.first(std::min(n, input.size())).toByteArray();
+    QByteArray bytes = input.first(std::min(n, input.size())).toByteArray();
     input = input.sliced(bytes.size());
     return bytes;
 }
