@@ -50,7 +50,8 @@ bool PacketFramer::frameHeldBytes(const PacketHandler& onPacket) {
             mayGrow = true;
             continue;
         }
-        const QByteArray packet = held_;
+        // A copy of its own: the packet goes to another thread, and the held bytes stay with this one.
+        const QByteArray packet(held_.constData(), held_.size());
         onPacket(packet, descriptor);
         if (descriptor.passesIntegrityCheck(packet)) {
             held_.truncate(0);
