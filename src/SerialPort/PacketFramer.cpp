@@ -3,38 +3,33 @@
 #include <algorithm>
 
 void PacketFramer::startListening(const SerialPacketDescriptor& descriptor) {
-    const bool present = std::ranges::any_of(descriptorsAndBuffers_,
-                                             [&](const auto& entry) { return entry.first == descriptor; });
-    if (!present) {
-        descriptorsAndBuffers_.emplace_back(descriptor, SerialBuffer(descriptor.maximumPacketLength()));
+    if (std::ranges::find(descriptors_, descriptor) == descriptors_.end()) {
+        descriptors_.push_back(descriptor);
     }
 }
 
 void PacketFramer::stopListening(const SerialPacketDescriptor& descriptor) {
-    std::erase_if(descriptorsAndBuffers_, [&](const auto& entry) { return entry.first == descriptor; });
+    std::erase(descriptors_, descriptor);
 }
 
 std::vector<SerialPacketDescriptor> PacketFramer::descriptors() const {
-    std::vector<SerialPacketDescriptor> result;
-    result.reserve(descriptorsAndBuffers_.size());
-    for (const auto& entry : descriptorsAndBuffers_) {
-        result.push_back(entry.first);
-    }
-    return result;
+    return descriptors_;
 }
 
 void PacketFramer::feedByte(char byte, const PacketHandler& onPacket) {
-    for (auto& [descriptor, buffer] : descriptorsAndBuffers_) {
-        buffer.appendByte(byte);
-        const QByteArrayView contents = buffer.view();
-        if (const qsizetype length = descriptor.packetLengthAtEndOfBuffer(contents)) {
-            const QByteArray packet = contents.last(length).toByteArray();
-            // A window that fails its check may hold the start of a real packet after its first
-            // byte: keep the bytes and let the window slide on, instead of losing that packet.
-            if (descriptor.passesIntegrityCheck(packet)) {
-                buffer.clearBuffer();
-            }
-            onPacket(packet, descriptor);
+    held_.append(byte);
+    if (frameHeldBytes(onPacket)) {
+        return;
+    }
+    // No packet can begin at the oldest held byte: drop it and judge the others again, in order.
+    unjudged_ = held_.sliced(1);
+    held_.truncate(0);
+    while (!unjudged_.isEmpty()) {
+        held_.append(unjudged_.front());
+        unjudged_.remove(0, 1);
+        if (!frameHeldBytes(onPacket)) {
+            unjudged_.prepend(held_.sliced(1));
+            held_.truncate(0);
         }
     }
 }
@@ -43,4 +38,25 @@ void PacketFramer::feed(QByteArrayView bytes, const PacketHandler& onPacket) {
     for (const char byte : bytes) {
         feedByte(byte, onPacket);
     }
+}
+
+bool PacketFramer::frameHeldBytes(const PacketHandler& onPacket) {
+    bool mayGrow = false;
+    for (const SerialPacketDescriptor& descriptor : descriptors_) {
+        if (!descriptor.canStartPacket(held_)) {
+            continue;
+        }
+        if (!descriptor.dataIsValidPacket(held_)) {
+            mayGrow = true;
+            continue;
+        }
+        // A copy of its own: the packet goes to another thread, and the held bytes stay with this one.
+        const QByteArray packet(held_.constData(), held_.size());
+        onPacket(packet, descriptor);
+        if (descriptor.passesIntegrityCheck(packet)) {
+            held_.truncate(0);
+            return true;
+        }
+    }
+    return mayGrow;
 }

@@ -2,7 +2,6 @@
 
 #include <QStringDecoder>
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -14,6 +13,12 @@ bool startsWith(QByteArrayView data, const QByteArray& prefix) {
 
 bool endsWith(QByteArrayView data, const QByteArray& suffix) {
     return suffix.isEmpty() || data.endsWith(QByteArrayView(suffix));
+}
+
+// The bytes head and prefix have in common agree: head is, or may still become, a match of prefix.
+bool beginsLike(QByteArrayView head, const QByteArray& prefix) {
+    const qsizetype common = std::min(head.size(), prefix.size());
+    return head.first(common) == QByteArrayView(prefix).first(common);
 }
 
 } // namespace
@@ -153,78 +158,29 @@ bool SerialPacketDescriptor::passesIntegrityCheck(QByteArrayView packet) const {
 }
 
 std::optional<QByteArray> SerialPacketDescriptor::packetMatchingAtEndOfBuffer(QByteArrayView buffer) const {
-    const qsizetype length = packetLengthAtEndOfBuffer(buffer);
-    if (length == 0) {
-        return std::nullopt;
+    for (qsizetype length = 1; length <= buffer.size(); ++length) {
+        if (dataIsValidPacket(buffer.last(length))) {
+            return buffer.last(length).toByteArray();
+        }
     }
-    return buffer.last(length).toByteArray();
+    return std::nullopt;
 }
 
-qsizetype SerialPacketDescriptor::packetLengthAtEndOfBuffer(QByteArrayView buffer) const {
-    switch (d_->kind) {
-    case Kind::PrefixSuffix:
-        return prefixSuffixLengthAtEnd(buffer);
-    case Kind::FixedLength:
-        return fixedLengthAtEnd(buffer);
-    case Kind::PacketData: {
-        const qsizetype length = d_->maximumPacketLength;
-        if (length == 0 || length > buffer.size()) {
-            return 0;
-        }
-        return dataIsValidPacket(buffer.last(length)) ? length : 0;
+bool SerialPacketDescriptor::canStartPacket(QByteArrayView head) const {
+    const qsizetype maximum = d_->maximumPacketLength;
+    if (head.isEmpty() || head.size() > maximum) {
+        return false;
     }
+    switch (d_->kind) {
+    case Kind::PacketData:
+        return QByteArrayView(d_->packetData).startsWith(head);
+    case Kind::FixedLength:
+        return beginsLike(head, d_->prefix) && (head.size() < maximum || dataIsValidPacket(head));
+    case Kind::PrefixSuffix:
+        return !(d_->prefix.isEmpty() && d_->suffix.isEmpty()) && beginsLike(head, d_->prefix);
     case Kind::RegularExpression:
     case Kind::Evaluator:
         break;
     }
-    for (qsizetype length = 1; length <= buffer.size(); ++length) {
-        if (dataIsValidPacket(buffer.last(length))) {
-            return length;
-        }
-    }
-    return 0;
-}
-
-qsizetype SerialPacketDescriptor::prefixSuffixLengthAtEnd(QByteArrayView buffer) const {
-    // Every window ends at the same byte, so the suffix test is the same for all of them: when it
-    // fails nothing can match, which is the common case for a byte in the middle of a packet.
-    // Otherwise the shortest window that begins with the prefix wins.
-    const qsizetype n = buffer.size();
-    const QByteArray& prefix = d_->prefix;
-    const QByteArray& suffix = d_->suffix;
-    if (!suffix.isEmpty() && (n == 0 || buffer.back() != suffix.back())) {
-        return 0;
-    }
-    if ((prefix.isEmpty() && suffix.isEmpty()) || !endsWith(buffer, suffix)) {
-        return 0;
-    }
-    const qsizetype shortest = std::max({prefix.size(), suffix.size(), qsizetype(1)});
-    if (prefix.isEmpty()) {
-        return shortest <= n ? shortest : 0;
-    }
-    const char first = prefix.front();
-    for (qsizetype start = n - shortest; start >= 0; --start) {
-        if (buffer[start] == first &&
-            std::memcmp(buffer.data() + start, prefix.constData(), prefix.size()) == 0) {
-            return n - start;
-        }
-    }
-    return 0;
-}
-
-// Only one window length can match; its first and last bytes rule out almost every byte position
-// before the whole window is compared.
-qsizetype SerialPacketDescriptor::fixedLengthAtEnd(QByteArrayView buffer) const {
-    const qsizetype n = buffer.size();
-    const qsizetype length = d_->maximumPacketLength;
-    if (length == 0 || length > n) {
-        return 0;
-    }
-    const QByteArray& prefix = d_->prefix;
-    const QByteArray& suffix = d_->suffix;
-    if ((!suffix.isEmpty() && buffer.back() != suffix.back()) ||
-        (!prefix.isEmpty() && buffer[n - length] != prefix.front())) {
-        return 0;
-    }
-    return dataIsValidPacket(buffer.last(length)) ? length : 0;
+    return true;
 }

@@ -10,9 +10,9 @@
 #include <memory>
 #include <optional>
 
-// What a packet looks like. A port that listens for a descriptor feeds every received byte into a
-// bounded buffer of maximumPacketLength bytes and asks the descriptor for a packet ending at that
-// byte. Descriptors are cheap to copy; copies are the same descriptor (equal uuid).
+// What a packet looks like. A port frames from the oldest bytes it has not used yet: it asks every
+// descriptor it listens for whether those bytes can still begin a packet, and whether they are one.
+// Descriptors are cheap to copy; copies are the same descriptor (equal uuid).
 class SerialPacketDescriptor {
 public:
     using ResponseEvaluator = std::function<bool(QByteArrayView data)>;
@@ -57,10 +57,13 @@ public:
     // True without an integrity check.
     bool passesIntegrityCheck(QByteArrayView packet) const;
 
+    // True when head is one of this descriptor's packets or can still grow into one: it begins like
+    // the prefix (or the packet data) and is no longer than maximumPacketLength. Descriptors without
+    // a prefix cannot tell and answer true up to that length. Once false, it stays false for every
+    // longer head.
+    bool canStartPacket(QByteArrayView head) const;
     // The shortest window ending at the last byte of buffer that is a valid packet, if any.
     std::optional<QByteArray> packetMatchingAtEndOfBuffer(QByteArrayView buffer) const;
-    // The same, as the window's length (0 when nothing matches); no allocation.
-    qsizetype packetLengthAtEndOfBuffer(QByteArrayView buffer) const;
 
     friend bool operator==(const SerialPacketDescriptor& a, const SerialPacketDescriptor& b) {
         return a.uuid() == b.uuid();
@@ -69,8 +72,6 @@ public:
 private:
     struct Data;
     explicit SerialPacketDescriptor(std::shared_ptr<const Data> d);
-    qsizetype prefixSuffixLengthAtEnd(QByteArrayView buffer) const;
-    qsizetype fixedLengthAtEnd(QByteArrayView buffer) const;
 
     std::shared_ptr<const Data> d_;
 };

@@ -4,6 +4,7 @@
 #include "SerialPacketDescriptor.h"
 #include "SerialParity.h"
 #include "SerialPortDelegate.h"
+#include "SerialReceiveQueue.h"
 #include "SerialRequest.h"
 #include "SerialWriteQueue.h"
 
@@ -139,6 +140,8 @@ private:
     int flushWrites(int fd, short revents);
     void deliverWriteOutcomes(std::vector<SerialWriteOutcome>&& outcomes);
     void receive(QByteArrayView chunk);
+    void handOver(const SerialReceiveQueue::BatchPtr& batch);
+    void deliverReceived(const SerialReceiveQueue::BatchPtr& batch);
     bool pollModemLines(int fd, int& lastError);
     void closeDescriptor(int fd, bool removed, quint64 generation);
     bool startRequest(const SerialRequest& request);

@@ -8,6 +8,8 @@ void SerialPortDelegate::serialPortWasRemovedFromSystem(const std::shared_ptr<Se
 void SerialPortDelegate::serialPortDidReceiveData(const std::shared_ptr<SerialPort>&, const QByteArray&) {}
 void SerialPortDelegate::serialPortDidReceivePacket(const std::shared_ptr<SerialPort>&, const QByteArray&,
                                                     const SerialPacketDescriptor&) {}
+void SerialPortDelegate::serialPortDidDropPackets(const std::shared_ptr<SerialPort>&,
+                                                  const SerialPacketDescriptor&, qsizetype) {}
 void SerialPortDelegate::serialPortDidEncounterError(const std::shared_ptr<SerialPort>&,
                                                      const SerialPortError&) {}
 void SerialPortDelegate::serialPortDidReceiveResponse(const std::shared_ptr<SerialPort>&, const QByteArray&,

@@ -27,6 +27,10 @@ public:
     virtual void serialPortDidReceivePacket(const std::shared_ptr<SerialPort>& serialPort,
                                             const QByteArray& packet,
                                             const SerialPacketDescriptor& descriptor);
+    // Windows of descriptor that failed its integrity check while the main thread was behind: counted
+    // instead of delivered one by one.
+    virtual void serialPortDidDropPackets(const std::shared_ptr<SerialPort>& serialPort,
+                                          const SerialPacketDescriptor& descriptor, qsizetype count);
     virtual void serialPortDidEncounterError(const std::shared_ptr<SerialPort>& serialPort,
                                              const SerialPortError& error);
     // A write queued with sendData was written whole or has failed.

@@ -4,7 +4,9 @@
 // framing behind its own lock, and the helpers of its I/O thread. Not for use outside the port.
 
 #include "PacketFramer.h"
+#include "SerialBuffer.h"
 #include "SerialParity.h"
+#include "SerialReceiveQueue.h"
 #include "SerialRequest.h"
 #include "SerialWriteQueue.h"
 
@@ -84,4 +86,6 @@ struct SerialPortFraming {
     std::optional<SerialRequest> pendingRequest;
     std::optional<SerialBuffer> requestResponseReceiveBuffer;
     std::optional<SerialPortInternals::Clock::time_point> pendingRequestDeadline;
+    // What the port's thread hands to the main thread; it has a lock of its own, taken after this one.
+    SerialReceiveQueue received;
 };

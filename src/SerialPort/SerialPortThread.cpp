@@ -15,6 +15,8 @@ using namespace SerialPortInternals;
 namespace {
 
 constexpr auto kModemLinePollInterval = std::chrono::milliseconds(10);
+// How often a port that stopped reading, because the main thread is behind, looks again.
+constexpr auto kFullQueueRetryInterval = std::chrono::milliseconds(10);
 constexpr size_t kReadChunkSize = 1024;
 
 } // namespace
@@ -39,7 +41,9 @@ void SerialPort::runIoThread(int fd, int wakeFd, quint64 generation) {
             std::lock_guard lock(state_->mutex);
             wantsOutput = !state_->writes.isEmpty();
         }
-        pollfd fds[2] = {{fd, short(POLLIN | (wantsOutput ? POLLOUT : 0)), 0}, {wakeFd, POLLIN, 0}};
+        const bool wantsInput = !framing_->received.isFull();
+        pollfd fds[2] = {{fd, short((wantsInput ? POLLIN : 0) | (wantsOutput ? POLLOUT : 0)), 0},
+                         {wakeFd, POLLIN, 0}};
         const int ready = ::poll(fds, 2, ioThreadTimeout(nextModemLinePoll));
         if (ready < 0) {
             if (errno == EINTR) {
@@ -84,8 +88,8 @@ void SerialPort::runIoThread(int fd, int wakeFd, quint64 generation) {
     closeDescriptor(fd, removed, generation);
 }
 
-// Milliseconds until the next modem-line poll, request deadline or write deadline, or -1: a port
-// without modem lines, requests or writes sleeps until something happens.
+// Milliseconds until the next modem-line poll, request deadline, write deadline or look at a full
+// receive queue, or -1: a port without modem lines, requests or writes sleeps until something happens.
 int SerialPort::ioThreadTimeout(Clock::time_point nextModemLinePoll) {
     std::optional<Clock::time_point> wakeAt;
     const auto consider = [&](Clock::time_point t) {
@@ -107,6 +111,9 @@ int SerialPort::ioThreadTimeout(Clock::time_point nextModemLinePoll) {
         if (framing_->pendingRequestDeadline) {
             consider(*framing_->pendingRequestDeadline);
         }
+    }
+    if (framing_->received.isFull()) {
+        consider(Clock::now() + kFullQueueRetryInterval);
     }
     if (!wakeAt) {
         return -1;
@@ -171,20 +178,48 @@ bool SerialPort::pollModemLines(int fd, int& lastError) {
     return true;
 }
 
+// Raw data first, then the packets it completes: the main thread hears them in the order the bytes came.
 void SerialPort::receive(QByteArrayView chunk) {
-    deliver([data = chunk.toByteArray()](SerialPortDelegate& d, const SerialPortPtr& port) {
-        d.serialPortDidReceiveData(port, data);
-    });
     std::lock_guard lock(framing_->mutex);
+    handOver(framing_->received.addData(chunk));
     const PacketFramer::PacketHandler onPacket = [this](const QByteArray& packet,
                                                         const SerialPacketDescriptor& descriptor) {
-        deliver([packet, descriptor](SerialPortDelegate& d, const SerialPortPtr& port) {
-            d.serialPortDidReceivePacket(port, packet, descriptor);
-        });
+        handOver(framing_->received.addPacket(packet, descriptor, descriptor.passesIntegrityCheck(packet)));
     };
     for (const char byte : chunk) {
         framing_->framer.feedByte(byte, onPacket);
         matchResponseByte(byte);
+    }
+}
+
+// Asks the main thread to take a batch the receive queue has just opened.
+void SerialPort::handOver(const SerialReceiveQueue::BatchPtr& batch) {
+    if (!batch) {
+        return;
+    }
+    MainThreadMailbox::shared().post([weak = weak_from_this(), batch] {
+        if (const SerialPortPtr port = weak.lock()) {
+            port->deliverReceived(batch);
+        }
+    });
+}
+
+// The delegate is asked for before every callback: one of them may change or clear it.
+void SerialPort::deliverReceived(const SerialReceiveQueue::BatchPtr& batch) {
+    const SerialReceiveQueue::Batch taken = framing_->received.take(batch);
+    const SerialPortPtr self = shared_from_this();
+    for (const SerialReceiveQueue::Event& event : taken.events) {
+        SerialPortDelegate* d = delegate();
+        if (d && event.descriptor) {
+            d->serialPortDidReceivePacket(self, event.bytes, *event.descriptor);
+        } else if (d) {
+            d->serialPortDidReceiveData(self, event.bytes);
+        }
+    }
+    for (const SerialReceiveQueue::DroppedPackets& dropped : taken.dropped) {
+        if (SerialPortDelegate* d = delegate()) {
+            d->serialPortDidDropPackets(self, dropped.descriptor, dropped.count);
+        }
     }
 }
 
@@ -226,6 +261,7 @@ void SerialPort::closeDescriptor(int fd, bool removed, quint64 generation) {
         framing_->requestResponseReceiveBuffer.reset();
         framing_->pendingRequestDeadline.reset();
     }
+    framing_->received.closeBatch();
     MainThreadMailbox::shared().post([weak = weak_from_this(), generation] {
         const SerialPortPtr port = weak.lock();
         if (!port) {
@@ -278,6 +314,8 @@ void SerialPort::reportError(int errnoValue) {
 }
 
 void SerialPort::deliver(std::function<void(SerialPortDelegate&, const SerialPortPtr&)> callback) {
+    // Received data that comes later must not overtake this callback.
+    framing_->received.closeBatch();
     // The port's thread never owns the port: a port released meanwhile simply hears nothing more.
     MainThreadMailbox::shared().post([weak = weak_from_this(), callback = std::move(callback)] {
         if (const SerialPortPtr port = weak.lock()) {

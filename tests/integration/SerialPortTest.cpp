@@ -76,6 +76,14 @@ struct Recorder : SerialPortDelegate {
     }
     void serialPortWasRemovedFromSystem(const SerialPortPtr&) override { note("removed"); }
     void serialPortDidReceiveData(const SerialPortPtr&, const QByteArray& bytes) override { data += bytes; }
+    void serialPortDidReceivePacket(const SerialPortPtr&, const QByteArray& packet,
+                                    const SerialPacketDescriptor& descriptor) override {
+        (descriptor.passesIntegrityCheck(packet) ? packets : badPackets) << packet;
+    }
+    void serialPortDidDropPackets(const SerialPortPtr&, const SerialPacketDescriptor&,
+                                  qsizetype count) override {
+        droppedPackets += count;
+    }
     void serialPortDidEncounterError(const SerialPortPtr&, const SerialPortError& e) override {
         errors << e.code;
     }
@@ -89,6 +97,9 @@ struct Recorder : SerialPortDelegate {
 
     QStringList events;
     QByteArray data;
+    QList<QByteArray> packets;
+    QList<QByteArray> badPackets;
+    qsizetype droppedPackets = 0;
     QList<int> errors;
     bool offMainThread = false;
 };
@@ -279,4 +290,25 @@ TEST_F(SerialPortTest, aFailedOpenSaysWhetherThePortIsBusyGoneOrNoTerminal) {
     const SerialPortPtr port = SerialPort::serialPortWithPath(gone.linkPath);
     QFile::remove(gone.linkPath); // unplugged between listing and opening
     EXPECT_EQ(causeOfOpening(port), SerialPortError::Cause::Missing);
+}
+
+// Bad packets pour in while the main thread is busy: what waits for it stays bounded (the bad ones
+// beyond a limit are only counted) and the good packet behind them still arrives.
+TEST_F(SerialPortTest, aFloodOfBadPacketsIsBoundedAndKeepsTheGoodPacket) {
+    FarEnd far;
+    const SerialPortPtr port = openPort(far.linkPath);
+    port->startListeningForPacketsMatchingDescriptor(SerialPacketDescriptor::withFixedLengthPacket(
+        "P", 4, "!", {}, [](QByteArrayView packet) { return packet[1] == packet[2]; }));
+    const QByteArray line = QByteArray("Pab!").repeated(5000) + "P11!";
+    for (qsizetype written = 0; written < line.size();) {
+        const ssize_t n = ::write(far.master, line.constData() + written, size_t(line.size() - written));
+        written += std::max<ssize_t>(n, 0);
+    }
+    QThread::msleep(300); // the port's thread reads it all meanwhile
+    ASSERT_TRUE(runUntil([&] { return !recorder.packets.isEmpty(); }));
+    EXPECT_EQ(recorder.packets, QList<QByteArray>{"P11!"});
+    EXPECT_LE(recorder.badPackets.size(), 256);
+    EXPECT_EQ(recorder.badPackets.size() + recorder.droppedPackets, 5000);
+    port->close();
+    EXPECT_TRUE(closed());
 }

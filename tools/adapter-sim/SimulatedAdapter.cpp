@@ -12,6 +12,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+namespace {
+
+constexpr int kFloodTickMs = 5;
+
+} // namespace
+
 SimulatedAdapter::SimulatedAdapter(const AdapterSimulator::Options& protocol, const LineOptions& line,
                                    QObject* parent)
     : QObject(parent), protocol_(protocol), line_(line) {
@@ -57,6 +63,9 @@ bool SimulatedAdapter::start() {
     }
     notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &SimulatedAdapter::readHost);
+    if (line_.floodBytesPerSecond > 0) {
+        startFlood();
+    }
     return true;
 }
 
@@ -154,4 +163,42 @@ void SimulatedAdapter::writeNextChunk() {
             emit logLine(text);
         }
     }
+}
+
+void SimulatedAdapter::startFlood() {
+    emit logLine(QStringLiteral("# flood of bad packets started"));
+    floodClock_.start();
+    flood_ = new QTimer(this);
+    flood_->setInterval(kFloodTickMs);
+    connect(flood_, &QTimer::timeout, this, &SimulatedAdapter::sendFlood);
+    flood_->start();
+}
+
+// Keeps to the flood's rate in whole packets, and leaves the line to a reply on its way. Bytes the
+// terminal does not take are lost, as on a real line, rather than sent late.
+void SimulatedAdapter::sendFlood() {
+    const qint64 elapsedMs = floodClock_.elapsed();
+    if (!isPlugged() || (line_.floodSeconds > 0 && elapsedMs >= qint64(line_.floodSeconds) * 1000)) {
+        flood_->stop();
+        emit logLine(QStringLiteral("# flood of bad packets stopped after %1 packets").arg(floodPackets_));
+        return;
+    }
+    const qint64 due = elapsedMs * line_.floodBytesPerSecond / 1000;
+    QByteArray bytes;
+    while (outgoing_.empty() && floodBytesDue_ + bytes.size() < due) {
+        bytes += floodPacket();
+        ++floodPackets_;
+    }
+    floodBytesDue_ = std::max(due, floodBytesDue_ + bytes.size());
+    if (!bytes.isEmpty()) {
+        (void)::write(master_, bytes.constData(), size_t(bytes.size()));
+    }
+}
+
+// The adapter's settings and profiles in turn, each with its checksum spoiled.
+QByteArray SimulatedAdapter::floodPacket() const {
+    const int turn = int(floodPackets_ % (kAdapterProfileCount + 1));
+    QByteArray packet = turn == 0 ? protocol_.settings().toData() : protocol_.profile(turn - 1).toData();
+    packet[packet.size() - 2] = char(packet[packet.size() - 2] + 1);
+    return packet;
 }

@@ -3,6 +3,7 @@
 #include "AdapterSimulator.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <deque>
@@ -32,6 +33,10 @@ public:
         int unplugAfter = 0;
         // Stop reading the terminal after this many packets received, as a device that hangs (0: never).
         int stopReadingAfter = 0;
+        // Packets with a wrong checksum, this many bytes a second between replies, as from a faulty
+        // cable (0: none); for floodSeconds seconds from the start (0: until the end).
+        int floodBytesPerSecond = 0;
+        int floodSeconds = 0;
     };
 
     SimulatedAdapter(const AdapterSimulator::Options& protocol, const LineOptions& line,
@@ -65,6 +70,9 @@ private:
     void queueReply(const QByteArray& reply);
     QString describeReply(const QByteArray& sent, bool truncated) const;
     void writeNextChunk();
+    void startFlood();
+    void sendFlood();
+    QByteArray floodPacket() const;
 
     AdapterSimulator protocol_;
     LineOptions line_;
@@ -77,4 +85,8 @@ private:
     QTimer* writer_ = nullptr;
     std::deque<Chunk> outgoing_;
     int repliesQueued_ = 0;
+    QTimer* flood_ = nullptr;
+    QElapsedTimer floodClock_;
+    qint64 floodBytesDue_ = 0;
+    qint64 floodPackets_ = 0;
 };

@@ -21,6 +21,38 @@ int positive(const QCommandLineParser& parser, const QString& name) {
     return std::max(0, parser.value(name).toInt());
 }
 
+// Faults on the line and in the adapter, for testing.
+QList<QCommandLineOption> faultOptions() {
+    return {
+        {QStringLiteral("latency-ms"), QStringLiteral("Delay before each reply."), QStringLiteral("ms"),
+         QStringLiteral("0")},
+        {QStringLiteral("chunk-size"), QStringLiteral("Send replies in pieces of n bytes, 1 ms apart."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("noise"), QStringLiteral("Random bytes (0x55 among them) sent before each reply."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("truncate-every"), QStringLiteral("Cut every nth reply off after its first half."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("corrupt-every"), QStringLiteral("Spoil the checksum of every nth reply."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("corrupt-stored"),
+         QStringLiteral(
+             "Store profile A, B, C or D wrongly when it is written: its first aperture one stop off, "
+             "or with :focal its focal length 1 mm off, or with :name its name changed (B:name)."),
+         QStringLiteral("letter[:field]")},
+        {QStringLiteral("drop-reply"), QStringLiteral("Lose the nth reply on the line (never send it)."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("flood"),
+         QStringLiteral("Send packets with a wrong checksum at n bytes a second between replies, as a faulty "
+                        "cable would."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("flood-seconds"), QStringLiteral("Stop the flood after n seconds (default: never)."),
+         QStringLiteral("n"), QStringLiteral("0")},
+        {QStringLiteral("unplug-after"),
+         QStringLiteral("Unplug after n packets received (the nth is logged, not answered)."),
+         QStringLiteral("n"), QStringLiteral("0")},
+    };
+}
+
 void describeCommandLine(QCommandLineParser& parser) {
     parser.setApplicationDescription(QStringLiteral(
         "Plays the ORVO adapter on a pseudo-terminal linked into the ports folder as usbmodemORVO<serial>.\n"
@@ -30,7 +62,7 @@ void describeCommandLine(QCommandLineParser& parser) {
         "up)\n"
         "  TX <bytes>   a reply written to the terminal (\"(checksum corrupted)\" when --corrupt-every\n"
         "               spoiled it, \"(truncated)\" when --truncate-every cut it short)\n"
-        "  # <text>     an event, such as \"# unplugged\"\n"
+        "  # <text>     an event, such as \"# unplugged\" or the start and end of a --flood\n"
         "Every line is flushed at once. Errors go to standard error.\n"
         "\n"
         "Answers PC2L01 with L2PC01, PC2L02 rw 0 with L2PC02 and PC2L03 rw 0 with the L2PC03 of its "
@@ -53,28 +85,9 @@ void describeCommandLine(QCommandLineParser& parser) {
         {QStringLiteral("state"),
          QStringLiteral("JSON file that keeps the settings and profiles across runs."),
          QStringLiteral("file")},
-        {QStringLiteral("latency-ms"), QStringLiteral("Delay before each reply."), QStringLiteral("ms"),
-         QStringLiteral("0")},
-        {QStringLiteral("chunk-size"), QStringLiteral("Send replies in pieces of n bytes, 1 ms apart."),
-         QStringLiteral("n"), QStringLiteral("0")},
-        {QStringLiteral("noise"), QStringLiteral("Random bytes (0x55 among them) sent before each reply."),
-         QStringLiteral("n"), QStringLiteral("0")},
-        {QStringLiteral("truncate-every"), QStringLiteral("Cut every nth reply off after its first half."),
-         QStringLiteral("n"), QStringLiteral("0")},
-        {QStringLiteral("corrupt-every"), QStringLiteral("Spoil the checksum of every nth reply."),
-         QStringLiteral("n"), QStringLiteral("0")},
-        {QStringLiteral("corrupt-stored"),
-         QStringLiteral(
-             "Store profile A, B, C or D wrongly when it is written: its first aperture one stop off, "
-             "or with :focal its focal length 1 mm off, or with :name its name changed (B:name)."),
-         QStringLiteral("letter[:field]")},
-        {QStringLiteral("drop-reply"), QStringLiteral("Lose the nth reply on the line (never send it)."),
-         QStringLiteral("n"), QStringLiteral("0")},
-        {QStringLiteral("unplug-after"),
-         QStringLiteral("Unplug after n packets received (the nth is logged, not answered)."),
-         QStringLiteral("n"), QStringLiteral("0")},
     };
     parser.addOptions(options);
+    parser.addOptions(faultOptions());
 }
 
 AdapterSimulator::Options protocolOptions(const QCommandLineParser& parser) {
@@ -109,6 +122,8 @@ SimulatedAdapter::LineOptions lineOptions(const QCommandLineParser& parser) {
     line.noiseBytes = positive(parser, QStringLiteral("noise"));
     line.truncateEvery = positive(parser, QStringLiteral("truncate-every"));
     line.unplugAfter = positive(parser, QStringLiteral("unplug-after"));
+    line.floodBytesPerSecond = positive(parser, QStringLiteral("flood"));
+    line.floodSeconds = positive(parser, QStringLiteral("flood-seconds"));
     return line;
 }
 

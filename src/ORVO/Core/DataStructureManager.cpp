@@ -41,17 +41,25 @@ template <typename Profile> Profile defaultProfile(int lensSeq) {
     return p;
 }
 
-// Decodes and verifies one adapter packet; logs and returns nothing when it is unusable.
+constexpr char kL2PC01ChecksumError[] = "L2PC01_TD数据包校验和错误";
+constexpr char kL2PC02ChecksumError[] = "L2PC02_TD数据包校验和错误";
+constexpr char kL2PC03ChecksumError[] = "L2PC03_TD数据包校验和错误";
+
+QString failureLine(const char* text) {
+    return QStringLiteral("❌ ") + QString::fromUtf8(text);
+}
+
+// Decodes and verifies one adapter packet; reports and returns nothing when it is unusable.
 template <typename Packet>
-std::optional<Packet> acceptedPacket(const QByteArray& data, const char* formatError,
-                                     const char* checksumError) {
+std::optional<Packet> acceptedPacket(const QByteArray& data, FailureLogSummary& failures,
+                                     const char* formatError, const char* checksumError) {
     auto packet = Packet::fromData(data);
     if (!packet) {
-        logLine(QStringLiteral("❌ ") + QString::fromUtf8(formatError));
+        failures.report(failureLine(formatError));
         return std::nullopt;
     }
     if (!packet->verifyChecksum()) {
-        logLine(QStringLiteral("❌ ") + QString::fromUtf8(checksumError));
+        failures.report(failureLine(checksumError));
         return std::nullopt;
     }
     return packet;
@@ -64,7 +72,8 @@ DataStructureManager& DataStructureManager::shared() {
     return store;
 }
 
-DataStructureManager::DataStructureManager() : serialController(std::make_unique<SerialController>()) {
+DataStructureManager::DataStructureManager()
+    : serialController(std::make_unique<SerialController>()), failures_(&logLine) {
     serialController->delegate = this;
     initializeDefaultPackets();
     // Hot-plug: whoever watches for the adapter hears of a new port at once, not at its next poll.
@@ -267,7 +276,7 @@ ConnectionStatus DataStructureManager::getConnectionStatus() const {
 
 void DataStructureManager::handleL2PC01Packet(const QByteArray& data) {
     if (auto packet =
-            acceptedPacket<L2PC01_TD>(data, "无效的L2PC01_TD数据包格式", "L2PC01_TD数据包校验和错误")) {
+            acceptedPacket<L2PC01_TD>(data, failures_, "无效的L2PC01_TD数据包格式", kL2PC01ChecksumError)) {
         l2pc01Packet = *packet;
         post(NotificationNames::L2PC01PacketReceived, data);
     }
@@ -275,14 +284,15 @@ void DataStructureManager::handleL2PC01Packet(const QByteArray& data) {
 
 void DataStructureManager::handleL2PC02Packet(const QByteArray& data) {
     if (auto packet =
-            acceptedPacket<L2PC02_TD>(data, "无效的L2PC02_TD数据包格式", "L2PC02_TD数据包校验和错误")) {
+            acceptedPacket<L2PC02_TD>(data, failures_, "无效的L2PC02_TD数据包格式", kL2PC02ChecksumError)) {
         l2pc02Packet = *packet;
         post(NotificationNames::L2PC02PacketReceived, data);
     }
 }
 
 void DataStructureManager::handleL2PC03Packet(const QByteArray& data) {
-    auto packet = acceptedPacket<L2PC03_TD>(data, "无效的L2PC03_TD数据包格式", "L2PC03_TD数据包校验和错误");
+    auto packet =
+        acceptedPacket<L2PC03_TD>(data, failures_, "无效的L2PC03_TD数据包格式", kL2PC03ChecksumError);
     if (!packet) {
         return;
     }
@@ -348,6 +358,16 @@ void DataStructureManager::serialControllerDidFinishWrite(SerialController&,
 // The controller has already routed the packet to its handler.
 void DataStructureManager::serialControllerDidReceivePacket(SerialController&, const QByteArray&,
                                                             const SerialPacketDescriptor&) {}
+
+// Bad windows the port counted while this thread was behind: a checksum failure each.
+void DataStructureManager::serialControllerDidDropPackets(SerialController& controller,
+                                                          const SerialPacketDescriptor& descriptor,
+                                                          qsizetype count) {
+    const char* text = descriptor == controller.l2pc01Descriptor   ? kL2PC01ChecksumError
+                       : descriptor == controller.l2pc02Descriptor ? kL2PC02ChecksumError
+                                                                   : kL2PC03ChecksumError;
+    failures_.report(failureLine(text), count);
+}
 
 void DataStructureManager::serialControllerDidEncounterError(SerialController& controller,
                                                              const SerialPortError& error) {

@@ -4,6 +4,7 @@
 #include "AdapterSnapshot.h"
 #include "ConnectionStatus.h"
 #include "DataStructures.h"
+#include "FailureLogSummary.h"
 #include "PortHolder.h"
 #include "SerialController.h"
 
@@ -84,6 +85,8 @@ public:
     void serialControllerDidReceiveData(SerialController& controller, const QByteArray& data) override;
     void serialControllerDidReceivePacket(SerialController& controller, const QByteArray& packet,
                                           const SerialPacketDescriptor& descriptor) override;
+    void serialControllerDidDropPackets(SerialController& controller,
+                                        const SerialPacketDescriptor& descriptor, qsizetype count) override;
     void serialControllerDidEncounterError(SerialController& controller,
                                            const SerialPortError& error) override;
     void serialControllerHandleL2PC01Packet(SerialController& controller, const QByteArray& packet) override;
@@ -109,4 +112,6 @@ private:
     // Searches for a busy port's holder answer only while the store lives.
     QObject holderSearches_;
     QStringList reportedUnlinkedAdapters_;
+    // Unusable adapter packets, at most one line per kind and second.
+    FailureLogSummary failures_;
 };

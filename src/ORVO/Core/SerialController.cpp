@@ -147,6 +147,13 @@ void SerialController::serialPortDidReceivePacket(const SerialPortPtr&, const QB
     }
 }
 
+void SerialController::serialPortDidDropPackets(const SerialPortPtr&,
+                                                const SerialPacketDescriptor& descriptor, qsizetype count) {
+    if (delegate) {
+        delegate->serialControllerDidDropPackets(*this, descriptor, count);
+    }
+}
+
 void SerialController::serialPortDidFinishWrite(const SerialPortPtr&, const SerialWriteOutcome& outcome) {
     if (delegate) {
         delegate->serialControllerDidFinishWrite(*this, outcome);

@@ -51,6 +51,8 @@ public:
     void serialPortDidReceiveData(const SerialPortPtr& port, const QByteArray& data) override;
     void serialPortDidReceivePacket(const SerialPortPtr& port, const QByteArray& packet,
                                     const SerialPacketDescriptor& descriptor) override;
+    void serialPortDidDropPackets(const SerialPortPtr& port, const SerialPacketDescriptor& descriptor,
+                                  qsizetype count) override;
     void serialPortDidEncounterError(const SerialPortPtr& port, const SerialPortError& error) override;
     void serialPortDidFinishWrite(const SerialPortPtr& port, const SerialWriteOutcome& outcome) override;
 

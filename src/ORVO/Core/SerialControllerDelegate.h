@@ -22,6 +22,10 @@ public:
     virtual void serialControllerDidReceiveData(SerialController& controller, const QByteArray& data) = 0;
     virtual void serialControllerDidReceivePacket(SerialController& controller, const QByteArray& packet,
                                                   const SerialPacketDescriptor& descriptor) = 0;
+    // Windows of descriptor that failed their check, counted by the port instead of delivered.
+    virtual void serialControllerDidDropPackets(SerialController& controller,
+                                                const SerialPacketDescriptor& descriptor,
+                                                qsizetype count) = 0;
     virtual void serialControllerDidEncounterError(SerialController& controller,
                                                    const SerialPortError& error) = 0;
     virtual void serialControllerHandleL2PC01Packet(SerialController& controller,

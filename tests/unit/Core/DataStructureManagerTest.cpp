@@ -124,6 +124,20 @@ TEST_F(DataStructureManagerTest, badPacketsAreReportedOnceAndStoreNothing) {
     EXPECT_EQ(recorder.count(NotificationNames::L2PC01PacketReceived), 0);
 }
 
+TEST_F(DataStructureManagerTest, aStreamOfBadPacketsIsLoggedOnceASecondWithItsCount) {
+    for (int i = 0; i < 50; ++i) {
+        store.handleL2PC03Packet(profileBytes(1, 24, "Bad", true));
+    }
+    store.handleL2PC02Packet(QByteArray(3, 'x'));
+    runFor(50);
+    const QString bad = QStringLiteral("❌ L2PC03_TD数据包校验和错误");
+    EXPECT_EQ(recorder.objectsOf(NotificationNames::UpdatePrintView),
+              (QStringList{bad, QStringLiteral("❌ 无效的L2PC02_TD数据包格式")}));
+    store.handleL2PC03Packet(profileBytes(1, 24, "Bad", true));
+    ASSERT_TRUE(runUntil([&] { return recorder.count(NotificationNames::UpdatePrintView) == 3; }));
+    EXPECT_EQ(recorder.objectsOf(NotificationNames::UpdatePrintView).last(), bad + QStringLiteral(" (×50)"));
+}
+
 TEST_F(DataStructureManagerTest, observersSeeTheStoreAlreadyUpdated) {
     int focalSeen = -1;
     int owner = 0;

@@ -1,4 +1,4 @@
-// Framing: the framer that feeds every descriptor byte by byte.
+// Framing: the framer that cuts the stream from its oldest unused bytes.
 
 #include "DataStructures.h"
 #include "PacketFramer.h"
@@ -121,4 +121,29 @@ TEST(PacketFramer, noiseFullOfHeaderBytesNeverHidesAValidPacket) {
         valid += bytes == packet;
     }
     EXPECT_EQ(valid, 200);
+}
+
+// A profile's name may hold any bytes, a whole settings packet among them: the profile's bytes are
+// one packet and nothing else, in any chunking and with noise or a false start before it.
+TEST(PacketFramer, aPacketInsideAnotherPacketIsNotDelivered) {
+    L2PC03_TD profile;
+    profile.lensSeq = 1;
+    const QByteArray inner = settingsPacket(3);
+    std::copy(inner.begin(), inner.end(), profile.LensNameString.end() - inner.size());
+    profile.calculateChecksum();
+    const QByteArray packet = profile.toData();
+    const QList adapterDescriptors{SerialController::makeL2PC01Descriptor(),
+                                   SerialController::makeL2PC02Descriptor(),
+                                   SerialController::makeL2PC03Descriptor()};
+    for (const QByteArray& before : {QByteArray(), QByteArray::fromHex("55AA0155"), packet.first(10)}) {
+        for (const qsizetype chunk : {1, 7, 64}) {
+            const auto delivered = frame(adapterDescriptors, before + packet, chunk);
+            ASSERT_FALSE(delivered.isEmpty());
+            EXPECT_EQ(delivered.last(), std::make_pair(packet, adapterDescriptors[2]))
+                << "after " << before.toHex().constData() << ", chunks of " << chunk;
+            for (const auto& [bytes, descriptor] : delivered.first(delivered.size() - 1)) {
+                EXPECT_FALSE(descriptor.passesIntegrityCheck(bytes)) << bytes.toHex().constData();
+            }
+        }
+    }
 }

@@ -1,0 +1,126 @@
+// The receive path under a flood of bad packets: the simulated adapter, in its own process, sends
+// packets with a wrong checksum at a given rate while a packet store (the window's, without the
+// window) is connected and asks for the six answers of a read-out every second. Reports the
+// longest the event loop went without turning, the log lines written, the answers that came
+// through and the process's peak resident memory. scripts/flood-bench runs it with orvoctl.
+
+#include "AdapterLine.h"
+#include "DataStructureManager.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+double peakResidentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        }
+    }
+    return 0;
+}
+
+void requestReadOut(DataStructureManager& store) {
+    store.sendToAdapter(store.pc2l01Packet->toData());
+    store.updatePC2L02Packet(0, 0);
+    store.sendToAdapter(store.pc2l02Packet->toData());
+    for (int i = 0; i < 4; ++i) {
+        store.updatePC2L03PacketRW(i, 0);
+        store.sendToAdapter(store.pc2l03Packets[size_t(i)].toData());
+    }
+}
+
+// The longest time between two turns of the event loop while it runs for the given time.
+qint64 longestGapMs(int seconds, const std::function<void()>& everySecond) {
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTurn = 0;
+    qint64 longest = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - lastTurn);
+        lastTurn = clock.elapsed();
+    });
+    ticker.start(5);
+    QTimer second;
+    QObject::connect(&second, &QTimer::timeout, everySecond);
+    second.start(1000);
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return longest;
+}
+
+void floodedStore(benchmark::State& state) {
+    const int seconds = int(state.range(0));
+    QProcess simulator;
+    simulator.start(QCoreApplication::applicationDirPath() + QStringLiteral("/orvo-adapter-sim"),
+                    {QStringLiteral("--serial"), QStringLiteral("FLOOD"), QStringLiteral("--flood"),
+                     QString::number(state.range(1)), QStringLiteral("--flood-seconds"),
+                     QString::number(seconds)});
+    if (!simulator.waitForReadyRead(5000)) {
+        state.SkipWithError("the simulator did not start");
+        return;
+    }
+    const QString link = QString::fromUtf8(simulator.readLine()).trimmed();
+    DataStructureManager store;
+    int logLines = 0;
+    int answers = 0;
+    auto& center = NotificationCenter::defaultCenter();
+    center.addObserver(&logLines, QString::fromLatin1(NotificationNames::UpdatePrintView),
+                       [&](const Notification&) { ++logLines; });
+    for (const char* name : {NotificationNames::L2PC01PacketReceived, NotificationNames::L2PC02PacketReceived,
+                             NotificationNames::L2PC03PacketReceived}) {
+        center.addObserver(&answers, QString::fromLatin1(name), [&](const Notification&) { ++answers; });
+    }
+    store.connectToPort(link, kAdapterBaudRate);
+    int readOuts = 0;
+    for (auto _ : state) {
+        static_cast<void>(_);
+        const qint64 gap = longestGapMs(seconds, [&] {
+            requestReadOut(store);
+            ++readOuts;
+        });
+        state.counters["max_event_loop_gap_ms"] = double(gap);
+    }
+    state.counters["log_lines"] = logLines;
+    state.counters["answers"] = answers;
+    state.counters["answers_asked_for"] = 6 * readOuts;
+    state.counters["peak_rss_mb"] = peakResidentMegabytes();
+    center.removeObserver(&logLines);
+    center.removeObserver(&answers);
+    simulator.terminate();
+    simulator.waitForFinished(2000);
+}
+} // namespace
+
+// ORVO_FLOOD_SECONDS (default 60) and ORVO_FLOOD_RATE (bytes a second, default 150000) set the flood.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const qint64 seconds = qEnvironmentVariableIsSet("ORVO_FLOOD_SECONDS")
+                               ? qEnvironmentVariableIntValue("ORVO_FLOOD_SECONDS")
+                               : 60;
+    const qint64 rate = qEnvironmentVariableIsSet("ORVO_FLOOD_RATE")
+                            ? qEnvironmentVariableIntValue("ORVO_FLOOD_RATE")
+                            : 150000;
+    benchmark::RegisterBenchmark("floodedStore", floodedStore)
+        ->Args({seconds, rate})
+        ->Iterations(1)
+        ->Unit(benchmark::kSecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}
