@@ -95,18 +95,6 @@ TEST_F(AdapterAccess, aPortLockedByThisProcessNamesNoProgram) {
               ("❌ " + text(TextKeys::kMessagePortBusy, adapter->linkPath())).toStdString());
 }
 
-TEST_F(AdapterAccess, permissionDeniedOnAPortWithoutTheRulesLinkIsAMissingRule) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root opens the port whatever its permissions";
-    }
-    auto adapter = startAdapter("7103");
-    const QString device = QFile::symLinkTarget(adapter->linkPath());
-    ASSERT_TRUE(QFile::setPermissions(device, {}));
-    const QString line = failedOpenLine(adapter->linkPath());
-    QFile::setPermissions(device, QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_EQ(line, "❌ " + text(TextKeys::kMessageAccessRuleMissing, adapter->linkPath()));
-}
-
 TEST_F(AdapterAccess, permissionDeniedIsAMissingGroupThroughTheRulesLinkElseAMissingRule) {
     const auto ruleMissing = AdapterAccessAdvice::forOpenFailure("/dev/ttyACM0", EACCES);
     EXPECT_EQ(ruleMissing.kind, AdapterAccessAdvice::Kind::RuleMissing);
