@@ -80,8 +80,10 @@ void LocalizationManager::restoreLanguage() {
         hasStoredChoice_ = true;
         return;
     }
-    // A first start stores nothing: the guide asks for the language.
+    // A first start stores nothing: the guide asks for the language, and until then the window
+    // speaks the desktop's language when it is one of ours.
     if (!settings.contains(kLegacyLanguageKey)) {
+        currentLanguage_ = languageForLocale(QLocale::system().uiLanguages()).value_or(currentLanguage_);
         return;
     }
     hasStoredChoice_ = true;

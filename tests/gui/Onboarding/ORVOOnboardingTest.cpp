@@ -210,7 +210,7 @@ TEST_F(OnboardingTest, everyCardShowsItsWholeTextInEveryLanguage) {
 // The desktop's language is read once per process: the case runs again in a copy of this program
 // started on a German desktop, with a settings file of its own.
 TEST(FirstRunGuideLanguage,
-     aGermanDesktopGetsGermanPreselectedNothingStoredUntilConfirmedAndAStoredChoiceWins) {
+     aGermanDesktopGetsGermanFromTheStartNothingStoredUntilConfirmedAndAStoredChoiceWins) {
     if (qgetenv("LANGUAGE") != "de") {
         QProcess copy;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -232,6 +232,7 @@ TEST(FirstRunGuideLanguage,
     Settings::setFilePathForTesting(folders.filePath("ORVO.conf"));
     ViewController controller;
     LocalizationManager& languages = LocalizationManager::shared();
+    EXPECT_EQ(languages.getCurrentLanguage(), languageIndex("de")) << "the window behind the guide speaks it too";
     {
         ORVOFirstRunGuide guide(&controller, ORVOPalette::dark(), {});
         EXPECT_EQ(guide.languageSelector->currentIndex(), languageIndex("de"));
