@@ -265,3 +265,10 @@ TEST_F(SaveStories, aReadOutWhoseConnectionWentEndsQuietlyAndNeverCompletesOnThe
     EXPECT_FALSE(stale.isRunning());
     EXPECT_TRUE(staleFinished.isEmpty()) << "a read-out of a connection that went never reports one";
 }
+
+TEST_F(SaveStories, anAnswerLostDuringTheReadOutIsAskedForAgainBeforeTheReadOutCounts) {
+    AdapterSimulator::Options protocol;
+    protocol.dropReply = 2; // the default lens
+    plugAndRead(protocol);
+    EXPECT_EQ(save().result, Result::Verified);
+}
