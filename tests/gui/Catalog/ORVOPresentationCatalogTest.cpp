@@ -11,6 +11,7 @@
 #include "ORVOFieldContainer.h"
 #include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
+#include "ORVOProfileCard.h"
 #include "ORVOSuggestionPanel.h"
 #include "ResourceBundle.h"
 #include "Settings.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
@@ -373,3 +375,22 @@ TEST_F(CatalogEditingTest, anApertureTheAdapterLacksTakesTheNearestSlowerStopAnd
 }
 
 } // namespace
+
+TEST_F(CatalogEditingTest, theFocalLengthMenuHangsBelowItsFieldInOneColumnAndSaysWhatTheAdapterKeeps) {
+    presentation().catalog->mountPicked(QString());
+    QWidget* button = presentation().profileCard->focalMenuButton;
+    presentation().catalog->showFocalLengthMenu(button);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu);
+    QStringList texts;
+    QSet<int> columns;
+    for (QAction* item : menu->actions()) {
+        texts << item->text();
+        columns << menu->actionGeometry(item).x();
+    }
+    EXPECT_TRUE(texts.contains("7.5 → 8 mm")) << texts.join(" | ").toStdString();
+    EXPECT_TRUE(texts.contains("50 mm"));
+    EXPECT_EQ(columns.size(), 1) << "one column, however long";
+    EXPECT_EQ(menu->pos(), focalField()->mapToGlobal(QPoint(0, focalField()->height())));
+    menu->close();
+}

@@ -84,6 +84,7 @@ public:
     QString mountDisplayName(const QString& mount) const;
     void showFocalLengthMenu(QWidget* button);
     void focalLengthPicked(const QString& option);
+    static QString focalLengthMenuText(const QString& option);
     void openComboMenu(QWidget* button);
     void comboMenuPicked(QComboBox* box, int index);
     bool isCurrentLensModelField(const QObject* object) const;

@@ -5,6 +5,7 @@
 #include "LocalizationManager.h"
 #include "ORVOCatalogAssistant.h"
 #include "ORVOPalette.h"
+#include "ProfileValues.h"
 #include "Settings.h"
 #include "StyleSheet.h"
 #include "TextKeys.h"
@@ -14,6 +15,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
+#include <cmath>
+
+namespace {
+
+// Below this much room under its field a menu may open above it instead.
+constexpr int kShortestMenu = 160;
+
+} // namespace
 
 QMenu* ORVOCatalogAssistant::makeMenu() {
     auto* menu = new QMenu(controls.window->window());
@@ -21,7 +31,9 @@ QMenu* ORVOCatalogAssistant::makeMenu() {
     menu->setFont(Typography::fieldLabel());
     const ORVOPalette& p = hooks.palette();
     StyleSheet::set(
-        menu, QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0; color: %3; }"
+        // One column that scrolls when it is taller than the screen, never a second column.
+        menu, QStringLiteral("QMenu { background: %1; border: 1px solid %2; padding: 4px 0; color: %3;"
+                             " menu-scrollable: 1; }"
                              "QMenu::item { padding: 4px 22px 4px 28px; }"
                              "QMenu::item:selected { background: %4; color: %5; }"
                              "QMenu::indicator { width: 14px; height: 14px; left: 8px; }")
@@ -92,11 +104,36 @@ void ORVOCatalogAssistant::showFocalLengthMenu(QWidget* button) {
     }
     QMenu* menu = makeMenu();
     for (const QString& option : options) {
-        QAction* item = menu->addAction(option);
+        QAction* item = menu->addAction(focalLengthMenuText(option));
         item->setData(option);
         connect(item, &QAction::triggered, this, [this, option] { focalLengthPicked(option); });
     }
-    menu->popup(button->mapToGlobal(QPoint(button->width() - 4, button->height())));
+    // Attached below the field the choice goes into, as wide as field and button together.
+    const QWidget* field = controls.profiles[selectedProfileIndex].focalLength;
+    const QWidget* anchor = field ? field : button;
+    const QPoint below = anchor->mapToGlobal(QPoint(0, anchor->height()));
+    menu->setMinimumWidth(button->mapToGlobal(QPoint(button->width(), 0)).x() - below.x());
+    // A long list scrolls within the room below the field rather than moving up over it (a menu
+    // places itself by its whole length, so it is put back below the field once it is shown).
+    const QScreen* screen = anchor->screen();
+    const int room = screen ? screen->availableGeometry().bottom() - below.y() : 0;
+    if (room >= kShortestMenu) {
+        menu->setMaximumHeight(room);
+    }
+    menu->popup(below);
+    if (room >= kShortestMenu) {
+        menu->move(below);
+    }
+}
+
+// "85 mm", or "7.5 → 8 mm" where the adapter keeps the nearest whole millimetre instead.
+QString ORVOCatalogAssistant::focalLengthMenuText(const QString& option) {
+    const auto number = ProfileValues::focalLengthNumber(option);
+    const auto stored = ProfileValues::focalLengthToWrite(option);
+    if (!number || !stored || std::abs(*number - *stored) < 0.001) {
+        return option + QStringLiteral(" mm");
+    }
+    return QStringLiteral("%1 → %2 mm").arg(option).arg(*stored);
 }
 
 // A programmatic change: neither the controller's handler nor the text-change handlers run.
