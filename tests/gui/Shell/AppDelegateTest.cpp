@@ -208,6 +208,23 @@ TEST_F(QuittingTest, theCloseButtonAsksAsExitDoesAndOnlyTheConfirmedAnswerEndsTh
     EXPECT_EQ(exits, 1);
 }
 
+TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDiscardOrGoBack) {
+    SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5103"});
+    ASSERT_FALSE(adapter.linkPath().isEmpty());
+    ASSERT_TRUE(runUntil(
+        [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
+    controller.LensModels[0]->setText(QStringLiteral("Not written"));
+
+    answers = {2}; // Go back
+    QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+    runFor(700);
+    EXPECT_EQ(terminations(), 0);
+    answers = {1}; // Discard
+    QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
+    EXPECT_EQ(alerts.size(), 2) << "one question each time";
+}
+
 TEST_F(QuittingTest, sigtermClosesThePortAndSavesTheWindowWithoutAsking) {
     SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5101",
                               "--model", "ORVO-EF", "--sn", "ORVO4242", "--firmware", "2.21"});
