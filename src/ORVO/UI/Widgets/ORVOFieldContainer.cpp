@@ -33,10 +33,10 @@ void ORVOFieldContainer::paintEvent(QPaintEvent*) {
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
     if (marked) {
         constexpr qreal kDot = 3;
-        const qreal inset = 3 + kDot;
+        const qreal inset = 2 + kDot;
         const qreal x = layoutDirection() == Qt::RightToLeft ? width() - inset : inset;
         painter.setPen(Qt::NoPen);
         painter.setBrush(mark);
-        painter.drawEllipse(QPointF(x, inset), kDot, kDot);
+        painter.drawEllipse(QPointF(x, height() / 2.0), kDot, kDot);
     }
 }

@@ -17,7 +17,7 @@ public:
 
     // Background `field`, border `fieldBorder`, the mark in `text`.
     void apply(const ORVOPalette& palette);
-    // A small dot at the leading top corner: the value inside differs from the adapter's.
+    // A small dot at the leading edge, in the middle: the value inside differs from the adapter's.
     void setMarked(bool marked);
     bool isMarked() const { return marked; }
     QColor backgroundColor() const { return background; }
