@@ -122,6 +122,10 @@ void AppDelegate::terminate() {
 
 void AppDelegate::terminateWithoutAsking() {
     if (!terminating) {
+        // Nobody is there to answer Exit's question: edits not written are kept as a draft.
+        if (windowController) {
+            windowController->keepDraftOfUnwrittenEdits();
+        }
         finishTermination();
     }
 }

@@ -67,6 +67,9 @@ public:
     QString defaultLensChange() const override;
     QString unwrittenParts() const override;
     bool hasUnwrittenChanges() const;
+    // Before a new read-out fills the fields, and when the system ends the program: edits not
+    // written are kept as a draft of the adapter they were made for.
+    void keepDraftOfUnwrittenEdits();
     bool saveConfirmed() override;
     void saveThenExit() override;
     void undoNameReplacement(int profile) override;
@@ -156,9 +159,6 @@ private:
     QString mismatchText(const WriteSequence::Mismatch& mismatch) const;
     void stopConnectionMonitoring();
     void watchNameEdits();
-    // Before a new read-out fills the fields: edits not written are kept as a draft of the adapter
-    // they were made for.
-    void keepDraftOfUnwrittenEdits();
     void restoreChosen(const AdapterSnapshot& values, const char* messageKey, const QDateTime& takenAt);
 
     QTimer* connectionCheckTimer = nullptr;
