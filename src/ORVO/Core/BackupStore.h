@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AdapterSnapshot.h"
+#include "SnapshotShelf.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -15,17 +15,11 @@ class BackupStore {
 public:
     static constexpr int kKeptPerAdapter = 100;
 
-    struct Entry {
-        QString path;
-        QDateTime takenAt;
-        AdapterSnapshot snapshot;
-    };
+    using Entry = SnapshotShelf::Entry;
 
     // The folder of all backups ($XDG_STATE_HOME/orvo/backups, or ~/.local/state/orvo/backups).
     static QString rootFolder();
-    // The serial's bytes as a folder name, one folder per serial: A-Z, a-z, 0-9, '-' and a '.'
-    // that does not lead stay as they are, every other byte becomes '_' and two hex digits
-    // ("ORVO/1" is "ORVO_2F1"); an empty serial is "_empty".
+    // The serial's bytes as a folder name (SnapshotShelf::folderNameForSerial).
     static QString folderNameForSerial(const QByteArray& serial);
     // The name an earlier scheme gave, which several serials could share; still read, never written.
     static QString sharedFolderNameForSerial(const QString& serial);

@@ -2,6 +2,7 @@
 
 #include "DataStructures.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 namespace {
@@ -87,6 +88,15 @@ std::optional<uint16_t> ProfileValues::focalLengthToWrite(const QString& text) {
 
 QString ProfileValues::firmwareText(uint8_t major, uint8_t minor) {
     return QStringLiteral("%1.%2.%3").arg(major).arg(minor >> 4).arg(minor & 0x0F);
+}
+
+QString ProfileValues::composedLensName(const QString& focalLength, const QString& firstAperture) {
+    return focalLength + QStringLiteral("mm ") + firstAperture;
+}
+
+bool ProfileValues::isComposedLensName(const QString& name) {
+    static const QRegularExpression composed(QStringLiteral("^\\S*mm (F[0-9.]+)?$"));
+    return composed.match(name).hasMatch();
 }
 
 QString ProfileValues::profileLetter(int lensSeq) {

@@ -31,6 +31,11 @@ public:
     static std::optional<uint16_t> focalLengthToWrite(const QString& text);
     static std::optional<uint16_t> focalLengthToWrite(double millimetres);
 
+    // "85mm F1.4": the lens name composed from a focal-length entry and the first aperture.
+    static QString composedLensName(const QString& focalLength, const QString& firstAperture);
+    // Whether a name has that composed form, whatever its numbers ("50mm F1.0", "8mm ").
+    static bool isComposedLensName(const QString& name);
+
     // '.' and ',' in their ASCII and full-width forms.
     static bool isDecimalSeparator(QChar c);
 

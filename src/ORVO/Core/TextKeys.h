@@ -103,6 +103,17 @@ inline constexpr char kDialogRestoreNone[] = "dialogs.restore_none";
 inline constexpr char kDialogRestoreConfirm[] = "dialogs.restore_confirm";
 inline constexpr char kDialogRestoreBack[] = "dialogs.restore_back";
 inline constexpr char kDialogSaveChangedHint[] = "dialogs.save_changed_hint";
+// Edits not written: the status line, the notice of a replaced name, Exit's question ("{0}" names the
+// parts), the draft's line in the Restore list ("{0}" its time) and the log lines about drafts
+// ("{0}" the parts or the time, "{1}" the draft's path or why it could not be kept).
+inline constexpr char kLabelChangesNotWritten[] = "labels.changes_not_written";
+inline constexpr char kLabelNameReplaced[] = "labels.name_replaced";
+inline constexpr char kDialogExitUnwrittenMessage[] = "dialogs.exit_unwritten_message";
+inline constexpr char kDialogExitDiscard[] = "dialogs.exit_discard";
+inline constexpr char kDialogRestoreDraft[] = "dialogs.restore_draft";
+inline constexpr char kMessageDraftKept[] = "messages.draft_kept";
+inline constexpr char kMessageDraftFailed[] = "messages.draft_failed";
+inline constexpr char kMessageDraftRestored[] = "messages.draft_restored";
 
 inline constexpr char kPlaceholderAllMounts[] = "placeholder.all_mounts";
 inline constexpr char kPlaceholderCatalogNoMatch[] = "placeholder.catalog_no_match";

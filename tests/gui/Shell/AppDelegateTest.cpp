@@ -4,6 +4,7 @@
 #include "AppDelegate.h"
 
 #include "DataStructureManager.h"
+#include "DraftStore.h"
 #include "LocalizationManager.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 
@@ -208,7 +210,24 @@ TEST_F(QuittingTest, theCloseButtonAsksAsExitDoesAndOnlyTheConfirmedAnswerEndsTh
     EXPECT_EQ(exits, 1);
 }
 
-TEST_F(QuittingTest, sigtermClosesThePortAndSavesTheWindowWithoutAsking) {
+TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDiscardOrGoBack) {
+    SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5103"});
+    ASSERT_FALSE(adapter.linkPath().isEmpty());
+    ASSERT_TRUE(runUntil(
+        [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
+    controller.LensModels[0]->setText(QStringLiteral("Not written"));
+
+    answers = {2}; // Go back
+    QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+    runFor(700);
+    EXPECT_EQ(terminations(), 0);
+    answers = {1}; // Discard
+    QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
+    EXPECT_EQ(alerts.size(), 2) << "one question each time";
+}
+
+TEST_F(QuittingTest, sigtermClosesThePortSavesTheWindowAndKeepsUnwrittenEditsWithoutAsking) {
     SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5101",
                               "--model", "ORVO-EF", "--sn", "ORVO4242", "--firmware", "2.21"});
     ASSERT_FALSE(adapter.linkPath().isEmpty());
@@ -216,6 +235,9 @@ TEST_F(QuittingTest, sigtermClosesThePortAndSavesTheWindowWithoutAsking) {
         [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
     ASSERT_TRUE(controller.dataManager.getConnectionStatus().isConnected());
     ASSERT_FALSE(controller.LensModels[0]->text().isEmpty());
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    controller.LensModels[1]->setText(QStringLiteral("Not written"));
 
     ::kill(::getpid(), SIGTERM);
     ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
@@ -223,6 +245,8 @@ TEST_F(QuittingTest, sigtermClosesThePortAndSavesTheWindowWithoutAsking) {
     EXPECT_TRUE(alerts.isEmpty());
     EXPECT_FALSE(controller.dataManager.getConnectionStatus().isConnected());
     EXPECT_EQ(storedLensAModel().toString(), controller.LensModels[0]->text());
+    EXPECT_EQ(DraftStore::list("ORVO4242").size(), 1) << "the edit not written is kept as a draft";
+    qunsetenv("XDG_STATE_HOME");
 }
 
 } // namespace

@@ -294,7 +294,11 @@ TEST_F(ViewControllerTest, exitCleansUpInOrderThenAsksToTerminate) {
     ASSERT_TRUE(waitForLine(text("messages.save_to_adapter_enabled"), 4000));
     pick(controller.LensApexes[3][2], 14); // F5.6
 
+    // The aperture is not written: Exit offers Write, Discard and Go back, and the user discards.
+    ORVODialogs::setResponder(
+        [](QMessageBox&, const QList<QPushButton*>& buttons) { return buttons.size() - 2; });
     QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
+    ORVODialogs::setResponder([](QMessageBox&, const QList<QPushButton*>&) { return 0; });
     const QStringList lines = linesWithMarkers({"🚪", "🔌", "📝", "✅"});
     ASSERT_GE(lines.size(), 4);
     const QStringList last = lines.mid(lines.size() - 4);

@@ -192,7 +192,7 @@ void ORVOCatalogAssistant::recomputeCatalogMatches() {
         return a.compare(b, Qt::CaseInsensitive) == 0;
     };
     if (query->isEmpty() || sameText(*query, lastAppliedCatalogName.value(selectedProfileIndex)) ||
-        sameText(*query, focalLength + QStringLiteral("mm ") + aperture)) {
+        sameText(*query, ProfileValues::composedLensName(focalLength, aperture))) {
         query.reset();
     }
     // Item 0 is where every box starts, so it says nothing about the lens either.

@@ -6,6 +6,7 @@
 #include "ORVOAcceptance.h"
 #include "ORVODialogs.h"
 #include "ORVOMenuBar.h"
+#include "ORVOPresentation.h"
 #include "SignalPipe.h"
 #include "ViewController.h"
 
@@ -86,6 +87,7 @@ void AppDelegate::handOverToRunningCopy() {
 
 void AppDelegate::applicationDidFinishLaunching(ViewController& controller) {
     mainWindow = controller.window();
+    windowController = &controller;
     connect(&controller, &ViewController::terminationRequested, this, [this](bool confirmed) {
         exitAlreadyConfirmed = exitAlreadyConfirmed || confirmed;
         terminate();
@@ -121,6 +123,10 @@ void AppDelegate::terminate() {
 
 void AppDelegate::terminateWithoutAsking() {
     if (!terminating) {
+        // Nobody is there to answer Exit's question: edits not written are kept as a draft.
+        if (windowController) {
+            windowController->keepDraftOfUnwrittenEdits();
+        }
         finishTermination();
     }
 }
@@ -130,6 +136,12 @@ AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
         return TerminateReply::TerminateNow;
     }
     activateApplication();
+    // Changes not written get the window's own question, which can write them first; its answer
+    // comes back here as a confirmed exit.
+    if (windowController && windowController->presentation && windowController->hasUnwrittenChanges()) {
+        windowController->presentation->confirmExitRequested();
+        return TerminateReply::TerminateCancel;
+    }
     QWidget* over = mainWindow ? mainWindow.data() : QApplication::activeWindow();
     return ORVODialogs::confirmExit(over) ? TerminateReply::TerminateNow : TerminateReply::TerminateCancel;
 }

@@ -29,6 +29,7 @@ public:
     static AppDelegate& shared();
 
     QPointer<QWidget> mainWindow;
+    QPointer<ViewController> windowController;
     bool exitAlreadyConfirmed = false;
     // The last step of quitting: leaves the application's event loop. Tests that quit in-process put
     // their own here, since after QCoreApplication::exit every later event loop returns at once.

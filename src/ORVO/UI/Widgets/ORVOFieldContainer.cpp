@@ -14,7 +14,15 @@ void ORVOFieldContainer::setCornerRadius(qreal cornerRadius) {
 void ORVOFieldContainer::apply(const ORVOPalette& palette) {
     background = palette.field;
     border = palette.fieldBorder;
+    mark = palette.text;
     update();
+}
+
+void ORVOFieldContainer::setMarked(bool isMarked) {
+    if (marked != isMarked) {
+        marked = isMarked;
+        update();
+    }
 }
 
 void ORVOFieldContainer::paintEvent(QPaintEvent*) {
@@ -23,4 +31,12 @@ void ORVOFieldContainer::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(border, 1));
     painter.setBrush(background);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
+    if (marked) {
+        constexpr qreal kDot = 3;
+        const qreal inset = 2 + kDot;
+        const qreal x = layoutDirection() == Qt::RightToLeft ? width() - inset : inset;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(mark);
+        painter.drawEllipse(QPointF(x, height() / 2.0), kDot, kDot);
+    }
 }

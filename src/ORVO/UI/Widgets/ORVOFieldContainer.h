@@ -15,8 +15,11 @@ public:
     void setCornerRadius(qreal radius);
     qreal cornerRadius() const { return radius; }
 
-    // Background `field`, border `fieldBorder`.
+    // Background `field`, border `fieldBorder`, the mark in `text`.
     void apply(const ORVOPalette& palette);
+    // A small dot at the leading edge, in the middle: the value inside differs from the adapter's.
+    void setMarked(bool marked);
+    bool isMarked() const { return marked; }
     QColor backgroundColor() const { return background; }
     QColor borderColor() const { return border; }
 
@@ -27,4 +30,6 @@ private:
     qreal radius = 8;
     QColor background = ORVOPalette::dark().field;
     QColor border = ORVOPalette::dark().fieldBorder;
+    QColor mark = ORVOPalette::dark().text;
+    bool marked = false;
 };

@@ -70,8 +70,9 @@ int run(QWidget* over, const Alert& alert) {
                                  buttons.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
     }
     box.setDefaultButton(buttons.first());
+    // Escape is the last button, the one that changes nothing.
     if (buttons.size() > 1) {
-        box.setEscapeButton(buttons.at(1));
+        box.setEscapeButton(buttons.last());
     }
     if (alert.accessory) {
         addAccessory(box, alert.accessory);
@@ -150,6 +151,15 @@ bool ORVODialogs::confirmExit(QWidget* over) {
     return confirm(over, {text(kDialogExitTitle, "exit_title"),
                           text(kDialogExitMessage, "exit_message"),
                           {text(kDialogExitConfirm, "exit_confirm"), text(kDialogExitBack, "exit_back")}});
+}
+
+ORVODialogs::ExitChoice ORVODialogs::confirmExitUnwritten(QWidget* over, const QString& parts) {
+    const int answer =
+        run(over, {text(kDialogExitTitle, "exit_title"),
+                   text(kDialogExitUnwrittenMessage, "exit_unwritten_message").replace("{0}", parts),
+                   {text(kDialogSaveConfirm, "save_confirm"), text(kDialogExitDiscard, "exit_discard"),
+                    text(kDialogSaveBack, "save_back")}});
+    return answer == 0 ? ExitChoice::Write : answer == 1 ? ExitChoice::Discard : ExitChoice::GoBack;
 }
 
 bool ORVODialogs::confirmApertureFill(QWidget* over) {

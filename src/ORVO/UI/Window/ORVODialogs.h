@@ -29,6 +29,9 @@ public:
     // True when the first (default) button closed the alert; over names the window the alert is
     // about, which stays below it.
     static bool confirmExit(QWidget* over);
+    // Exit with changes not written to the adapter: parts names them ("profile A, profile C").
+    enum class ExitChoice { Write, Discard, GoBack };
+    static ExitChoice confirmExitUnwritten(QWidget* over, const QString& parts);
     static bool confirmApertureFill(QWidget* over);
     static bool confirmSave(QWidget* over, const QString& defaultLens, const QList<SummaryRow>& rows);
     // Lets the user pick one of the lines (a backup each); its index, or nothing when cancelled.

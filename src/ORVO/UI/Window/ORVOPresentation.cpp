@@ -39,6 +39,7 @@ constexpr int kDeviceCardHeight = 202;
 constexpr QSize kMinimumContentSize(1140, 713);
 constexpr QSize kLargestInitialContentSize(1284, 809);
 constexpr double kAroundBody = 201;
+constexpr int kNameReplacedNoticeMs = 6000;
 
 } // namespace
 
@@ -203,6 +204,7 @@ void ORVOPresentation::installStatusRefresh() {
     statusTimer = new QTimer(this);
     connect(statusTimer, &QTimer::timeout, this, &ORVOPresentation::updateConnectionStatus);
     statusTimer->start(1000);
+    watchFieldEdits();
     // No field has the focus at start.
     QTimer::singleShot(0, this, [this] {
         updateWindowAppearance();
@@ -210,6 +212,29 @@ void ORVOPresentation::installStatusRefresh() {
             host.focusWidget()->clearFocus();
         }
     });
+}
+
+void ORVOPresentation::watchFieldEdits() {
+    editsRefresh = new QTimer(this);
+    editsRefresh->setSingleShot(true);
+    editsRefresh->setInterval(0);
+    connect(editsRefresh, &QTimer::timeout, this, &ORVOPresentation::refreshConnectionStatus);
+    const auto refreshSoon = [this] { editsRefresh->start(); };
+    for (int p = 0; p < kAdapterProfileCount; ++p) {
+        const ORVOProfileCard::Fields profile = profileFields(p);
+        connect(profile.focalLength, &QLineEdit::textChanged, this, refreshSoon);
+        connect(profile.lensModel, &QLineEdit::textChanged, this, refreshSoon);
+        for (QComboBox* box : profile.apertures) {
+            connect(box, &QComboBox::currentIndexChanged, this, refreshSoon);
+        }
+    }
+    connect(c.Default_LensSeq, &QComboBox::currentIndexChanged, this, refreshSoon);
+    nameReplacedTimer = new QTimer(this);
+    nameReplacedTimer->setSingleShot(true);
+    nameReplacedTimer->setInterval(kNameReplacedNoticeMs);
+    connect(nameReplacedTimer, &QTimer::timeout, this, [this] { profileCard->showNameReplaced(false); });
+    connect(profileCard, &ORVOProfileCard::undoNameRequested, this,
+            [this] { delegate.undoNameReplacement(selectedProfileIndex); });
 }
 
 void ORVOPresentation::configureInputControls() {
@@ -309,6 +334,10 @@ void ORVOPresentation::selectProfile(int index) {
     catalog->showProfile(index);
     profileSelector->showSelected(selectedProfileIndex, palette());
     applyKeyboardOrder();
+    if (nameReplacedTimer) {
+        hideNameReplaced();
+        refreshUnwrittenMarks();
+    }
 }
 
 // The segments follow the controller's read-out; the controller calls this when it changes.

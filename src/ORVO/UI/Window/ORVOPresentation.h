@@ -65,6 +65,11 @@ public:
     void refreshProfileReadState();
     void applyTheme();
     void refreshConnectionStatus();
+    // Marks what differs from the adapter; true when anything does.
+    bool refreshUnwrittenMarks();
+    // "Name replaced — Undo" beside the lens name, for a few seconds.
+    void showNameReplaced(int profile);
+    void hideNameReplaced();
     void adjustHeroForAvailableHeight();
     QString defaultLensDisplayValue() const;
     QList<SummaryRow> profileSummaryRows() const;
@@ -123,6 +128,9 @@ private:
     void applyAccessibleNames();
     void applyKeyboardOrder();
     void nameComboMenuButtons();
+    bool confirmSave();
+    // Marks and the status follow every edit of the fields.
+    void watchFieldEdits();
 
     QWidget& host;
     ORVOWindowControls& c;
@@ -130,6 +138,9 @@ private:
     ORVOStyleKit* kit = nullptr;
     bool didSetInitialWindowSize = false;
     QTimer* statusTimer = nullptr;
+    QTimer* nameReplacedTimer = nullptr;
+    // Coalesces the edits of one event into one refresh of the marks and the status.
+    QTimer* editsRefresh = nullptr;
     ORVOArrowKeySelector* profileKeys = nullptr;
     // Never shown: the fields of the profiles not selected wait here, alive but outside the window
     // and so outside the accessibility tree.

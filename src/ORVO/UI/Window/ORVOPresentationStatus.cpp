@@ -2,16 +2,20 @@
 
 #include "LocalizationManager.h"
 #include "ORVODeviceCard.h"
+#include "ORVOFieldContainer.h"
 #include "ORVOHero.h"
 #include "ORVOLogCard.h"
 #include "ORVOPresentation.h"
 #include "ORVOPresentationDelegate.h"
+#include "ORVOProfileSelector.h"
 #include "ORVOWindowControls.h"
 #include "TextKeys.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
 
 // ---- Exit and Save
 
@@ -34,20 +38,42 @@ QList<SummaryRow> ORVOPresentation::profileSummaryRows() const {
         const auto focal = delegate.focalLengthToWrite(p);
         rows << SummaryRow{ProfileValues::profileLetter(p), profile.lensModel->text(),
                            focal ? QString::number(*focal) : QStringLiteral("—"), apertures.join(" / "),
-                           delegate.changesFromAdapter(p)};
+                           delegate.profileChanges(p).described.join(QStringLiteral(" · "))};
     }
     return rows;
 }
 
+// With changes not written, Exit names them and offers to write them first: the save's own summary
+// and confirmation follow, and the program ends only after the save is verified.
 void ORVOPresentation::confirmExitRequested() {
-    if (ORVODialogs::confirmExit(host.window())) {
-        delegate.exitAfterConfirmation();
+    const QString unwritten = delegate.unwrittenParts();
+    if (unwritten.isEmpty()) {
+        if (ORVODialogs::confirmExit(host.window())) {
+            delegate.exitAfterConfirmation();
+        }
+        return;
     }
+    switch (ORVODialogs::confirmExitUnwritten(host.window(), unwritten)) {
+    case ORVODialogs::ExitChoice::Write:
+        if (confirmSave()) {
+            delegate.saveThenExit();
+        }
+        return;
+    case ORVODialogs::ExitChoice::Discard:
+        delegate.exitAfterConfirmation();
+        return;
+    case ORVODialogs::ExitChoice::GoBack:
+        return;
+    }
+}
+
+bool ORVOPresentation::confirmSave() {
+    return ORVODialogs::confirmSave(host.window(), defaultLensDisplayValue(), profileSummaryRows());
 }
 
 void ORVOPresentation::confirmSaveRequested() {
     // The saved notice waits for the write sequence to verify what it wrote.
-    if (ORVODialogs::confirmSave(host.window(), defaultLensDisplayValue(), profileSummaryRows())) {
+    if (confirmSave()) {
         delegate.saveConfirmed();
     }
 }
@@ -58,6 +84,38 @@ void ORVOPresentation::showSavedNotice() {
 }
 
 // ---- Status and log
+
+// Each field that differs from the adapter's last read values, its profile's segment and the default
+// lens carry a quiet mark; true when anything differs.
+bool ORVOPresentation::refreshUnwrittenMarks() {
+    std::array<bool, kAdapterProfileCount> changed{};
+    for (int p = 0; p < kAdapterProfileCount; ++p) {
+        const ProfileChanges changes = delegate.profileChanges(p);
+        changed[p] = changes.any();
+        if (p == selectedProfileIndex) {
+            profileCard->showChanges(changes);
+        }
+    }
+    const QString mark = LocalizationManager::text(TextKeys::kLabelChangesNotWritten);
+    profileSelector->showChanged(changed, mark);
+    const bool defaultLens = delegate.defaultLensChanged();
+    deviceCard->defaultLensSlot->setMarked(defaultLens);
+    return defaultLens || std::find(changed.begin(), changed.end(), true) != changed.end();
+}
+
+// The notice beside the name says for a few seconds that a composed name replaced the user's.
+void ORVOPresentation::showNameReplaced(int profile) {
+    if (profile != selectedProfileIndex) {
+        return;
+    }
+    profileCard->showNameReplaced(true);
+    nameReplacedTimer->start();
+}
+
+void ORVOPresentation::hideNameReplaced() {
+    nameReplacedTimer->stop();
+    profileCard->showNameReplaced(false);
+}
 
 void ORVOPresentation::updateConnectionStatus() {
     refreshConnectionStatus();
@@ -83,8 +141,11 @@ void ORVOPresentation::refreshConnectionStatus() {
     }
     // A running read-out or save says how far it has got; the one-second refresh keeps that.
     const QString activity = connected ? delegate.activityStatus() : QString();
-    hero->setStatus(activity.isEmpty() ? LocalizationManager::text(TextKeys::label(key)) : activity,
-                    connected ? palette().positive : palette().negative);
+    QString status = activity.isEmpty() ? LocalizationManager::text(TextKeys::label(key)) : activity;
+    if (refreshUnwrittenMarks()) {
+        status += QStringLiteral(" · ") + LocalizationManager::text(TextKeys::kLabelChangesNotWritten);
+    }
+    hero->setStatus(status, connected ? palette().positive : palette().negative);
     deviceCard->refreshPlaceholders();
     logCard->refreshPlaceholder();
 }

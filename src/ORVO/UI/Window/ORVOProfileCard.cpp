@@ -79,16 +79,28 @@ int ORVOProfileCard::buildFieldRows(QGridLayout* grid) {
         grid->addWidget(caption, line, 0);
         grid->addWidget(slot, line++, 1);
     }
+    buildNameNotes(grid, line);
+    return line;
+}
+
+// Under the lens name: its byte count and what the limit cut, and the notice of a replaced name.
+void ORVOProfileCard::buildNameNotes(QGridLayout* grid, int& line) {
     nameNoteLabel = new QLabel(this);
     nameNoteLabel->setObjectName("nameNoteLabel");
-    nameNoteLabel->setFont(Typography::ofSize(12, QFont::Normal));
-    nameNoteLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Wraps rather than widening its column, which would squeeze the captions.
-    nameNoteLabel->setWordWrap(true);
-    nameNoteLabel->hide();
-    kit.addMuted(nameNoteLabel);
-    grid->addWidget(nameNoteLabel, line++, 1);
-    return line;
+    nameReplacedLabel = new QLabel(this);
+    nameReplacedLabel->setObjectName("nameReplacedLabel");
+    nameReplacedLabel->setTextFormat(Qt::RichText);
+    nameReplacedLabel->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(nameReplacedLabel, &QLabel::linkActivated, this, &ORVOProfileCard::undoNameRequested);
+    for (QLabel* note : {nameNoteLabel, nameReplacedLabel}) {
+        note->setFont(Typography::ofSize(12, QFont::Normal));
+        note->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // Wraps rather than widening its column, which would squeeze the captions.
+        note->setWordWrap(true);
+        note->hide();
+        kit.addMuted(note);
+        grid->addWidget(note, line++, 1);
+    }
 }
 
 void ORVOProfileCard::buildBadge(QGridLayout* grid, int rows) {
@@ -147,7 +159,27 @@ void ORVOProfileCard::showProfile(int index, const Fields& fields) {
     kit.replaceContent(modelSlot, fields.lensModel, kChevronInset);
 }
 
+void ORVOProfileCard::showChanges(const ProfileChanges& changes) {
+    focalSlot->setMarked(changes.focalLength);
+    for (int k = 0; k < kAperturesPerProfile; ++k) {
+        apertureSlots[k]->setMarked(changes.apertures[size_t(k)]);
+    }
+    modelSlot->setMarked(changes.name);
+}
+
+void ORVOProfileCard::showNameReplaced(bool shown) {
+    if (shown) {
+        nameReplacedLabel->setText(
+            QStringLiteral("%1 — <a href=\"undo\" style=\"color: %2;\">%3</a>")
+                .arg(LocalizationManager::text(TextKeys::kLabelNameReplaced).toHtmlEscaped(),
+                     ORVOPalette::css(linkColour),
+                     LocalizationManager::text(TextKeys::kMenuUndo).toHtmlEscaped()));
+    }
+    nameReplacedLabel->setVisible(shown);
+}
+
 void ORVOProfileCard::applyTheme(const ORVOPalette& p) {
+    linkColour = p.text;
     StyleSheet::set(badgeView, QStringLiteral("QFrame#badge { border: 2px solid %1; border-radius: 18px; }"
                                               "QLabel { color: %1; background: transparent; border: none; }")
                                    .arg(ORVOPalette::css(p.text)));

@@ -2,6 +2,7 @@
 
 #include "ORVOPalette.h"
 #include "ORVOProfileFields.h"
+#include "ProfileChanges.h"
 #include "ProfileValues.h"
 
 #include <QFrame>
@@ -29,6 +30,9 @@ public:
     void showProfile(int index, const Fields& fields);
     void applyTheme(const ORVOPalette& palette);
     void refreshLocalizedText(const ORVOPalette& palette);
+    // Marks the slots whose values differ from the adapter's.
+    void showChanges(const ProfileChanges& changes);
+    void showNameReplaced(bool shown);
 
     QLabel* mountValueLabel = nullptr;
     ORVOFieldContainer* mountSlot = nullptr;
@@ -38,6 +42,8 @@ public:
     ORVOFieldContainer* modelSlot = nullptr;
     // Under the lens name: its bytes near the adapter's limit, and what the limit cut.
     QLabel* nameNoteLabel = nullptr;
+    // Beside the lens name after a composed name replaced the user's: "Name replaced — Undo".
+    QLabel* nameReplacedLabel = nullptr;
     QPushButton* suggestionButton = nullptr;
     QFrame* badgeView = nullptr;
     QLabel* profileBadgeLabel = nullptr;
@@ -47,13 +53,19 @@ public:
     // Says which stop a picked lens's maximum aperture was filled with.
     QLabel* apertureNoteLabel = nullptr;
 
+signals:
+    // The notice's Undo.
+    void undoNameRequested();
+
 private:
+    void buildNameNotes(QGridLayout* grid, int& line);
     int buildFieldRows(QGridLayout* grid);
     void buildBadge(QGridLayout* grid, int rows);
     void buildApertureRow();
     void buildActions(QGridLayout* grid, int line);
 
     ORVOStyleKit& kit;
+    QColor linkColour;
     QPushButton* restore;
     QPushButton* revert;
 };

@@ -76,9 +76,34 @@ void ORVOProfileSelector::applyTheme(const ORVOPalette& p) {
 // show is not taken for the adapter's.
 void ORVOProfileSelector::showNotRead(const std::array<bool, kAdapterProfileCount>& notRead,
                                       const QString& mark) {
+    notRead_ = notRead;
+    notReadMark_ = mark;
+    refreshTitles();
+}
+
+void ORVOProfileSelector::showChanged(const std::array<bool, kAdapterProfileCount>& changed,
+                                      const QString& description) {
+    if (changed == changed_ && description == changedDescription_) {
+        return;
+    }
+    changed_ = changed;
+    changedDescription_ = description;
+    refreshTitles();
+}
+
+void ORVOProfileSelector::refreshTitles() {
     for (int i = 0; i < kAdapterProfileCount; ++i) {
-        const QString title = QString::fromLatin1(kSegmentTitles[i]);
-        profileButtons[i]->setText(notRead[i] ? title + '\n' + mark : title);
-        profileButtons[i]->setAccessibleDescription(notRead[i] ? mark : QString());
+        QString title = QString::fromLatin1(kSegmentTitles[i]);
+        QStringList description;
+        if (changed_[i]) {
+            title += QStringLiteral(" •");
+            description << changedDescription_;
+        }
+        if (notRead_[i]) {
+            title += u'\n' + notReadMark_;
+            description << notReadMark_;
+        }
+        profileButtons[i]->setText(title);
+        profileButtons[i]->setAccessibleDescription(description.join(QStringLiteral(", ")));
     }
 }

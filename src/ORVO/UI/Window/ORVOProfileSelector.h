@@ -24,10 +24,21 @@ public:
     void applyTheme(const ORVOPalette& palette);
     // Segments of profiles not read from the adapter carry the mark under their title.
     void showNotRead(const std::array<bool, kAdapterProfileCount>& notRead, const QString& mark);
+    // Segments of profiles with changes not written carry a dot after their title; description is
+    // what a screen reader says for it.
+    void showChanged(const std::array<bool, kAdapterProfileCount>& changed, const QString& description);
 
     std::array<QPushButton*, kAdapterProfileCount> profileButtons{};
     std::array<QFrame*, kAdapterProfileCount - 1> profileDividers{};
 
 signals:
     void profileClicked(int index);
+
+private:
+    void refreshTitles();
+
+    std::array<bool, kAdapterProfileCount> notRead_{};
+    QString notReadMark_;
+    std::array<bool, kAdapterProfileCount> changed_{};
+    QString changedDescription_;
 };

@@ -36,6 +36,7 @@ ViewController::ViewController(QWidget* parent)
     setUpWriteSequence();
     updateBackupControls();
     wireActions();
+    watchNameEdits();
     Language->setEnabled(true);
     registerNotificationHandlers();
     setupPrintViewStyle();
@@ -194,6 +195,7 @@ void ViewController::handlePortConnected(const Notification& notification) {
     accessNotice->hide();
     // Save waits for a complete read-out: writing over profiles never read would lose them.
     setSaveEnabled(false);
+    keepDraftOfUnwrittenEdits();
     markProfilesNotRead();
     runReadOutChain(notification.userInfo.value(NotificationNames::ConnectionKey).toULongLong());
 }

@@ -14,6 +14,7 @@ class DataStructureManager;
 class ORVOPresentation;
 class LocalizationManager;
 class QComboBox;
+class QDateTime;
 class QTimer;
 class ReadOutSequence;
 struct Notification;
@@ -61,10 +62,17 @@ public:
     bool isProfileRead(int profile) const override;
     QString activityStatus() const override;
     std::optional<uint16_t> focalLengthToWrite(int profile) const override;
-    // For the save summary: what a save changes against the adapter's values ("50 → 35 mm").
-    QString changesFromAdapter(int profile) const override;
+    ProfileChanges profileChanges(int profile) const override;
+    bool defaultLensChanged() const override;
     QString defaultLensChange() const override;
+    QString unwrittenParts() const override;
+    bool hasUnwrittenChanges() const;
+    // Before a new read-out fills the fields, and when the system ends the program: edits not
+    // written are kept as a draft of the adapter they were made for.
+    void keepDraftOfUnwrittenEdits();
     bool saveConfirmed() override;
+    void saveThenExit() override;
+    void undoNameReplacement(int profile) override;
     void languageChosen(int index) override;
 
     // Fields and persisted state.
@@ -73,6 +81,11 @@ public:
     void updatePlaceholderTexts();
     void saveUIState();
     QString composedName(int profile) const;
+    // The composed name replaces the field's; a name the user typed or picked is kept for Undo and
+    // the window says that it was replaced.
+    void composeName(int profile);
+    // The name the composed one replaced, while Undo can still bring it back.
+    std::optional<QString> replacedName(int profile) const { return replacedNames[size_t(profile)]; }
 
     // Log and help.
     void appendToPrintView(const QString& text);
@@ -104,6 +117,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Ctrl+Z in a lens-name field first takes back a composed name's replacement.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -143,9 +158,15 @@ private:
     QString partNames(const QList<WriteSequence::Part>& parts) const;
     QString mismatchText(const WriteSequence::Mismatch& mismatch) const;
     void stopConnectionMonitoring();
+    void watchNameEdits();
+    void restoreChosen(const AdapterSnapshot& values, const char* messageKey, const QDateTime& takenAt);
 
     QTimer* connectionCheckTimer = nullptr;
     bool exitConfirmed = false;
+    // Exit's Write asked for a save: a verified one ends the program, any other outcome does not.
+    bool exitAfterVerifiedSave = false;
+    std::array<std::optional<QString>, kProfileCount> replacedNames{};
+    bool composingName = false;
     // Profiles the current connection's read-out has not brought yet; none before any connection.
     std::array<bool, kProfileCount> profileNotRead{};
 };

@@ -3,10 +3,11 @@
 
 #include "BackupStore.h"
 #include "DataStructureManager.h"
+#include "DraftStore.h"
 #include "ORVODialogs.h"
+#include "ProfileValues.h"
 #include "ReadOutSequence.h"
 #include "TextKeys.h"
-#include "ProfileValues.h"
 #include "ViewController.h"
 
 #include <QAction>
@@ -40,20 +41,34 @@ void ViewController::On_ButtonRevert_Clicked() {
     logMessage("🔄", TextKeys::kMessageReverted);
 }
 
+namespace {
+
+QString localTime(const QDateTime& time, QLocale::FormatType format) {
+    return QLocale().toString(time.toLocalTime(), format);
+}
+
+} // namespace
+
+// The chooser lists this adapter's drafts first ("Unsaved edits, 14:03"), then its backups.
 void ViewController::On_ButtonRestore_Clicked() {
     if (!readOut->isComplete()) {
         return;
     }
     const AdapterSnapshot adapter = writeSequence->adapterValues();
+    const QList<DraftStore::Entry> drafts = DraftStore::list(adapter.serialBytes());
     const QList<BackupStore::Entry> backups = BackupStore::list(adapter.serialBytes());
     QStringList lines;
+    for (const DraftStore::Entry& draft : drafts) {
+        lines << text(TextKeys::kDialogRestoreDraft)
+                     .replace("{0}", localTime(draft.takenAt, QLocale::ShortFormat));
+    }
     for (const BackupStore::Entry& backup : backups) {
         QStringList names;
         for (const L2PC03_TD& profile : backup.snapshot.profiles) {
             names << profile.getLensNameString();
         }
         lines << QStringLiteral("%1 · %2 · %3")
-                     .arg(QLocale().toString(backup.takenAt.toLocalTime(), QLocale::ShortFormat),
+                     .arg(localTime(backup.takenAt, QLocale::ShortFormat),
                           ProfileValues::profileLetter(backup.snapshot.settings.DefaultCustomLens),
                           names.join(QStringLiteral(" / ")));
     }
@@ -61,12 +76,18 @@ void ViewController::On_ButtonRestore_Clicked() {
     if (!choice) {
         return;
     }
+    const bool draft = *choice < drafts.size();
+    const SnapshotShelf::Entry& chosen = draft ? drafts[*choice] : backups[*choice - drafts.size()];
+    restoreChosen(chosen.snapshot, draft ? TextKeys::kMessageDraftRestored : TextKeys::kMessageRestored,
+                  chosen.takenAt);
+}
+
+void ViewController::restoreChosen(const AdapterSnapshot& values, const char* messageKey,
+                                   const QDateTime& takenAt) {
     QList<AdapterSnapshot::UnstorableField> leftAlone;
-    fillFieldsFrom(backups[*choice].snapshot.storableOver(adapter, &leftAlone));
-    QString line = text(TextKeys::kMessageRestored);
+    fillFieldsFrom(values.storableOver(writeSequence->adapterValues(), &leftAlone));
     appendToPrintView(QStringLiteral("\n📝 ") +
-                      line.replace("{0}", QLocale().toString(backups[*choice].takenAt.toLocalTime(),
-                                                             QLocale::ShortFormat)));
+                      text(messageKey).replace("{0}", localTime(takenAt, QLocale::ShortFormat)));
     logLeftAlone(leftAlone);
 }
 

@@ -117,11 +117,12 @@ void ViewController::On_Language_Selected() {
 }
 
 QString ViewController::composedName(int profile) const {
-    return LensFocalLengths[profile]->text() + QStringLiteral("mm ") + LensApexes[profile][0]->currentText();
+    return ProfileValues::composedLensName(LensFocalLengths[profile]->text(),
+                                           LensApexes[profile][0]->currentText());
 }
 
 void ViewController::On_FocalLength_Changed(int profile) {
-    LensModels[profile]->setText(composedName(profile));
+    composeName(profile);
 }
 
 void ViewController::On_Aperture_Changed(QComboBox* sender) {
@@ -135,7 +136,7 @@ void ViewController::On_Aperture_Changed(QComboBox* sender) {
                   (matches ? "true" : "false"));
         if (matches) {
             printLine(QStringLiteral("找到匹配的ComboBox! 是 ") + profileName);
-            LensModels[p]->setText(composedName(p));
+            composeName(p);
             printLine(QStringLiteral("更新") + profileName + QStringLiteral(" Model: ") +
                       LensModels[p]->text());
             return;

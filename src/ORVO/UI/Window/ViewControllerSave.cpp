@@ -3,6 +3,7 @@
 
 #include "DataStructureManager.h"
 #include "LocalizationManager.h"
+#include "MainQueue.h"
 #include "ORVOPresentation.h"
 #include "ProfileValues.h"
 #include "ReadOutSequence.h"
@@ -11,6 +12,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <utility>
 
 namespace {
 
@@ -92,7 +94,8 @@ AdapterSnapshot ViewController::valuesToWrite(const FocalLengths& focalLengths) 
     for (int p = 0; p < kAdapterProfileCount; ++p) {
         L2PC03_TD& profile = target.profiles[size_t(p)];
         profile.lensSeq = static_cast<uint8_t>(p);
-        profile.WideFlocalLength = profile.TeleFlocalLength = focalLengths[size_t(p)].value_or(0);
+        profile.WideFlocalLength = profile.TeleFlocalLength =
+            focalLengths[size_t(p)].value_or(profile.WideFlocalLength);
         for (int k = 0; k < kAperturesPerProfile; ++k) {
             profile.ApretureValue[size_t(k)] = static_cast<uint8_t>(LensApexes[p][k]->currentIndex());
         }
@@ -107,6 +110,9 @@ void ViewController::writeFinished(const WriteSequence::Outcome& outcome) {
     using Result = WriteSequence::Result;
     showActivity({});
     const QString backup = outcome.backupPath;
+    if (std::exchange(exitAfterVerifiedSave, false) && outcome.result == Result::Verified) {
+        MainQueue::after(0, this, [this] { exitAfterConfirmation(); });
+    }
     switch (outcome.result) {
     case Result::Verified:
         logMessage(nullptr, kMessageDeviceInfoSaved);
@@ -194,44 +200,4 @@ QString ViewController::mismatchText(const WriteSequence::Mismatch& mismatch) co
         break;
     }
     return profile + values;
-}
-
-// What a save would change in one profile, old → new, or nothing without a complete read-out.
-QString ViewController::changesFromAdapter(int profile) const {
-    if (!readOut->isComplete()) {
-        return {};
-    }
-    const L2PC03_TD old = writeSequence->adapterValues().profiles[size_t(profile)];
-    QStringList changes;
-    const auto focal = focalLengthToWrite(profile);
-    if (focal && *focal != old.WideFlocalLength) {
-        changes << QStringLiteral("%1 → %2 mm").arg(old.WideFlocalLength).arg(*focal);
-    }
-    for (int k = 0; k < kAperturesPerProfile; ++k) {
-        const QString before =
-            ProfileValues::apertureText(old.ApretureValue[size_t(k)]).value_or(QStringLiteral("?"));
-        const QString after = LensApexes[profile][k]->currentText();
-        if (before != after) {
-            changes << before + QStringLiteral(" → ") + after;
-        }
-    }
-    PC2L03_TD written;
-    written.setLensNameString(LensModels[profile]->text());
-    if (written.LensNameString != old.LensNameString) {
-        changes << old.getLensNameString() + QStringLiteral(" → ") +
-                       textFromZeroPaddedBytes(written.LensNameString.data(), written.LensNameString.size());
-    }
-    return changes.join(QStringLiteral(" · "));
-}
-
-// "B", or "A → B" when the save changes it.
-QString ViewController::defaultLensChange() const {
-    QString now = Default_LensSeq->currentText();
-    if (!readOut->isComplete()) {
-        return now;
-    }
-    const uint8_t before = writeSequence->adapterValues().settings.DefaultCustomLens;
-    return before == Default_LensSeq->currentIndex()
-               ? now
-               : ProfileValues::profileLetter(before) + QStringLiteral(" → ") + now;
 }
