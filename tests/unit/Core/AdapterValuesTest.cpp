@@ -175,8 +175,13 @@ TEST(BackupFormat, inputThatIsAmbiguousOrNotWhatItClaimsIsRefusedWithItsPath) {
     json["profiles"] = profiles;
     EXPECT_TRUE(refusal(json).startsWith("profiles[2].name")) << refusal(json).toStdString();
 
+    const QJsonObject raw = sampleSnapshot().toJson()["raw"].toObject();
+    QString wrongSum = raw["L2PC02"].toString();
+    wrongSum.replace(wrongSum.size() - 5, 2, wrongSum.mid(wrongSum.size() - 5, 2) == "00" ? "01" : "00");
     const std::pair<QJsonValue, QString> badRaw[] = {
         {QJsonObject{{"L2PC01", 5}}, "raw.L2PC01"},
+        {QJsonObject{{"L2PC02", wrongSum}}, "raw.L2PC02"},
+        {QJsonObject{{"L2PC03", QJsonArray{raw["L2PC03"].toArray()[1]}}}, "raw.L2PC03[0]"},
         {QJsonObject{{"L2PC02", "55 02 13"}}, "raw.L2PC02"},
         {QJsonObject{{"L2PC02", sampleSnapshot().toJson()["raw"].toObject()["L2PC01"]}}, "raw.L2PC02"},
         {QJsonObject{{"L2PC03", "55 03 36"}}, "raw.L2PC03"},
