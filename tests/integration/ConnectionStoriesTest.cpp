@@ -23,6 +23,14 @@
 
 namespace {
 
+int failedWrites(const NotificationRecorder& outcomes) {
+    int failed = 0;
+    for (const Notification& n : outcomes.received) {
+        failed += n.userInfo.value(NotificationNames::ErrorCodeKey).toInt() != 0;
+    }
+    return failed;
+}
+
 using namespace NotificationNames;
 
 class ConnectionStories : public AdapterTest {
@@ -242,11 +250,25 @@ TEST_F(ConnectionStories, aPeerThatNeverReadsNeitherBlocksTheMainThreadNorReport
     EXPECT_LT(handover.elapsed(), 1000);
     ASSERT_EQ(queued, 64);
     ASSERT_TRUE(runUntil([&] { return outcomes.count(PacketWriteFinished) == 64; }, 4000));
-    int failed = 0;
-    for (const Notification& n : outcomes.received) {
-        failed += n.userInfo.value(ErrorCodeKey).toInt() != 0;
-    }
+    const int failed = failedWrites(outcomes);
     EXPECT_GT(failed, 0) << "what the peer never took is reported as not written";
+    EXPECT_LE(qsizetype(64 - failed) * block.size(), adapter.drain())
+        << "a block the terminal took only in part is not written";
+}
+
+TEST_F(ConnectionStories, aFullTerminalHoldsTheWritesUntilThePeerReadsAgain) {
+    TestSideAdapter adapter(SerialPortManager::portsDirectory(), "8110", /*reads=*/false);
+    ASSERT_TRUE(waitForPort(adapter.linkPath()));
+    ASSERT_TRUE(connectAndWait());
+    NotificationRecorder outcomes({PacketWriteFinished});
+    const QByteArray block(4096, '\0');
+    for (int i = 0; i < 16; ++i) {
+        store->sendToAdapter(block);
+    }
+    runFor(200);
+    adapter.startReading();
+    ASSERT_TRUE(runUntil([&] { return outcomes.count(PacketWriteFinished) == 16; }, 4000));
+    EXPECT_EQ(failedWrites(outcomes), 0) << "a terminal that is full for a moment only delays the writes";
 }
 
 } // namespace

@@ -36,9 +36,29 @@ public:
             linkPath_.clear();
         }
         if (reads) {
-            notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
-            QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { readHost(); });
+            startReading();
         }
+    }
+    void startReading() {
+        notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { readHost(); });
+    }
+    // Reads and counts everything the host wrote that this side has not read yet; the terminal
+    // hands over what it still holds as its buffer drains.
+    qsizetype drain() {
+        qsizetype total = 0;
+        char buffer[4096];
+        for (int quiet = 0; quiet < 5;) {
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n > 0) {
+                total += n;
+                quiet = 0;
+            } else {
+                ++quiet;
+                ::usleep(20000);
+            }
+        }
+        return total;
     }
     ~TestSideAdapter() { unplug(); }
     TestSideAdapter(const TestSideAdapter&) = delete;
