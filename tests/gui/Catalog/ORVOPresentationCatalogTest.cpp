@@ -11,6 +11,7 @@
 #include "ORVOFieldContainer.h"
 #include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
+#include "ORVOProfileSelector.h"
 #include "ORVOSuggestionPanel.h"
 #include "ResourceBundle.h"
 #include "Settings.h"
@@ -311,21 +312,69 @@ TEST_F(CatalogEditingTest, aLensSoldForSeveralMountsIsListedOnceUnderAllMounts) 
     EXPECT_EQ(tessars.count("Carl Zeiss Jena Tessar 50mm f/2.8"), 1); // under EXA and M42
 }
 
-TEST_F(CatalogEditingTest, theListIsWideEnoughForEveryNameAndAPickShowsTheStartOfTheName) {
-    listFor("Leica M", "35", "Summicron");
-    const QFontMetrics metrics(panel()->table()->font());
-    const int textWidth = panel()->table()->viewport()->width() - ORVOSuggestionPanel::textLeading -
-                          ORVOSuggestionPanel::textTrailing;
-    for (const QString& name : panel()->items()) {
-        EXPECT_LE(metrics.horizontalAdvance(name), textWidth) << name.toStdString();
+TEST_F(CatalogEditingTest, theListStaysUnderItsFieldClearOfTheProfileSelectorAndAPickShowsTheNameStart) {
+    QWidget* slot = presentation().profileCard->modelSlot;
+    QWidget* selector = presentation().profileSelector;
+    // Full height, then the smallest window, where the list has the least room below the field.
+    for (const QSize size : {QSize(1284, 809), QSize(1140, 713)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        controller->resize(size);
+        runFor(30);
+        listFor("Leica M", "35", "Summicron");
+        const QRect field(slot->mapToGlobal(QPoint(0, 0)), slot->size());
+        const QRect selectorNow(selector->mapToGlobal(QPoint(0, 0)), selector->size());
+        EXPECT_EQ(panel()->geometry().left(), field.left());
+        EXPECT_EQ(panel()->width(), field.width());
+        EXPECT_GT(panel()->geometry().top(), field.bottom());
+        EXPECT_FALSE(panel()->geometry().intersects(selectorNow));
     }
-    EXPECT_GE(panel()->width(), presentation().profileCard->modelSlot->width());
 
     const int row = static_cast<int>(panel()->items().indexOf("Leica APO-Summicron-M 35mm f/2 ASPH."));
     ASSERT_GE(row, 0);
     clickRow(row);
     EXPECT_EQ(modelField()->text(), "Leica APO-Summicron-M 35mm f/2 ASPH.");
     EXPECT_EQ(modelField()->cursorPosition(), 0);
+}
+
+TEST_F(CatalogEditingTest, escapeOrAClickBesideTheListClosesItAndTheClickActsOnNothing) {
+    listFor("Leica M", "35", "Summicron");
+    QTest::keyClick(modelField(), Qt::Key_Escape);
+    EXPECT_FALSE(panelShown());
+    EXPECT_TRUE(modelField()->hasFocus());
+
+    typeInto(modelField(), "Summicron");
+    ASSERT_TRUE(panelShown());
+    // As the window system delivers it: to the window, on profile B's segment.
+    QWidget* segmentB = presentation().profileSelector->profileButtons[1];
+    QTest::mouseClick(controller->windowHandle(), Qt::LeftButton, {},
+                      segmentB->mapTo(controller.get(), segmentB->rect().center()));
+    EXPECT_FALSE(panelShown());
+    EXPECT_EQ(presentation().selectedProfileIndex, 0);
+    // With the list closed, the same click selects the profile.
+    QTest::mouseClick(controller->windowHandle(), Qt::LeftButton, {},
+                      segmentB->mapTo(controller.get(), segmentB->rect().center()));
+    EXPECT_EQ(presentation().selectedProfileIndex, 1);
+}
+
+TEST_F(CatalogEditingTest, downStepsIntoTheListAndReturnPicksWhileTheFieldKeepsTheFocus) {
+    listFor("Leica M", "35", "Summicron");
+    const QStringList items = panel()->items();
+    ASSERT_GE(items.size(), 3);
+    QTest::keyClick(modelField(), Qt::Key_Down);
+    QTest::keyClick(modelField(), Qt::Key_Down);
+    QTest::keyClick(modelField(), Qt::Key_Down);
+    QTest::keyClick(modelField(), Qt::Key_Up);
+    EXPECT_EQ(panel()->currentRow(), 1);
+    EXPECT_TRUE(modelField()->hasFocus());
+    QTest::keyClick(modelField(), Qt::Key_Return);
+    EXPECT_FALSE(panelShown());
+    const QString picked = modelField()->text();
+
+    // The same row by mouse fills the same name.
+    listFor("Leica M", "35", "Summicron");
+    clickRow(1);
+    EXPECT_EQ(picked, modelField()->text());
+    EXPECT_FALSE(picked.isEmpty());
 }
 
 TEST_F(CatalogEditingTest, aLongNameIsFilledInItsShortFormThatTheAdapterKeepsWhole) {

@@ -185,6 +185,7 @@ void ORVOPresentation::installCatalogAssistance() {
     controls.focalMenuButton = profileCard->focalMenuButton;
     controls.suggestionButton = profileCard->suggestionButton;
     controls.modelSlot = profileCard->modelSlot;
+    controls.suggestionCeiling = profileSelector;
     controls.apertureNoteLabel = profileCard->apertureNoteLabel;
     controls.nameNoteLabel = profileCard->nameNoteLabel;
     controls.comboSlots = {deviceCard->defaultLensSlot, hero->languageContainerView};
