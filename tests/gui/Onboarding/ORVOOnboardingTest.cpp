@@ -11,7 +11,9 @@
 #include "TextKeys.h"
 #include "ViewController.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -163,6 +165,24 @@ TEST_F(OnboardingTest, laterAndBeginBothEndWithOkLeadToTheTourAndTheGuideStaysAw
         runFor(50);
         EXPECT_FALSE(guide());
     }
+}
+
+TEST_F(OnboardingTest, theGuidesLanguageListOpensWithinTheGuideAndScrolls) {
+    qunsetenv("ORVO_SKIP_GUIDE");
+    relaunch();
+    ASSERT_TRUE(guide() && guide()->isVisible());
+    QComboBox* selector = guide()->languageSelector;
+    selector->showPopup();
+    QWidget* list = selector->view()->window();
+    ASSERT_TRUE(runUntil([&] { return list->isVisible(); }, 2000));
+    runFor(50);
+    // The guide is on the screen whole: a list inside it is too, on every screen and compositor.
+    const QRect guideFrame = guide()->frameGeometry();
+    EXPECT_TRUE(guideFrame.contains(list->geometry()))
+        << "list " << list->geometry().y() << "+" << list->geometry().height() << " in a guide "
+        << guideFrame.y() << "+" << guideFrame.height();
+    EXPECT_GT(selector->view()->verticalScrollBar()->maximum(), 0) << "every language at once";
+    selector->hidePopup();
 }
 
 namespace {

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRect>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -72,13 +74,21 @@ protected:
         }
         return env;
     }
-    // The probe's report as name -> value.
-    QMap<QString, QString> runProbe() {
+    // The probe's report as name -> value; with a protocol log, what the probe told the compositor.
+    QMap<QString, QString> runProbe(const QStringList& arguments = {}, QString* protocolLog = nullptr) {
         QProcess probe;
-        probe.setProcessEnvironment(environment());
-        probe.start(QStringLiteral(ORVO_TEST_BIN_DIR "/orvo-wayland-probe"), {});
+        QProcessEnvironment env = environment();
+        if (protocolLog) {
+            env.insert("WAYLAND_DEBUG", "1");
+        }
+        probe.setProcessEnvironment(env);
+        probe.start(QStringLiteral(ORVO_TEST_BIN_DIR "/orvo-wayland-probe"), arguments);
         EXPECT_TRUE(probe.waitForFinished(30000));
-        EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
+        const QString errors = QString::fromUtf8(probe.readAllStandardError());
+        EXPECT_EQ(probe.exitCode(), 0) << errors.right(2000).toStdString();
+        if (protocolLog) {
+            *protocolLog = errors;
+        }
         QMap<QString, QString> report;
         for (const QString& line : QString::fromUtf8(probe.readAllStandardOutput()).split('\n')) {
             const qsizetype equals = line.indexOf('=');
@@ -115,6 +125,54 @@ TEST_F(WaylandTest, theWindowShowsAndTheSuggestionsOpenBesideTheLensModelField) 
         << report.value("panelRect").toStdString();
     EXPECT_EQ(report.value("focusKept"), "1");
     EXPECT_EQ(report.value("fieldFocus"), "1");
+}
+
+// Every window after the first one, as the client announced it: its top-level role and whether it
+// named a parent that was on the screen then.
+struct ToplevelRoles {
+    int children = 0;
+    int orphans = 0;
+};
+
+ToplevelRoles toplevelRoles(const QString& protocolLog) {
+    static const QRegularExpression created(
+        QStringLiteral(R"(-> xdg_surface@\d+\.get_toplevel\(new id xdg_toplevel@(\d+)\))"));
+    static const QRegularExpression parented(
+        QStringLiteral(R"(-> xdg_toplevel@(\d+)\.set_parent\(xdg_toplevel@(\d+)\))"));
+    static const QRegularExpression destroyed(QStringLiteral(R"(-> xdg_toplevel@(\d+)\.destroy\(\))"));
+    QSet<QString> live;
+    QSet<QString> waiting;
+    ToplevelRoles roles;
+    for (const QString& line : protocolLog.split('\n')) {
+        if (const QRegularExpressionMatch m = created.match(line); m.hasMatch()) {
+            if (!live.isEmpty()) {
+                waiting.insert(m.captured(1));
+            }
+            live.insert(m.captured(1));
+        } else if (const QRegularExpressionMatch p = parented.match(line); p.hasMatch()) {
+            if (waiting.remove(p.captured(1)) && live.contains(p.captured(2))) {
+                ++roles.children;
+            }
+        } else if (const QRegularExpressionMatch d = destroyed.match(line); d.hasMatch()) {
+            live.remove(d.captured(1));
+            roles.orphans += waiting.remove(d.captured(1)) ? 1 : 0;
+        }
+    }
+    roles.orphans += static_cast<int>(waiting.size());
+    return roles;
+}
+
+TEST_F(WaylandTest, theGuideAndTheAlertsOpenAsChildrenOfTheMainWindow) {
+    QString protocol;
+    const QMap<QString, QString> report = runProbe({"windows"}, &protocol);
+    ASSERT_EQ(report.value("platform"), "wayland");
+    ASSERT_EQ(report.value("guide"), "1");
+    ASSERT_EQ(report.value("alert"), "1");
+    // A child stays above its parent on every compositor; a window without one goes wherever the
+    // compositor puts new windows, and the main window came up over the guide.
+    const ToplevelRoles roles = toplevelRoles(protocol);
+    EXPECT_EQ(roles.children, 2) << "the guide and the alert";
+    EXPECT_EQ(roles.orphans, 0);
 }
 
 } // namespace
