@@ -9,6 +9,7 @@
 #include "ORVOControlRow.h"
 #include "ORVODialogs.h"
 #include "ORVOFieldContainer.h"
+#include "ORVOHeaderMenu.h"
 #include "ORVOHero.h"
 #include "ORVOLogCard.h"
 #include "ORVOProfileSelector.h"
@@ -18,6 +19,7 @@
 #include "TextKeys.h"
 #include "ViewController.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
@@ -192,6 +194,51 @@ TEST_F(ORVOPresentationTest, confirmingExitRunsTheControllersExit) {
     ASSERT_TRUE(runUntil([&] { return !termination.isEmpty(); }, 1000));
     // Confirmed here, so the application does not ask a second time.
     EXPECT_TRUE(termination.first().first().toBool());
+}
+
+// Without a menu bar on the screen the header's menu button carries the application's commands; the
+// alerts they open take the window's theme and keep the information icon.
+TEST_F(ORVOPresentationTest, theMenuButtonOffersRestoreHelpAboutAndQuitWithAlertsInTheWindowsTheme) {
+    QSignalSpy termination(&controller, &ViewController::terminationRequested);
+    controller.show();
+    ORVOHeaderMenu* menu = presentation().headerMenu;
+    QTest::mouseClick(presentation().hero->menuButton, Qt::LeftButton);
+    ASSERT_TRUE(runUntil([&] { return menu->isVisible(); }, 2000));
+    QStringList entries;
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator()) {
+            entries << action->text();
+        }
+    }
+    EXPECT_EQ(entries, QStringList({text("buttons.restore"), text("buttons.help"), text("menu.about"),
+                                    text("menu.quit")}));
+    EXPECT_EQ(menu->actions().constFirst(), controller.restoreAction);
+    menu->hide();
+
+    QColor background;
+    bool icon = false;
+    ORVODialogs::setResponder([&](QMessageBox& alert, const QList<QPushButton*>&) {
+        alertTitles << alert.text() + "|" + alert.informativeText();
+        background = alert.palette().color(QPalette::Window);
+        icon = !alert.iconPixmap().isNull();
+        return 1;
+    });
+    for (const bool light : {false, true}) {
+        SCOPED_TRACE(light ? "light" : "dark");
+        if (light) {
+            QTest::mouseClick(presentation().hero->themeToggle, Qt::LeftButton);
+        }
+        menu->aboutAction->trigger();
+        EXPECT_TRUE(alertTitles.last().startsWith(text("app.window_title") + "|"));
+        EXPECT_FALSE(alertTitles.last().contains("{0}"));
+        EXPECT_EQ(background, (light ? ORVOPalette::light() : ORVOPalette::dark()).background);
+        EXPECT_TRUE(icon);
+    }
+    // Quit asks as Exit does; going back leaves the program running.
+    menu->quitAction->trigger();
+    EXPECT_TRUE(alertTitles.last().startsWith(text("dialogs.exit_title") + "|"));
+    runFor(50);
+    EXPECT_TRUE(termination.isEmpty());
 }
 
 TEST_F(ORVOPresentationTest, togglingTheThemeTwiceRestoresEveryDarkValue) {

@@ -9,6 +9,7 @@
 #include "ORVOControlRow.h"
 #include "ORVODeviceCard.h"
 #include "ORVOFieldContainer.h"
+#include "ORVOHeaderMenu.h"
 #include "ORVOHero.h"
 #include "ORVOLogCard.h"
 #include "ORVOPresentationDelegate.h"
@@ -142,6 +143,11 @@ void ORVOPresentation::buildRegions() {
         applyTheme();
     });
     connect(hero, &ORVOHero::tourRequested, this, &ORVOPresentation::replayTourRequested);
+    headerMenu = new ORVOHeaderMenu({c.restoreAction, [this] { c.button_Help->click(); },
+                                     [this] { ORVODialogs::about(host.window()); },
+                                     [this] { confirmExitRequested(); }},
+                                    &host);
+    connect(hero, &ORVOHero::menuRequested, this, [this] { headerMenu->popUpUnder(hero->menuButton); });
     profileSelector = new ORVOProfileSelector(*kit);
     connect(profileSelector, &ORVOProfileSelector::profileClicked, this, &ORVOPresentation::selectProfile);
     // The body yields below its 422 before the footer does: at the smallest window the hero is
@@ -330,6 +336,7 @@ void ORVOPresentation::applyTheme() {
                       ORVOStyleKit::styleSheet(p));
     kit->apply(p);
     hero->applyTheme(p, usesLightAppearance);
+    headerMenu->applyTheme(p);
     profileSelector->applyTheme(p);
     profileSelector->showSelected(selectedProfileIndex, p);
     profileCard->applyTheme(p);
@@ -348,6 +355,7 @@ void ORVOPresentation::refreshLocalizedText() {
     controlRow->applyTheme(p);
     syncLanguageSelection();
     hero->refreshLocalizedText(p);
+    headerMenu->refreshLocalizedText();
     refreshProfileReadState();
     applyAccessibleNames();
     refreshConnectionStatus();
