@@ -143,6 +143,9 @@ inline constexpr char kMenuCopy[] = "menu.copy";
 inline constexpr char kMenuPaste[] = "menu.paste";
 inline constexpr char kMenuDelete[] = "menu.delete";
 inline constexpr char kMenuSelectAll[] = "menu.select_all";
+// The About alert; "{0}" is the version text ("1.0.0 (7)").
+inline constexpr char kDialogAboutMessage[] = "dialogs.about_message";
+inline constexpr char kDialogAboutClose[] = "dialogs.about_close";
 
 // Names screen readers announce for controls whose visible text does not say what they are.
 // "{0}" is the profile letter, "{1}" the aperture number.
@@ -158,6 +161,8 @@ inline constexpr char kAccessibleThemeToggle[] = "accessibility.theme_toggle";
 inline constexpr char kAccessibleLanguage[] = "accessibility.language";
 inline constexpr char kAccessibleConnectionLog[] = "accessibility.connection_log";
 inline constexpr char kAccessiblePort[] = "accessibility.port";
+// The header's menu button, which shows a symbol only.
+inline constexpr char kAccessibleMenu[] = "accessibility.menu";
 
 // Why the adapter's port could not be opened, with the fix. "{0}" is the port's path, "{1}" the
 // program holding it or the group the udev rule names.

@@ -12,6 +12,7 @@
 #include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
 #include "ORVOProfileCard.h"
+#include "ORVOProfileSelector.h"
 #include "ORVOSuggestionPanel.h"
 #include "ResourceBundle.h"
 #include "Settings.h"
@@ -313,21 +314,57 @@ TEST_F(CatalogEditingTest, aLensSoldForSeveralMountsIsListedOnceUnderAllMounts) 
     EXPECT_EQ(tessars.count("Carl Zeiss Jena Tessar 50mm f/2.8"), 1); // under EXA and M42
 }
 
-TEST_F(CatalogEditingTest, theListIsWideEnoughForEveryNameAndAPickShowsTheStartOfTheName) {
-    listFor("Leica M", "35", "Summicron");
-    const QFontMetrics metrics(panel()->table()->font());
-    const int textWidth = panel()->table()->viewport()->width() - ORVOSuggestionPanel::textLeading -
-                          ORVOSuggestionPanel::textTrailing;
-    for (const QString& name : panel()->items()) {
-        EXPECT_LE(metrics.horizontalAdvance(name), textWidth) << name.toStdString();
+TEST_F(CatalogEditingTest, theListStaysUnderItsFieldClearOfTheProfileSelectorAndAPickShowsTheNameStart) {
+    QWidget* slot = presentation().profileCard->modelSlot;
+    QWidget* selector = presentation().profileSelector;
+    // Full height, then the smallest window, where the list has the least room below the field.
+    for (const QSize size : {QSize(1284, 809), QSize(1140, 713)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        controller->resize(size);
+        runFor(30);
+        listFor("Leica M", "35", "Summicron");
+        const QRect field(slot->mapToGlobal(QPoint(0, 0)), slot->size());
+        const QRect selectorNow(selector->mapToGlobal(QPoint(0, 0)), selector->size());
+        EXPECT_EQ(panel()->geometry().left(), field.left());
+        EXPECT_EQ(panel()->width(), field.width());
+        EXPECT_GT(panel()->geometry().top(), field.bottom());
+        EXPECT_FALSE(panel()->geometry().intersects(selectorNow));
     }
-    EXPECT_GE(panel()->width(), presentation().profileCard->modelSlot->width());
 
     const int row = static_cast<int>(panel()->items().indexOf("Leica APO-Summicron-M 35mm f/2 ASPH."));
     ASSERT_GE(row, 0);
     clickRow(row);
     EXPECT_EQ(modelField()->text(), "Leica APO-Summicron-M 35mm f/2 ASPH.");
     EXPECT_EQ(modelField()->cursorPosition(), 0);
+}
+
+TEST_F(CatalogEditingTest, theFieldsKeysStepPickAndCloseTheListAndAClickBesideItOnlyClosesIt) {
+    listFor("Leica M", "35", "Summicron");
+    const QStringList items = panel()->items();
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+        QTest::keyClick(modelField(), key);
+    }
+    EXPECT_EQ(panel()->currentRow(), 1);
+    QTest::keyClick(modelField(), Qt::Key_Return);
+    EXPECT_FALSE(panelShown());
+    EXPECT_EQ(presentation().catalog->lastAppliedCatalogName.value(0), modelField()->text());
+    EXPECT_TRUE(items.at(1).startsWith(modelField()->text().left(12)));
+
+    typeInto(modelField(), "Summicron");
+    QTest::keyClick(modelField(), Qt::Key_Escape);
+    EXPECT_FALSE(panelShown());
+    EXPECT_TRUE(modelField()->hasFocus());
+
+    typeInto(modelField(), "Summicron");
+    // As the window system delivers it: to the window, on profile B's segment. The first click only
+    // closes the list; the next one selects the profile.
+    QWidget* segmentB = presentation().profileSelector->profileButtons[1];
+    for (const int selected : {0, 1}) {
+        QTest::mouseClick(controller->windowHandle(), Qt::LeftButton, {},
+                          segmentB->mapTo(controller.get(), segmentB->rect().center()));
+        EXPECT_FALSE(panelShown());
+        EXPECT_EQ(presentation().selectedProfileIndex, selected);
+    }
 }
 
 TEST_F(CatalogEditingTest, aLongNameIsFilledInItsShortFormThatTheAdapterKeepsWhole) {

@@ -11,7 +11,9 @@
 #include "TextKeys.h"
 #include "ViewController.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -163,6 +165,21 @@ TEST_F(OnboardingTest, laterAndBeginBothEndWithOkLeadToTheTourAndTheGuideStaysAw
         runFor(50);
         EXPECT_FALSE(guide());
     }
+}
+
+TEST_F(OnboardingTest, theGuidesLanguageListOpensWithinTheGuideAndScrolls) {
+    qunsetenv("ORVO_SKIP_GUIDE");
+    relaunch();
+    ASSERT_TRUE(guide() && guide()->isVisible());
+    QComboBox* selector = guide()->languageSelector;
+    selector->showPopup();
+    QWidget* list = selector->view()->window();
+    ASSERT_TRUE(runUntil([&] { return list->isVisible(); }, 2000));
+    runFor(50);
+    // The guide is on the screen whole: a list inside it is too, on every screen and compositor.
+    EXPECT_TRUE(guide()->frameGeometry().contains(list->geometry()));
+    EXPECT_GT(selector->view()->verticalScrollBar()->maximum(), 0) << "every language at once";
+    selector->hidePopup();
 }
 
 namespace {

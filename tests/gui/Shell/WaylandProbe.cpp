@@ -1,8 +1,12 @@
 // Started by the Wayland test inside a headless compositor: shows the main window, opens the lens
 // suggestions beside the lens-model field and reports, one "name=value" line each, what it saw.
+// With the argument "windows" it shows the main window with its first-run guide, ends the guide and
+// opens an alert over the window instead, for the test to read what the compositor was told.
 
 #include "IsolatedEnvironment.h"
 #include "ORVOCatalogAssistant.h"
+#include "ORVODialogs.h"
+#include "ORVOFirstRunGuide.h"
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
 #include "ViewController.h"
@@ -10,6 +14,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <cstdio>
 
@@ -17,11 +22,34 @@ namespace {
 
 void report(const char* name, const QString& value) {
     std::printf("%s=%s\n", name, value.toUtf8().constData());
-    std::fflush(stdout);
+    (void)std::fflush(stdout); // the test reads what arrives; a lost line fails it there
 }
 
 QString rect(const QRect& r) {
     return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// The guide as a first start shows it, then an alert; each closes once it is on the screen.
+int showWindows() {
+    qunsetenv("ORVO_SKIP_GUIDE");
+    ViewController controller;
+    controller.show();
+    ORVOPresentation& presentation = *controller.presentation;
+    const bool guide = QTest::qWaitFor(
+        [&] { return presentation.onboarding && presentation.onboarding->isVisible(); }, 10000);
+    report("guide", guide ? "1" : "0");
+    if (presentation.onboarding) {
+        QTest::qWait(300);
+        presentation.onboarding->done(QDialog::Accepted);
+    }
+    QTimer::singleShot(500, [] {
+        if (QWidget* alert = QApplication::activeModalWidget()) {
+            alert->close();
+        }
+    });
+    ORVODialogs::confirmExit(&controller);
+    report("alert", "1");
+    return 0;
 }
 
 } // namespace
@@ -30,6 +58,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     useIsolatedEnvironment();
     report("platform", QGuiApplication::platformName());
+    if (app.arguments().contains(QStringLiteral("windows"))) {
+        return showWindows();
+    }
 
     ViewController controller;
     controller.show();
@@ -42,7 +73,11 @@ int main(int argc, char** argv) {
     const QWindow* activeBefore = QGuiApplication::focusWindow();
     presentation.catalog->showLensSuggestions();
     const bool shown = QTest::qWaitFor(
-        [&] { return presentation.catalog->suggestionPanel && presentation.catalog->suggestionPanel->isVisible(); }, 5000);
+        [&] {
+            return presentation.catalog->suggestionPanel &&
+                   presentation.catalog->suggestionPanel->isVisible();
+        },
+        5000);
     const ORVOSuggestionPanel* panel = presentation.catalog->suggestionPanel;
     report("panel", shown ? "1" : "0");
     if (panel && panel->windowHandle()) {

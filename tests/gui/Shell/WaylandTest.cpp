@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRect>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -72,13 +73,21 @@ protected:
         }
         return env;
     }
-    // The probe's report as name -> value.
-    QMap<QString, QString> runProbe() {
+    // The probe's report as name -> value; with a protocol log, what the probe told the compositor.
+    QMap<QString, QString> runProbe(const QStringList& arguments = {}, QString* protocolLog = nullptr) {
         QProcess probe;
-        probe.setProcessEnvironment(environment());
-        probe.start(QStringLiteral(ORVO_TEST_BIN_DIR "/orvo-wayland-probe"), {});
+        QProcessEnvironment env = environment();
+        if (protocolLog) {
+            env.insert("WAYLAND_DEBUG", "1");
+        }
+        probe.setProcessEnvironment(env);
+        probe.start(QStringLiteral(ORVO_TEST_BIN_DIR "/orvo-wayland-probe"), arguments);
         EXPECT_TRUE(probe.waitForFinished(30000));
-        EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
+        const QString errors = QString::fromUtf8(probe.readAllStandardError());
+        EXPECT_EQ(probe.exitCode(), 0) << errors.right(2000).toStdString();
+        if (protocolLog) {
+            *protocolLog = errors;
+        }
         QMap<QString, QString> report;
         for (const QString& line : QString::fromUtf8(probe.readAllStandardOutput()).split('\n')) {
             const qsizetype equals = line.indexOf('=');
@@ -115,6 +124,24 @@ TEST_F(WaylandTest, theWindowShowsAndTheSuggestionsOpenBesideTheLensModelField) 
         << report.value("panelRect").toStdString();
     EXPECT_EQ(report.value("focusKept"), "1");
     EXPECT_EQ(report.value("fieldFocus"), "1");
+}
+
+// How often the client announced a request in its protocol log ("get_toplevel", "set_parent(xdg").
+qsizetype requests(const QString& protocolLog, const QString& request) {
+    return protocolLog.count(QRegularExpression("-> xdg_\\w+@\\d+\\." + QRegularExpression::escape(request)));
+}
+
+TEST_F(WaylandTest, theGuideAndTheAlertsOpenAsChildrenOfTheMainWindow) {
+    QString protocol;
+    const QMap<QString, QString> report = runProbe({"windows"}, &protocol);
+    ASSERT_EQ(report.value("platform"), "wayland");
+    ASSERT_EQ(report.value("guide"), "1");
+    ASSERT_EQ(report.value("alert"), "1");
+    // A child stays above its parent on every compositor; a window without one goes wherever the
+    // compositor puts new windows, and the main window came up over the guide. Every window after
+    // the main window names its parent as it appears.
+    EXPECT_EQ(requests(protocol, "get_toplevel"), 3);
+    EXPECT_EQ(requests(protocol, "set_parent(xdg_toplevel@"), 2) << "the guide and the alert";
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "ORVOControlRow.h"
 #include "ORVODialogs.h"
 #include "ORVOFieldContainer.h"
+#include "ORVOHeaderMenu.h"
 #include "ORVOHero.h"
 #include "ORVOLogCard.h"
 #include "ORVOProfileSelector.h"
@@ -18,6 +19,7 @@
 #include "TextKeys.h"
 #include "ViewController.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
@@ -192,6 +194,38 @@ TEST_F(ORVOPresentationTest, confirmingExitRunsTheControllersExit) {
     ASSERT_TRUE(runUntil([&] { return !termination.isEmpty(); }, 1000));
     // Confirmed here, so the application does not ask a second time.
     EXPECT_TRUE(termination.first().first().toBool());
+}
+
+// Without a menu bar on the screen the header's menu button carries the application's commands; the
+// alerts they open take the window's theme and keep the information icon.
+TEST_F(ORVOPresentationTest, theMenuButtonOffersRestoreHelpAboutAndQuitWithAlertsInTheWindowsTheme) {
+    QSignalSpy termination(&controller, &ViewController::terminationRequested);
+    controller.show();
+    ORVOHeaderMenu* menu = presentation().headerMenu;
+    QTest::mouseClick(presentation().hero->menuButton, Qt::LeftButton);
+    ASSERT_TRUE(runUntil([&] { return menu->isVisible(); }, 2000));
+    EXPECT_EQ(menu->actions(), QList<QAction*>({controller.restoreAction, menu->helpAction, menu->aboutAction,
+                                                menu->actions().at(3), menu->quitAction}));
+    EXPECT_EQ(menu->aboutAction->text(), text("menu.about"));
+    menu->hide();
+
+    QStringList looks;
+    ORVODialogs::setResponder([&](QMessageBox& alert, const QList<QPushButton*>&) {
+        alertTitles << alert.text();
+        looks << alert.palette().color(QPalette::Window).name() + (alert.iconPixmap().isNull() ? "" : "+icon");
+        return 1;
+    });
+    menu->aboutAction->trigger();
+    QTest::mouseClick(presentation().hero->themeToggle, Qt::LeftButton);
+    menu->aboutAction->trigger();
+    EXPECT_EQ(looks, QStringList({ORVOPalette::dark().background.name() + "+icon",
+                                  ORVOPalette::light().background.name() + "+icon"}));
+    // Quit asks as Exit does; going back leaves the program running.
+    menu->quitAction->trigger();
+    EXPECT_EQ(alertTitles, QStringList({text("app.window_title"), text("app.window_title"),
+                                        text("dialogs.exit_title")}));
+    runFor(50);
+    EXPECT_TRUE(termination.isEmpty());
 }
 
 TEST_F(ORVOPresentationTest, togglingTheThemeTwiceRestoresEveryDarkValue) {

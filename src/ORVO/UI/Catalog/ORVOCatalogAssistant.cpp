@@ -1,11 +1,9 @@
-// The suggestion list under the lens-name field and what a picked name does, and the edits of the
-// name and focal-length fields. The menus and the first aperture have files of their own.
+// What a picked name does, and the edits of the name and focal-length fields. The suggestion list,
+// the menus and the first aperture have files of their own.
 
 #include "ORVOCatalogAssistant.h"
 
-#include "LensCatalogText.h"
 #include "LocalizationManager.h"
-#include "MainQueue.h"
 #include "ORVOEventTap.h"
 #include "ORVOPalette.h"
 #include "ORVOSuggestionPanel.h"
@@ -18,14 +16,10 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QWindow>
 
 namespace {
 
-// The trailing strip of the lens-model row that belongs to the suggestion button.
-constexpr int kSuggestionButtonStrip = 34;
 // The name's byte count shows from this many bytes below the limit.
 constexpr int kNameCounterMargin = 8;
 
@@ -156,147 +150,6 @@ void ORVOCatalogAssistant::refreshLocalizedText() {
     showApertureNote();
     showNameNote();
     refreshCatalogMatches();
-}
-
-// ---- The candidates and the suggestion list
-
-void ORVOCatalogAssistant::refreshCatalogMatches() {
-    recomputeCatalogMatches();
-    if (suggestionPanel && suggestionPanel->isVisible()) {
-        presentSuggestions();
-    }
-}
-
-void ORVOCatalogAssistant::recomputeCatalogMatches() {
-    if (!hasSelectedProfile() || !lensCatalog) {
-        return;
-    }
-    const ORVOProfileFields& profile = controls.profiles[selectedProfileIndex];
-    if (lensCatalog->records().isEmpty()) {
-        catalogMatches.clear();
-        catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderCatalogUnavailable);
-        return;
-    }
-    const QString focalLength = profile.focalLength->text();
-    if (!lensCatalogNumber(focalLength)) {
-        catalogMatches.clear();
-        catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderEnterFocalLength);
-        return;
-    }
-    const QComboBox* firstBox = profile.apertures[0];
-    const QString aperture = apertureDisplayValue(firstBox);
-    // A name just picked from the catalog, or the name composed from focal length and aperture,
-    // says nothing about the lens wanted: the list keeps every lens of the mount and focal length.
-    std::optional<QString> query = profile.lensModel->text().trimmed();
-    const auto sameText = [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) == 0;
-    };
-    if (query->isEmpty() || sameText(*query, lastAppliedCatalogName.value(selectedProfileIndex)) ||
-        sameText(*query, ProfileValues::composedLensName(focalLength, aperture))) {
-        query.reset();
-    }
-    // Item 0 is where every box starts, so it says nothing about the lens either.
-    const std::optional<QString> maximumAperture =
-        firstBox->currentIndex() >= 1 ? std::optional(aperture) : std::nullopt;
-    catalogMatches =
-        lensCatalog->suggestions(mountSelections[selectedProfileIndex], focalLength, maximumAperture, query);
-    catalogEmptyHint = LocalizationManager::text(TextKeys::kPlaceholderCatalogNoMatch);
-}
-
-void ORVOCatalogAssistant::presentSuggestions() {
-    loadCatalog();
-    if (!controls.modelSlot) {
-        return;
-    }
-    if (!suggestionPanel) {
-        suggestionPanel = new ORVOSuggestionPanel(hooks.palette(), controls.window->window());
-    }
-    if (suggestionPanel->currentPalette() != hooks.palette()) {
-        suggestionPanel->apply(hooks.palette());
-    }
-    QStringList names;
-    names.reserve(catalogMatches.size());
-    for (const LensCatalogRecord& record : catalogMatches) {
-        names << record.officialName;
-    }
-    suggestionPanel->present(controls.modelSlot, names, catalogEmptyHint,
-                             [weak = QPointer(this)](const QString& name) {
-                                 if (weak) {
-                                     weak->applyCatalogSelection(name);
-                                 }
-                             });
-}
-
-void ORVOCatalogAssistant::hideSuggestions() {
-    if (suggestionPanel) {
-        suggestionPanel->dismiss();
-    }
-}
-
-// Later, so that the click that opens the list is not also the click that closes it.
-void ORVOCatalogAssistant::queueSuggestions() {
-    MainQueue::after(0, this, [this] {
-        recomputeCatalogMatches();
-        presentSuggestions();
-    });
-}
-
-void ORVOCatalogAssistant::showLensSuggestions() {
-    if (!controls.modelSlot) {
-        return;
-    }
-    if (suggestionPanel && suggestionPanel->isVisible()) {
-        hideSuggestions();
-        return;
-    }
-    if (hasSelectedProfile()) {
-        queueSuggestions();
-    }
-}
-
-void ORVOCatalogAssistant::installLensModelClickMonitor() {
-    if (lensModelClickMonitor) {
-        return;
-    }
-    // Window-level presses only: each click reaches its window once, while the widgets under it
-    // may pass it on to their parents several times.
-    lensModelClickMonitor = new ORVOEventTap(this, [this](QObject* watched, QEvent* event) {
-        if (event->type() != QEvent::MouseButtonPress || !watched->isWindowType()) {
-            return;
-        }
-        const auto* press = static_cast<QMouseEvent*>(event);
-        if (press->button() == Qt::LeftButton) {
-            lensModelClicked(static_cast<QWindow*>(watched), press->globalPosition().toPoint());
-        }
-    });
-    qApp->installEventFilter(lensModelClickMonitor);
-}
-
-void ORVOCatalogAssistant::lensModelClicked(const QWindow* window, const QPoint& globalPosition) {
-    if (suggestionPanel && window == suggestionPanel->windowHandle()) {
-        return;
-    }
-    if (!controls.modelSlot || !controls.modelSlot->isVisible()) {
-        return;
-    }
-    const bool shown = suggestionPanel && suggestionPanel->isVisible();
-    if (window == controls.modelSlot->window()->windowHandle()) {
-        const QPoint position = controls.modelSlot->mapFromGlobal(globalPosition);
-        if (controls.modelSlot->rect().contains(position)) {
-            if (position.x() >= controls.modelSlot->width() - kSuggestionButtonStrip) {
-                return; // the suggestion button toggles the list itself
-            }
-            if (shown) {
-                hideSuggestions();
-            } else {
-                queueSuggestions();
-            }
-            return;
-        }
-    }
-    if (shown) {
-        hideSuggestions();
-    }
 }
 
 // ---- Editing the lens-model and focal-length fields

@@ -17,6 +17,7 @@
 
 class ORVOSuggestionPanel;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -45,6 +46,8 @@ public:
         QPushButton* focalMenuButton = nullptr;
         QPushButton* suggestionButton = nullptr;
         QWidget* modelSlot = nullptr;
+        // The suggestion list never covers this widget or anything above it.
+        QWidget* suggestionCeiling = nullptr;
         QLabel* apertureNoteLabel = nullptr;
         // Under the lens name: its byte count near the adapter's limit, and what the limit cut.
         QLabel* nameNoteLabel = nullptr;
@@ -94,6 +97,9 @@ public:
     void catalogMaximumApertureChanged(QObject* box);
     // Makes the offer a stepped first aperture is waiting for, if any.
     void settleApertureChoice();
+    // The lens-model field's keys for the suggestion list: Down and Up step through it, Return picks
+    // the marked row, Escape closes it. True when the key was the list's.
+    bool suggestionKey(const QKeyEvent& key);
 
     int selectedProfileIndex = 0;
     // Values placed from the adapter are no new choice: no fill offer follows them.
@@ -126,6 +132,10 @@ public:
     // Profiles whose last name edit or pick lost its end to the adapter's byte limit.
     QSet<int> nameCutNotices;
 
+protected:
+    // Keys in the lens-model fields, and presses anywhere while the suggestion list is open.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     LensCatalog& catalog();
     bool hasSelectedProfile() const;
@@ -139,12 +149,15 @@ private:
     void hideSuggestions();
     void queueSuggestions();
     void installLensModelClickMonitor();
-    void lensModelClicked(const QWindow* window, const QPoint& globalPosition);
+    // True when the press only closed the suggestion list and must go no further.
+    bool lensModelClicked(const QWindow* window, const QPoint& globalPosition);
     bool writeBack(QLineEdit* field, const ORVOFieldFilter::FilteredText& filtered);
     QMenu* makeMenu();
 
     Controls controls;
     Hooks hooks;
-    QObject* lensModelClickMonitor = nullptr;
+    bool lensModelClickMonitor = false;
+    // The release of a press that closed the suggestion list goes nowhere either.
+    bool swallowRelease = false;
     QTimer* apertureSettleTimer = nullptr;
 };

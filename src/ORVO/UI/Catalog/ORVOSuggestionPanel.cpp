@@ -8,19 +8,18 @@
 #include <QListView>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
 
 namespace {
 
 constexpr qreal kCornerRadius = 10;
-constexpr int kScrollBarWidth = 6;
-constexpr qreal kHoverAlpha = 0.14;
+constexpr float kHoverAlpha = 0.14F;
+constexpr float kCurrentAlpha = 0.3F;
 
-// One line of text, 12 from the leading edge and 10 from the trailing one; cut with an ellipsis
-// only when the screen leaves the list no room. The row under the mouse gets a soft rounded fill;
-// the hint row never does and is drawn muted.
+// One line of text, 12 from the leading edge and 10 from the trailing one, cut with an ellipsis when
+// the field is narrower than the name. The row under the mouse gets a soft rounded fill and the row
+// marked from the keyboard a firmer one; the hint row never does and is drawn muted.
 class RowDelegate : public QStyledItemDelegate {
 public:
     explicit RowDelegate(const ORVOSuggestionPanel* panel) : QStyledItemDelegate(nullptr), panel(panel) {}
@@ -29,10 +28,11 @@ public:
                const QModelIndex& index) const override {
         const ORVOPalette& palette = panel->currentPalette();
         const bool hint = panel->items().isEmpty();
+        const bool current = index.row() == panel->currentRow();
         painter->save();
-        if (!hint && (option.state & QStyle::State_MouseOver)) {
+        if (!hint && (current || (option.state & QStyle::State_MouseOver))) {
             QColor fill = palette.selectedFill;
-            fill.setAlphaF(kHoverAlpha);
+            fill.setAlphaF(current ? kCurrentAlpha : kHoverAlpha);
             painter->setRenderHint(QPainter::Antialiasing);
             painter->setPen(Qt::NoPen);
             painter->setBrush(fill);
@@ -58,30 +58,19 @@ private:
 
 } // namespace
 
-ORVOSuggestionPanel::Placement ORVOSuggestionPanel::placement(const QRect& anchor, const QRect& content,
-                                                              int itemCount, int wantedWidth,
-                                                              const QRect& screen) {
+ORVOSuggestionPanel::Placement ORVOSuggestionPanel::placement(const QRect& anchor, const QRect& area,
+                                                              int itemCount) {
     const int anchorBottom = anchor.y() + anchor.height();
-    const int roomAbove = anchor.y() - content.y() - anchorGap;
-    const int roomBelow = content.y() + content.height() - anchorBottom - anchorGap;
-    const int usable = std::max({roomAbove, roomBelow, minimumUsableSpace});
+    const int roomAbove = anchor.y() - area.y() - anchorGap;
+    const int roomBelow = area.y() + area.height() - anchorBottom - anchorGap;
+    const bool upward = roomBelow < minimumUsableSpace && roomAbove > roomBelow;
+    const int usable = std::max(upward ? roomAbove : roomBelow, minimumUsableSpace);
     const int wanted = itemCount == 0 ? 1 : std::min(itemCount, maximumVisibleRows);
     const int fitting = (usable - verticalMargin) / rowHeight;
     const int rows = std::max(std::min(wanted, fitting), 1);
     const int height = rows * rowHeight + verticalMargin;
-    const bool upward = roomBelow < roomAbove;
     const int top = upward ? anchor.y() - anchorGap - height : anchorBottom + anchorGap;
-
-    int width = std::max(anchor.width(), wantedWidth);
-    int left = anchor.x();
-    if (screen.isValid() && width > anchor.width()) {
-        width = std::max(anchor.width(), std::min(width, screen.width() - 2 * screenMargin));
-        const int rightLimit = screen.x() + screen.width() - screenMargin;
-        if (left + width > rightLimit) {
-            left = std::max(rightLimit - width, std::min(anchor.x(), screen.x() + screenMargin));
-        }
-    }
-    return {QRect(left, top, width, height), rows, upward};
+    return {QRect(anchor.x(), top, anchor.width(), height), rows, upward};
 }
 
 namespace {
@@ -159,10 +148,7 @@ void ORVOSuggestionPanel::present(QWidget* anchor, const QStringList& items, con
 
     QWidget* window = anchor->window();
     const QRect anchorRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
-    const QRect contentRect(window->mapToGlobal(QPoint(0, 0)), window->size());
-    const QRect screen = anchor->screen() ? anchor->screen()->availableGeometry() : QRect();
-    setGeometry(
-        placement(anchorRect, contentRect, static_cast<int>(items.size()), wantedWidth(), screen).frame);
+    setGeometry(placement(anchorRect, coverableArea(anchor), static_cast<int>(items.size())).frame);
     // Attached once; presenting again only moves and refills.
     if (parentWidget() != window) {
         setParent(window, windowFlags());
@@ -177,26 +163,42 @@ void ORVOSuggestionPanel::dismiss() {
     }
     hide();
     onPick_ = nullptr;
+    currentRow_ = -1;
+}
+
+QRect ORVOSuggestionPanel::coverableArea(const QWidget* anchor) const {
+    const QWidget* window = anchor->window();
+    QRect area(window->mapToGlobal(QPoint(0, 0)), window->size());
+    if (ceiling_ && ceiling_->window() == window && ceiling_->isVisible()) {
+        area.setTop(std::max(area.top(), ceiling_->mapToGlobal(QPoint(0, ceiling_->height())).y()));
+    }
+    return area;
 }
 
 void ORVOSuggestionPanel::reloadRows() {
+    // A new list is a new choice: nothing stays marked.
+    currentRow_ = -1;
     model_->setStringList(items_.isEmpty() ? QStringList{emptyHint_} : items_);
     table_->scrollToTop();
 }
 
-int ORVOSuggestionPanel::wantedWidth() {
-    const QFontMetrics metrics(table_->font());
-    int widest = 0;
-    for (const QString& text : items_.isEmpty() ? QStringList{emptyHint_} : items_) {
-        auto known = textWidths_.constFind(text);
-        if (known == textWidths_.cend()) {
-            known = textWidths_.insert(text, metrics.horizontalAdvance(text));
-        }
-        widest = std::max(widest, *known);
+void ORVOSuggestionPanel::moveCurrentRow(int step) {
+    if (!isVisible() || items_.isEmpty()) {
+        return;
     }
-    // Room for the scroll bar too: the view may show it for a moment while the list shrinks.
-    // Then 1 for each side of the border, and a pixel of slack against rounding.
-    return widest + textLeading + textTrailing + kScrollBarWidth + 3;
+    currentRow_ = std::clamp(currentRow_ + step, -1, static_cast<int>(items_.size()) - 1);
+    if (currentRow_ >= 0) {
+        table_->scrollTo(model_->index(currentRow_, 0));
+    }
+    table_->viewport()->update();
+}
+
+bool ORVOSuggestionPanel::pickCurrentRow() {
+    if (!isVisible() || currentRow_ < 0) {
+        return false;
+    }
+    rowClicked(currentRow_);
+    return true;
 }
 
 void ORVOSuggestionPanel::rowClicked(int row) {

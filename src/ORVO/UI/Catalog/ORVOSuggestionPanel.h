@@ -2,7 +2,6 @@
 
 #include "ORVOPalette.h"
 
-#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -14,7 +13,8 @@ class QStringListModel;
 // The floating list under the lens-model row that offers catalog lens names. A frameless tool
 // window of the main window that never takes the keyboard focus, so the user keeps typing in the
 // field while the list follows. It shows a list of texts, or one muted hint line when there is
-// none, and reports the text of a clicked row. Mouse only; main thread only.
+// none, and reports the text of a clicked row. The field steps a marked row through it with the
+// arrow keys and picks it with Return. Main thread only.
 class ORVOSuggestionPanel : public QWidget {
     Q_OBJECT
 
@@ -26,7 +26,6 @@ public:
     static constexpr int minimumUsableSpace = 34;
     static constexpr int textLeading = 12;
     static constexpr int textTrailing = 10;
-    static constexpr int screenMargin = 8;
 
     struct Placement {
         QRect frame;
@@ -34,12 +33,11 @@ public:
         bool opensUpward = false;
     };
 
-    // Where the panel goes for an anchor inside a window's content, both in global coordinates:
-    // on the side with more room (below on a tie), at most 9 rows and never fewer than one. It is
-    // as wide as the anchor, or as the wanted width when that is more and the screen has the room;
-    // a wide list keeps the anchor's left edge unless the screen's right edge pushes it back.
-    static Placement placement(const QRect& anchor, const QRect& content, int itemCount, int wantedWidth = 0,
-                               const QRect& screen = QRect());
+    // Where the panel goes for an anchor inside the area it may cover, both in global coordinates:
+    // below the anchor, and above it only when not one row fits below and there is more room above;
+    // at most 9 rows and never fewer than one, never beyond the area on the side it opens to, and
+    // exactly as wide as the anchor.
+    static Placement placement(const QRect& anchor, const QRect& area, int itemCount);
 
     // Created hidden; parent is the window the panel belongs to (it stays a window of its own).
     explicit ORVOSuggestionPanel(const ORVOPalette& palette, QWidget* parent = nullptr);
@@ -53,6 +51,14 @@ public:
                  std::function<void(const QString&)> onPick);
     // Hides the panel and drops the pick handler.
     void dismiss();
+    // The list never reaches above this widget's bottom edge (none: the anchor's whole window).
+    void setCeiling(QWidget* widget) { ceiling_ = widget; }
+
+    // The marked row, moved by the arrow keys: -1 is none, the field alone. Steps stop at the ends.
+    int currentRow() const { return currentRow_; }
+    void moveCurrentRow(int step);
+    // Picks the marked row as a click would; false when no row is marked.
+    bool pickCurrentRow();
 
     const QStringList& items() const { return items_; }
     const QString& emptyHint() const { return emptyHint_; }
@@ -68,16 +74,16 @@ protected:
 private:
     void reloadRows();
     void rowClicked(int row);
-    // The width that shows the widest item whole, scroll bar included.
-    int wantedWidth();
+    // The part of the anchor's window, in global coordinates, that the list may cover.
+    QRect coverableArea(const QWidget* anchor) const;
 
     QListView* table_ = nullptr;
     QStringListModel* model_ = nullptr;
-    // Text widths by item: the same catalog names come back keystroke after keystroke.
-    QHash<QString, int> textWidths_;
     QStringList items_;
     QString emptyHint_;
     std::function<void(const QString&)> onPick_;
     QPointer<QWidget> anchor_;
+    QPointer<QWidget> ceiling_;
+    int currentRow_ = -1;
     ORVOPalette palette_;
 };

@@ -30,6 +30,8 @@ constexpr int kSelectorWidth = 280;
 constexpr int kSelectorHeight = 36;
 constexpr int kBadgeSize = 22;
 constexpr int kWellHeight = 168;
+// The open language list stays inside the guide, which is on the screen whole; the rest scrolls.
+constexpr int kVisibleLanguages = 6;
 
 } // namespace
 
@@ -121,10 +123,11 @@ QWidget* ORVOFirstRunGuide::buildLanguageWell() {
     languageSelector = new QComboBox(well);
     languageSelector->setGeometry(0, 0, kSelectorWidth, kSelectorHeight);
     languageSelector->setFont(Typography::ofSize(15));
-    languageSelector->setMaxVisibleItems(16);
+    languageSelector->setMaxVisibleItems(kVisibleLanguages);
     StyleSheet::set(
         languageSelector,
-        QStringLiteral("QComboBox { background: transparent; border: none; color: %1; padding-left: 14px; }"
+        QStringLiteral("QComboBox { background: transparent; border: none; color: %1; padding-left: 14px; "
+                       "combobox-popup: 0; }"
                        "QComboBox::drop-down { border: none; width: 0; }"
                        "QComboBox::down-arrow { image: none; width: 0; height: 0; }"
                        "QComboBox QAbstractItemView { background: %2; color: %1; border: 1px solid %3; "

@@ -3,15 +3,14 @@
 #include "LocalizationManager.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "ORVODialogs.h"
 #include "TextKeys.h"
-#include "Version.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPointer>
 #include <algorithm>
 
@@ -35,15 +34,6 @@ void sendToFocusedField(QKeySequence::StandardKey command) {
     QKeyEvent release(QEvent::KeyRelease, combination.key(), combination.keyboardModifiers());
     QCoreApplication::sendEvent(field, &press);
     QCoreApplication::sendEvent(field, &release);
-}
-
-void showAbout(QWidget* window) {
-    const QString title =
-        LocalizationManager::shared().localizedString(TextKeys::kAppWindowTitle, QStringLiteral("ORVO"));
-    QMessageBox::about(
-        window, title,
-        QStringLiteral("%1\n%2 (%3)")
-            .arg(title, QStringLiteral(ORVO_SHORT_VERSION), QStringLiteral(ORVO_BUILD_NUMBER)));
 }
 
 } // namespace
@@ -105,7 +95,7 @@ QMenu* ORVOMenuBar::addApplicationMenu(QMenuBar* bar, QWidget* window, std::func
     QMenu* application = bar->addMenu(QGuiApplication::applicationDisplayName());
     QObject::connect(
         addLocalizedItem(application, TextKeys::kMenuAbout, QStringLiteral("orderFrontStandardAboutPanel:")),
-        &QAction::triggered, window, [window] { showAbout(window); });
+        &QAction::triggered, window, [window] { ORVODialogs::about(window); });
     application->addSeparator();
     QAction* quitItem = addLocalizedItem(application, TextKeys::kMenuQuit, QStringLiteral("terminate:"));
     quitItem->setShortcuts(QKeySequence::Quit);

@@ -29,6 +29,7 @@ ORVOControlRow::ORVOControlRow(ORVOStyleKit& kit, QPushButton* exitButton, QPush
     layout->setContentsMargins(0, 0, 0, 4);
     layout->setSpacing(4);
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(ORVOStyleKit::buttonSpacing);
     for (QPushButton* button : {exit, readAgain, save}) {
         button->setParent(this);
     }

@@ -2,7 +2,10 @@
 
 #include "DataStructures.h"
 #include "LocalizationManager.h"
+#include "ORVOPalette.h"
+#include "ORVOStyleKit.h"
 #include "TextKeys.h"
+#include "Version.h"
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -58,6 +61,37 @@ void addAccessory(QMessageBox& box, QWidget* accessory) {
     grid->addWidget(buttonBox, row + 1, column, rowSpan, columnSpan);
 }
 
+// The look of the window the alert is about, told by the background that window shows; the window
+// starts dark, so an alert about no window is dark too.
+const ORVOPalette& paletteFor(const QWidget* over) {
+    const bool light = over && over->window()->palette().color(QPalette::Window).lightnessF() > 0.5;
+    return light ? ORVOPalette::light() : ORVOPalette::dark();
+}
+
+// Colours through the palette, buttons as the window draws them; the information icon stays the one
+// the desktop's icon theme gives.
+void applyTheme(QMessageBox& box, const QList<QPushButton*>& buttons, const ORVOPalette& p) {
+    QPalette colours = box.palette();
+    for (const auto& [role, colour] :
+         {std::pair{QPalette::Window, p.background}, std::pair{QPalette::WindowText, p.text},
+          std::pair{QPalette::Base, p.field}, std::pair{QPalette::AlternateBase, p.card},
+          std::pair{QPalette::Text, p.text}, std::pair{QPalette::Button, p.field},
+          std::pair{QPalette::ButtonText, p.text}, std::pair{QPalette::Highlight, p.selectedFill},
+          std::pair{QPalette::HighlightedText, p.selectedText}, std::pair{QPalette::PlaceholderText, p.muted},
+          std::pair{QPalette::Mid, p.divider}}) {
+        colours.setColor(role, colour);
+    }
+    box.setPalette(colours);
+    for (QPushButton* button : buttons) {
+        if (button == buttons.first()) {
+            ORVOStyleKit::stylePrimaryButton(button, p);
+        } else {
+            ORVOStyleKit::styleSecondaryButton(button, p);
+            button->setMinimumHeight(40);
+        }
+    }
+}
+
 // Index of the button that closed the alert, -1 for any other way of closing it.
 int run(QWidget* over, const Alert& alert) {
     QMessageBox box;
@@ -77,6 +111,7 @@ int run(QWidget* over, const Alert& alert) {
     if (alert.accessory) {
         addAccessory(box, alert.accessory);
     }
+    applyTheme(box, buttons, paletteFor(over));
 
     if (responder()) {
         return responder()(box, buttons);
@@ -206,6 +241,13 @@ std::optional<int> ORVODialogs::chooseBackup(QWidget* over, const QStringList& l
         return std::nullopt;
     }
     return chosen;
+}
+
+void ORVODialogs::about(QWidget* over) {
+    const QString version = QStringLiteral(ORVO_SHORT_VERSION " (" ORVO_BUILD_NUMBER ")");
+    run(over, {text(kAppWindowTitle, "window_title"),
+               text(kDialogAboutMessage, "about_message").replace(QStringLiteral("{0}"), version),
+               {text(kDialogAboutClose, "about_close")}});
 }
 
 QWidget* ORVODialogs::summaryView(const QString& defaultLens, const QList<SummaryRow>& rows) {

@@ -19,7 +19,8 @@ struct SummaryRow {
 };
 
 // The application's modal alerts. They hold no state and change nothing: each returns the user's
-// answer and the caller acts on it. All texts come from the interface language.
+// answer and the caller acts on it. All texts come from the interface language; each alert takes the
+// light or dark look of the window it is about and stays above that window.
 class ORVODialogs {
 public:
     ORVODialogs() = delete;
@@ -37,6 +38,8 @@ public:
     // Lets the user pick one of the lines (a backup each); its index, or nothing when cancelled.
     // Without lines it only says that there is none.
     static std::optional<int> chooseBackup(QWidget* over, const QStringList& lines);
+    // The program's name and version.
+    static void about(QWidget* over);
 
     // What will be written to the adapter: the default lens, then two lines per row. 460 wide; the
     // caller owns the view.

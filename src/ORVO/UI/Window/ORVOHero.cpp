@@ -6,6 +6,7 @@
 #include "ORVOStyleKit.h"
 #include "ORVOThemeToggle.h"
 #include "StyleSheet.h"
+#include "SymbolIcon.h"
 #include "TextKeys.h"
 #include "Typography.h"
 
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kRingTop = 15;
 constexpr int kControlHeight = 32;
+constexpr int kMenuIconSize = 18;
 
 } // namespace
 
@@ -52,11 +54,15 @@ void ORVOHero::buildHeaderActions(ORVOStyleKit& kit, QComboBox* language) {
     headerActionsView = new QWidget(this);
     auto* row = new QHBoxLayout(headerActionsView);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(10);
+    row->setSpacing(ORVOStyleKit::buttonSpacing);
     help->setParent(headerActionsView);
     tourButton = new QPushButton(LocalizationManager::text(TextKeys::kButtonTour), headerActionsView);
     tourButton->setObjectName("tourButton");
     connect(tourButton, &QPushButton::clicked, this, &ORVOHero::tourRequested);
+    menuButton = new QPushButton(headerActionsView);
+    menuButton->setObjectName("menuButton");
+    menuButton->setFixedWidth(kControlHeight + 6);
+    connect(menuButton, &QPushButton::clicked, this, &ORVOHero::menuRequested);
     themeToggle = new ORVOThemeToggle(headerActionsView);
     themeToggle->onToggle = [this] { emit themeToggled(); };
     languageContainerView = new ORVOFieldContainer(headerActionsView);
@@ -72,7 +78,7 @@ void ORVOHero::buildHeaderActions(ORVOStyleKit& kit, QComboBox* language) {
     box->addSpacing(20);
     languageContainerView->setFixedHeight(kControlHeight);
     kit.chevronOver(languageContainerView, QStringLiteral("chevron.down"));
-    for (QPushButton* button : {help, tourButton}) {
+    for (QPushButton* button : {help, tourButton, menuButton}) {
         button->setFixedHeight(kControlHeight);
         button->setCursor(Qt::PointingHandCursor);
     }
@@ -80,6 +86,7 @@ void ORVOHero::buildHeaderActions(ORVOStyleKit& kit, QComboBox* language) {
     row->addWidget(themeToggle);
     row->addWidget(tourButton);
     row->addWidget(help);
+    row->addWidget(menuButton);
     help->show();
     language->show();
 }
@@ -106,6 +113,11 @@ void ORVOHero::applyTheme(const ORVOPalette& palette, bool light) {
     themeToggle->apply(palette);
     ORVOStyleKit::styleSecondaryButton(tourButton, palette);
     ORVOStyleKit::styleSecondaryButton(help, palette);
+    ORVOStyleKit::styleSecondaryButton(menuButton, palette);
+    menuButton->setMinimumWidth(0);
+    menuButton->setIconSize(QSize(kMenuIconSize, kMenuIconSize));
+    menuButton->setIcon(SymbolIcon::pixmap(QStringLiteral("line.3.horizontal"), palette.text,
+                                           menuButton->iconSize(), menuButton->devicePixelRatioF()));
 }
 
 void ORVOHero::refreshLocalizedText(const ORVOPalette& palette) {

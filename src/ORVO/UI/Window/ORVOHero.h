@@ -14,7 +14,7 @@ class QLabel;
 class QPushButton;
 
 // The top of the window: the adapter ring and the product name in the middle, the connection status
-// on the left, and language, theme, tour and help on the right.
+// on the left, and language, theme, tour, help and the menu button on the right.
 class ORVOHero : public QWidget {
     Q_OBJECT
 
@@ -41,10 +41,13 @@ public:
     ORVOFieldContainer* languageContainerView = nullptr;
     ORVOThemeToggle* themeToggle = nullptr;
     QPushButton* tourButton = nullptr;
+    // Opens the application's menu (Restore…, Help, About, Quit).
+    QPushButton* menuButton = nullptr;
 
 signals:
     void themeToggled();
     void tourRequested();
+    void menuRequested();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -9,6 +9,7 @@
 #include "ORVOControlRow.h"
 #include "ORVODeviceCard.h"
 #include "ORVOFieldContainer.h"
+#include "ORVOHeaderMenu.h"
 #include "ORVOHero.h"
 #include "ORVOLogCard.h"
 #include "ORVOPresentationDelegate.h"
@@ -143,6 +144,11 @@ void ORVOPresentation::buildRegions() {
         applyTheme();
     });
     connect(hero, &ORVOHero::tourRequested, this, &ORVOPresentation::replayTourRequested);
+    headerMenu = new ORVOHeaderMenu({c.restoreAction, [this] { c.button_Help->click(); },
+                                     [this] { ORVODialogs::about(host.window()); },
+                                     [this] { confirmExitRequested(); }},
+                                    &host);
+    connect(hero, &ORVOHero::menuRequested, this, [this] { headerMenu->popUpUnder(hero->menuButton); });
     profileSelector = new ORVOProfileSelector(*kit);
     connect(profileSelector, &ORVOProfileSelector::profileClicked, this, &ORVOPresentation::selectProfile);
     // The body yields below its 422 before the footer does: at the smallest window the hero is
@@ -186,6 +192,7 @@ void ORVOPresentation::installCatalogAssistance() {
     controls.focalMenuButton = profileCard->focalMenuButton;
     controls.suggestionButton = profileCard->suggestionButton;
     controls.modelSlot = profileCard->modelSlot;
+    controls.suggestionCeiling = profileSelector;
     controls.apertureNoteLabel = profileCard->apertureNoteLabel;
     controls.nameNoteLabel = profileCard->nameNoteLabel;
     controls.comboSlots = {deviceCard->defaultLensSlot, hero->languageContainerView};
@@ -358,6 +365,7 @@ void ORVOPresentation::applyTheme() {
                       ORVOStyleKit::styleSheet(p));
     kit->apply(p);
     hero->applyTheme(p, usesLightAppearance);
+    headerMenu->applyTheme(p);
     profileSelector->applyTheme(p);
     profileSelector->showSelected(selectedProfileIndex, p);
     profileCard->applyTheme(p);
@@ -376,6 +384,7 @@ void ORVOPresentation::refreshLocalizedText() {
     controlRow->applyTheme(p);
     syncLanguageSelection();
     hero->refreshLocalizedText(p);
+    headerMenu->refreshLocalizedText();
     refreshProfileReadState();
     applyAccessibleNames();
     refreshConnectionStatus();

@@ -17,6 +17,7 @@ class ORVOCatalogAssistant;
 class ORVODeviceCard;
 class ORVOControlRow;
 class ORVOFirstRunGuide;
+class ORVOHeaderMenu;
 class ORVOHero;
 class ORVOLogCard;
 class ORVOPresentationDelegate;
@@ -89,6 +90,8 @@ public:
     ORVODeviceCard* deviceCard = nullptr;
     ORVOLogCard* logCard = nullptr;
     ORVOControlRow* controlRow = nullptr;
+    // Behind the header's menu button: Restore…, Help, About, Quit.
+    ORVOHeaderMenu* headerMenu = nullptr;
     QWidget* body = nullptr;
     // The catalog's help with the profile card's fields.
     ORVOCatalogAssistant* catalog = nullptr;

@@ -67,6 +67,8 @@ void ORVOPresentation::applyAccessibleNames() {
     profileCard->focalMenuButton->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleFocalLengthMenu));
     profileCard->suggestionButton->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleLensSuggestions));
     hero->themeToggle->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleThemeToggle));
+    hero->menuButton->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleMenu));
+    hero->menuButton->setToolTip(hero->menuButton->accessibleName());
     c.Language->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleLanguage));
     c.PrintView->setAccessibleName(LocalizationManager::text(TextKeys::kAccessibleConnectionLog));
     c.PortSelection->setAccessibleName(LocalizationManager::text(TextKeys::kAccessiblePort));

@@ -1,8 +1,7 @@
 // Onboarding on the styled window: the first-run guide when the window first appears, the guided
 // tour after it (once per interface language), and the tour again from the tour button.
 
-#include "ORVOPresentation.h"
-
+#include "FirstFrame.h"
 #include "LocalizationManager.h"
 #include "MainQueue.h"
 #include "ORVODeviceCard.h"
@@ -10,6 +9,7 @@
 #include "ORVOFirstRunGuide.h"
 #include "ORVOHero.h"
 #include "ORVOLogCard.h"
+#include "ORVOPresentation.h"
 #include "ORVOPresentationDelegate.h"
 #include "ORVOProfileSelector.h"
 #include "ORVOThemeToggle.h"
@@ -76,7 +76,14 @@ void ORVOPresentation::showOnboardingIfNeeded() {
     });
     connect(onboarding, &ORVOFirstRunGuide::languageConfirmed, this,
             [this](int index) { delegate.languageChosen(index); });
-    onboarding->beginSheet();
+    // Opened only once the window is on the screen: a compositor learns whose child a window is as
+    // it appears, and a window that is not there yet is no parent, so the guide would open beside
+    // or below it.
+    FirstFrame::after(&host, [guide = onboarding] {
+        if (guide) {
+            guide->beginSheet();
+        }
+    });
 }
 
 QString ORVOPresentation::tourCompletionKey() {

@@ -141,6 +141,7 @@ void ORVOProfileCard::buildApertureRow() {
 void ORVOProfileCard::buildActions(QGridLayout* grid, int line) {
     auto* actions = new QHBoxLayout;
     actions->setContentsMargins(0, 4, 0, 0);
+    actions->setSpacing(ORVOStyleKit::buttonSpacing);
     actions->addStretch();
     for (QPushButton* button : {restore, revert}) {
         button->setParent(this);

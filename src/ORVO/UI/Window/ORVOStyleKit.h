@@ -22,6 +22,9 @@ class ORVOStyleKit : public QObject {
     Q_OBJECT
 
 public:
+    // Between the buttons of a row, so that each pair reads as two buttons.
+    static constexpr int buttonSpacing = 10;
+
     // Controls taken out of a slot wait, hidden but alive, in parking.
     explicit ORVOStyleKit(QWidget* parking, QObject* parent = nullptr);
 
