@@ -186,6 +186,9 @@ inline constexpr char kButtonHideNotice[] = "buttons.hide_notice";
 // The Alt+letter of Save and Exit, one character chosen per language.
 inline constexpr char kMnemonicSave[] = "mnemonics.save";
 inline constexpr char kMnemonicExit[] = "mnemonics.exit";
+inline constexpr char kMnemonicReadAgain[] = "mnemonics.read_again";
+inline constexpr char kMnemonicRevert[] = "mnemonics.revert";
+inline constexpr char kMnemonicRestore[] = "mnemonics.restore";
 
 // First-run guide steps, numbered from 1: "guide.step1", "guide.step2".
 inline constexpr int kGuideStepCount = 2;

@@ -18,6 +18,7 @@
 #include "SimulatorProcess.h"
 
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
@@ -363,3 +364,15 @@ TEST_F(ViewControllerTest, receivedPacketsFillTheFieldsWithoutComposingNames) {
 }
 
 #include "ViewControllerTest.moc"
+
+TEST_F(ViewControllerTest, anArrowKeyOnTheClosedLanguageBoxOpensItsListAndOnlyAChoiceThereCounts) {
+    controller.show();
+    const int before = controller.Language->currentIndex();
+    QTest::keyClick(controller.Language, Qt::Key_Down);
+    EXPECT_EQ(controller.Language->currentIndex(), before) << "a bare arrow step changes nothing";
+    ASSERT_TRUE(runUntil([&] { return controller.Language->view()->isVisible(); }, 2000));
+    QTest::keyClick(controller.Language->view(), Qt::Key_Down);
+    QTest::keyClick(controller.Language->view(), Qt::Key_Return);
+    EXPECT_EQ(LocalizationManager::shared().getCurrentLanguage(), before + 1);
+    LocalizationManager::shared().setLanguage(uint8_t(before));
+}

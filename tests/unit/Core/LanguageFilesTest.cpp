@@ -71,17 +71,22 @@ TEST(LanguageFiles, everyLanguageAnswersEveryKeyWithItsOwnText) {
             EXPECT_NE(text, key);
             EXPECT_FALSE(text.trimmed().isEmpty()) << key.toStdString();
         }
-        // Save and Exit each get one access key of their own.
-        const QString save = manager.localizedString(TextKeys::kMnemonicSave);
-        const QString exit = manager.localizedString(TextKeys::kMnemonicExit);
-        EXPECT_EQ(save.size(), 1);
-        EXPECT_EQ(exit.size(), 1);
-        EXPECT_NE(save.toUpper(), exit.toUpper());
-        for (const QString& caption :
-             {Mnemonic::apply(manager.localizedString(TextKeys::kButtonSaveToAdapter), save),
-              Mnemonic::apply(manager.localizedString(TextKeys::kButtonExit), exit)}) {
+        // The window's buttons each get one access key of their own.
+        const std::pair<const char*, const char*> buttons[] = {
+            {TextKeys::kButtonSaveToAdapter, TextKeys::kMnemonicSave},
+            {TextKeys::kButtonExit, TextKeys::kMnemonicExit},
+            {TextKeys::kButtonReadAgain, TextKeys::kMnemonicReadAgain},
+            {TextKeys::kButtonRevert, TextKeys::kMnemonicRevert},
+            {TextKeys::kButtonRestore, TextKeys::kMnemonicRestore}};
+        QSet<QString> letters;
+        for (const auto& [button, mnemonic] : buttons) {
+            const QString letter = manager.localizedString(mnemonic);
+            EXPECT_EQ(letter.size(), 1) << mnemonic;
+            letters << letter.toUpper();
+            const QString caption = Mnemonic::apply(manager.localizedString(button), letter);
             EXPECT_EQ(caption.count('&'), 1) << caption.toStdString();
         }
+        EXPECT_EQ(letters.size(), int(std::size(buttons))) << "no two buttons share an access key";
         // The connection log fills in the adapter-port and all-port counts.
         const QString detected = manager.localizedString(TextKeys::kMessageDeviceDetected);
         EXPECT_EQ(detected.count("{0}"), 1) << detected.toStdString();

@@ -2,6 +2,7 @@
 // The presentation places them; each carries its outlet name as its object name.
 
 #include "ORVOAccessNotice.h"
+#include "ORVOChoiceInListOnly.h"
 #include "ProfileValues.h"
 #include "ViewController.h"
 
@@ -69,6 +70,8 @@ void ViewController::buildProfileControls() {
 // User actions only: values placed from adapter packets never run these. Save and Exit are the
 // presentation's: it asks first, then calls saveConfirmed or exitAfterConfirmation.
 void ViewController::wireActions() {
+    // The language changes the whole window: it follows a choice made in the open list only.
+    new ORVOChoiceInListOnly(Language);
     connect(Language, &QComboBox::activated, this, &ViewController::On_Language_Selected);
     connect(button_Help, &QPushButton::clicked, this, &ViewController::On_buttonHelp_Clicked);
     connect(button_Fresh, &QPushButton::clicked, this, &ViewController::On_ButtonFresh_Clicked);

@@ -83,9 +83,9 @@ void ViewController::updateButtonTitles() {
     button_Exit->setText(Mnemonic::apply(text(kButtonExit), text(kMnemonicExit)));
     button_Help->setText(text(kButtonHelp));
     button_SaveToAdapter->setText(Mnemonic::apply(text(kButtonSaveToAdapter), text(kMnemonicSave)));
-    button_ReadAgain->setText(text(kButtonReadAgain));
-    button_Revert->setText(text(kButtonRevert));
-    button_Restore->setText(text(kButtonRestore));
+    button_ReadAgain->setText(Mnemonic::apply(text(kButtonReadAgain), text(kMnemonicReadAgain)));
+    button_Revert->setText(Mnemonic::apply(text(kButtonRevert), text(kMnemonicRevert)));
+    button_Restore->setText(Mnemonic::apply(text(kButtonRestore), text(kMnemonicRestore)));
     restoreAction->setText(text(kButtonRestore));
     accessNotice->refreshLocalizedText();
     DeviceModel_Title->setText(text(kLabelDeviceModel));
