@@ -32,8 +32,7 @@ const char* kStatuses =
     "Exit statuses: 0 done (for write: verified), 1 other port error, 2 bad input (command line, JSON or a "
     "field), 3 no adapter, 4 permission denied, 5 port busy, 6 the adapter did not answer, 7 write "
     "interrupted, 8 written but not verified, 9 backup could not be written, 10 the lens library could not "
-    "be "
-    "read, locked or written.";
+    "be read, locked or written.";
 
 int usage(int status) {
     std::FILE* stream = status == ExitStatus::kSuccess ? stdout : stderr;

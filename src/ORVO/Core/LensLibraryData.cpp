@@ -39,7 +39,9 @@ template <typename Entry> bool isValid(const Entry& entry, const QString& what, 
 }
 
 bool fail(QString* error, const QString& message) {
-    *error = message;
+    if (error) {
+        *error = message;
+    }
     return false;
 }
 
