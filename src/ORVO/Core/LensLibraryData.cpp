@@ -56,6 +56,7 @@ bool readList(const QJsonValue& value, const QString& path, int maximum, Library
                       .arg(value.isArray() ? QStringLiteral(" (it has %1)").arg(list.size()) : QString()));
     }
     QSet<QString> names;
+    names.reserve(list.size());
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QString at = QStringLiteral("%1[%2]").arg(path).arg(i);
         auto entry = read(list[i], at, reader);
@@ -86,10 +87,15 @@ bool readHeader(const QJsonObject& json, LibraryJsonReader& reader) {
 }
 
 bool kitsNameTheirLenses(const LensLibraryData& data, LibraryJsonReader& reader) {
+    QSet<QString> names;
+    names.reserve(data.lenses.size());
+    for (const LibraryLens& lens : data.lenses) {
+        names.insert(lens.name);
+    }
     for (qsizetype k = 0; k < data.kits.size(); ++k) {
         for (size_t i = 0; i < data.kits[k].lenses.size(); ++i) {
             const QString& lens = data.kits[k].lenses[i];
-            if (!lens.isEmpty() && data.lensIndex(lens) < 0) {
+            if (!lens.isEmpty() && !names.contains(lens)) {
                 return reader.fail(QStringLiteral("kits[%1].lenses[%2]").arg(k).arg(i),
                                    QStringLiteral("the name of a lens in the file, or null"));
             }

@@ -14,9 +14,9 @@ bool LibraryJsonReader::fail(const QString& path, const QString& allowed) {
 
 bool LibraryJsonReader::object(const QJsonValue& value, const QString& path, const QStringList& required,
                                const QStringList& optional, QJsonObject* out) {
-    const QString keys = (required + optional).join(QStringLiteral(", "));
+    const auto keys = [&] { return (required + optional).join(QStringLiteral(", ")); };
     if (!value.isObject()) {
-        return fail(path, QStringLiteral("an object with ") + keys);
+        return fail(path, QStringLiteral("an object with ") + keys());
     }
     *out = value.toObject();
     const QString prefix = path.isEmpty() ? QString() : path + u'.';
@@ -28,7 +28,7 @@ bool LibraryJsonReader::object(const QJsonValue& value, const QString& path, con
     for (auto it = out->begin(); it != out->end(); ++it) {
         if (!required.contains(it.key()) && !optional.contains(it.key())) {
             return fail(prefix + it.key(),
-                        QStringLiteral("nothing: not a field of this format (it has ") + keys + u')');
+                        QStringLiteral("nothing: not a field of this format (it has ") + keys() + u')');
         }
     }
     return true;

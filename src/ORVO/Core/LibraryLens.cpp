@@ -15,12 +15,13 @@ bool readApertures(const QJsonValue& value, const QString& path, LibraryJsonRead
         return reader.fail(path, QStringLiteral("a list of four F texts such as \"F2.8\""));
     }
     for (int k = 0; k < kAperturesPerProfile; ++k) {
-        const auto index = ProfileValues::apertureIndex(list[k].toString());
-        if (!list[k].isString() || !index || ProfileValues::apertureText(*index) != list[k].toString()) {
+        // The file holds each stop as the list writes it, so an exact match is all it takes.
+        const qsizetype index = ProfileValues::apertureTexts().indexOf(list[k].toString());
+        if (!list[k].isString() || index < 0) {
             return reader.fail(QStringLiteral("%1[%2]").arg(path).arg(k),
                                QStringLiteral("one of ") + ProfileValues::apertureTexts().join(", "));
         }
-        apertures[size_t(k)] = *index;
+        apertures[size_t(k)] = uint8_t(index);
     }
     return true;
 }
