@@ -9,7 +9,6 @@
 #include <QLockFile>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 QString LensLibrary::defaultPath() {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
@@ -37,12 +36,15 @@ LensLibrary::Read LensLibrary::readFile(const QString& path, QByteArray* bytes, 
         return Read::Missing;
     }
     QString why;
-    if (!file.open(QIODevice::ReadOnly)) {
+    const bool opened = file.open(QIODevice::ReadOnly);
+    const bool tooLarge = file.size() > LensLibraryData::kLargestFile;
+    if (opened && !tooLarge) {
+        *bytes = file.readAll();
+    }
+    if (!opened || file.error() != QFileDevice::NoError) {
         why = file.errorString();
-    } else if (file.size() > LensLibraryData::kLargestFile) {
+    } else if (tooLarge) {
         why = QStringLiteral("file: at most %1 MiB").arg(LensLibraryData::kLargestFile >> 20);
-    } else if (*bytes = file.readAll(); file.error() != QFileDevice::NoError) {
-        why = file.errorString();
     } else if (auto read = LensLibraryData::fromJson(*bytes, &why)) {
         *data = std::move(*read);
         return Read::Good;
@@ -128,8 +130,7 @@ bool LensLibrary::write(const LensLibraryData& data, const QByteArray& replaced,
     }
     // rename() replaces the old file in one step, where QFile::rename would refuse to.
     if (std::rename(QFile::encodeName(next).constData(), QFile::encodeName(path_).constData()) != 0) {
-        *error =
-            QStringLiteral("cannot replace %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
+        *error = QStringLiteral("cannot replace %1: %2").arg(path_, qt_error_string(errno));
         QFile::remove(next);
         return false;
     }

@@ -25,7 +25,7 @@ QString cutToBytes(QString text, qsizetype bytes) {
 QString keptBothName(const QString& name, int maxBytes, const std::function<bool(const QString&)>& taken) {
     for (int n = 2;; ++n) {
         const QString suffix = QStringLiteral(" (%1)").arg(n);
-        const QString candidate = cutToBytes(name, maxBytes - suffix.toUtf8().size()) + suffix;
+        QString candidate = cutToBytes(name, maxBytes - suffix.toUtf8().size()) + suffix;
         if (!taken(candidate)) {
             return candidate;
         }
