@@ -1,7 +1,6 @@
 #include "LibraryCommands.h"
 
 #include "AdapterSession.h"
-#include "CheckedFileWrite.h"
 #include "CommandOutput.h"
 #include "ControlCommands.h"
 #include "ExitStatus.h"
@@ -9,7 +8,6 @@
 #include "ProfileValues.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -165,28 +163,19 @@ int lensExport(const Arguments& a) {
     if (entry.lenses.isEmpty()) {
         return fail(ExitStatus::kBadInput, QStringLiteral("no lens named \"%1\"").arg(a.positional[0]));
     }
-    const QByteArray bytes = entry.toJson();
     QString error;
-    const auto holds = [&bytes](const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
-    };
-    if (!CheckedFileWrite::write(a.positional[1], bytes, holds, &error)) {
-        return fail(ExitStatus::kOtherError, a.positional[1] + QStringLiteral(": ") + error);
+    if (!LensLibrary::writeSharedFile(entry, a.positional[1], &error)) {
+        return fail(ExitStatus::kOtherError, error);
     }
     out(QStringLiteral("exported \"%1\" to %2").arg(a.positional[0], a.positional[1]));
     return ExitStatus::kSuccess;
 }
 
 int import(const Arguments& a) {
-    QFile file(a.positional[0]);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return fail(ExitStatus::kBadInput, a.positional[0] + QStringLiteral(": ") + file.errorString());
-    }
     QString error;
-    const auto shared = LensLibraryData::fromJson(file.read(LensLibraryData::kLargestFile + 1), &error);
+    const auto shared = LensLibrary::readSharedFile(a.positional[0], &error);
     if (!shared) {
-        return fail(ExitStatus::kBadInput, a.positional[0] + QStringLiteral(": ") + error);
+        return fail(ExitStatus::kBadInput, error);
     }
     LensLibrary library;
     const int status = change(

@@ -18,3 +18,11 @@ bool CheckedFileWrite::write(const QString& path, const QByteArray& bytes,
     }
     return true;
 }
+
+bool CheckedFileWrite::write(const QString& path, const QByteArray& bytes, QString* error) {
+    const auto holdsBytes = [&bytes](const QString& written) {
+        QFile file(written);
+        return file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+    };
+    return write(path, bytes, holdsBytes, error);
+}

@@ -15,4 +15,6 @@ public:
     // does not read back is removed. False with error set on any failure.
     static bool write(const QString& path, const QByteArray& bytes,
                       const std::function<bool(const QString& path)>& readsBack, QString* error);
+    // The same, where reading back means finding these very bytes in the file.
+    static bool write(const QString& path, const QByteArray& bytes, QString* error);
 };

@@ -115,17 +115,11 @@ bool LensLibrary::write(const LensLibraryData& data, const QByteArray& replaced,
         bytes_ = bytes;
         return true;
     }
-    const auto holds = [](const QByteArray& expected) {
-        return [expected](const QString& path) {
-            QFile file(path);
-            return file.open(QIODevice::ReadOnly) && file.readAll() == expected;
-        };
-    };
-    if (!replaced.isEmpty() && !CheckedFileWrite::write(previousPath(), replaced, holds(replaced), error)) {
+    if (!replaced.isEmpty() && !CheckedFileWrite::write(previousPath(), replaced, error)) {
         return false;
     }
     const QString next = path_ + QStringLiteral(".new");
-    if (!CheckedFileWrite::write(next, bytes, holds(bytes), error)) {
+    if (!CheckedFileWrite::write(next, bytes, error)) {
         return false;
     }
     // rename() replaces the old file in one step, where QFile::rename would refuse to.
@@ -163,4 +157,25 @@ void LensLibrary::reloadIfChangedOutside() {
     if (bytes != bytes_) {
         load();
     }
+}
+
+std::optional<LensLibraryData> LensLibrary::readSharedFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = path + QStringLiteral(": ") + file.errorString();
+        return std::nullopt;
+    }
+    auto shared = LensLibraryData::fromJson(file.read(LensLibraryData::kLargestFile + 1), error);
+    if (!shared) {
+        error->prepend(path + QStringLiteral(": "));
+    }
+    return shared;
+}
+
+bool LensLibrary::writeSharedFile(const LensLibraryData& entry, const QString& path, QString* error) {
+    if (!CheckedFileWrite::write(path, entry.toJson(), error)) {
+        error->prepend(path + QStringLiteral(": "));
+        return false;
+    }
+    return true;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFileSystemWatcher;
 
@@ -52,6 +53,12 @@ public:
 
     // From now on a change made by another program reloads the library and emits changed().
     void watch();
+
+    // A shared .orvolens file (lensEntry() or kitEntry() of the library), read with the library's
+    // checks; an error starts with the file's path.
+    static std::optional<LensLibraryData> readSharedFile(const QString& path, QString* error);
+    // Writes it, read back before it counts.
+    static bool writeSharedFile(const LensLibraryData& entry, const QString& path, QString* error);
 
 signals:
     void changed();
