@@ -2,6 +2,7 @@
 
 #include "AdapterSession.h"
 #include "BackupStore.h"
+#include "CommandOutput.h"
 #include "ExitStatus.h"
 #include "ProfileValues.h"
 #include "WriteSequence.h"
@@ -14,14 +15,8 @@
 
 namespace {
 
-void out(const QString& line) {
-    std::fputs(qPrintable(line + u'\n'), stdout);
-}
-
-int fail(int status, const QString& message) {
-    std::fprintf(stderr, "orvoctl: %s\n", qPrintable(message));
-    return status;
-}
+using CommandOutput::fail;
+using CommandOutput::out;
 
 int fail(const AdapterSession::Failure& failure) {
     return fail(failure.status, failure.message);
@@ -227,13 +222,17 @@ int write(const QString& file, const QString& port) {
     if (!target) {
         return status;
     }
+    return writeSnapshot(session, *target);
+}
+
+int writeSnapshot(AdapterSession& session, const AdapterSnapshot& target) {
     WriteSequence writer(session.store(), session.readOutSequence());
     QObject::connect(&writer, &WriteSequence::progressed, &showProgress);
     std::optional<WriteSequence::Outcome> outcome;
     QObject::connect(&writer, &WriteSequence::finished,
                      [&outcome](const WriteSequence::Outcome& o) { outcome = o; });
     QList<AdapterSnapshot::UnstorableField> leftAlone;
-    const AdapterSnapshot storable = target->storableOver(session.store().adapterSnapshot(), &leftAlone);
+    const AdapterSnapshot storable = target.storableOver(session.store().adapterSnapshot(), &leftAlone);
     QStringList paths;
     for (const AdapterSnapshot::UnstorableField& field : leftAlone) {
         paths << field.path();

@@ -12,4 +12,5 @@ inline constexpr int kNoAnswer = 6;         // the adapter did not answer every 
 inline constexpr int kInterrupted = 7;      // the write stopped part-way (unplugged, write failed)
 inline constexpr int kNotVerified = 8;      // written, but the adapter reads back other values
 inline constexpr int kBackupFailed = 9;     // the backup could not be written; nothing was sent
+inline constexpr int kLibraryFailed = 10;   // the lens library did not read, was locked or not written
 } // namespace ExitStatus

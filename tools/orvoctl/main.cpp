@@ -1,8 +1,10 @@
 // orvoctl: the ORVO adapter from a shell. Reads it out, lists its backups and writes profiles with a
-// backup first and a read-back check after, on the same core as the window.
+// backup first and a read-back check after, and keeps the lens library and its kits, on the same core
+// as the window.
 
 #include "ControlCommands.h"
 #include "ExitStatus.h"
+#include "LibraryCommands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -29,7 +31,8 @@ constexpr Command kCommands[] = {
 const char* kStatuses =
     "Exit statuses: 0 done (for write: verified), 1 other port error, 2 bad input (command line, JSON or a "
     "field), 3 no adapter, 4 permission denied, 5 port busy, 6 the adapter did not answer, 7 write "
-    "interrupted, 8 written but not verified, 9 backup could not be written.";
+    "interrupted, 8 written but not verified, 9 backup could not be written, 10 the lens library could not "
+    "be read, locked or written.";
 
 int usage(int status) {
     std::FILE* stream = status == ExitStatus::kSuccess ? stdout : stderr;
@@ -37,6 +40,7 @@ int usage(int status) {
     for (const Command& c : kCommands) {
         std::fprintf(stream, "  %-8s %s\n           %s\n", c.name, c.arguments, c.description);
     }
+    LibraryCommands::printUsage(stream);
     std::fprintf(stream, "\n'orvoctl COMMAND --help' shows one command.\n%s\n", kStatuses);
     return status;
 }
@@ -126,6 +130,9 @@ int main(int argc, char** argv) {
     const QString name = arguments.value(1);
     if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
         return finish(usage(ExitStatus::kSuccess), true);
+    }
+    if (LibraryCommands::handles(name)) {
+        return finish(LibraryCommands::run(arguments), LibraryCommands::outputIsTheResult(name));
     }
     const Command* command = findCommand(name);
     if (!command) {

@@ -1,10 +1,11 @@
 #include "SnapshotShelf.h"
 
+#include "CheckedFileWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace {
@@ -30,26 +31,6 @@ std::optional<SnapshotShelf::Entry> readEntry(const QString& path) {
         takenAt.setTimeSpec(Qt::UTC);
     }
     return SnapshotShelf::Entry{path, takenAt.toUTC(), *snapshot};
-}
-
-// Writes bytes through a temporary file and checks every step; a commit is not taken on trust (it
-// has been seen to succeed on a full disk after the data was lost), so the file is read back and
-// must hold snapshot's values.
-bool writeChecked(const QString& path, const QByteArray& bytes, const AdapterSnapshot& snapshot,
-                  QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        file.error() != QFileDevice::NoError || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    const auto back = readEntry(path);
-    if (!back || !back->snapshot.holdsSameValues(snapshot)) {
-        QFile::remove(path);
-        *error = QStringLiteral("%1 did not read back as written").arg(path);
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -131,7 +112,11 @@ std::optional<QString> SnapshotShelf::write(const AdapterSnapshot& snapshot, QSt
     const QString path = pathAt(takenAt);
     QJsonObject json = snapshot.toJson();
     json.insert(QStringLiteral("takenAt"), takenAt.toString(Qt::ISODateWithMs));
-    if (!writeChecked(path, QJsonDocument(json).toJson(), snapshot, error)) {
+    const auto readsBack = [&snapshot](const QString& written) {
+        const auto back = readEntry(written);
+        return back && back->snapshot.holdsSameValues(snapshot);
+    };
+    if (!CheckedFileWrite::write(path, QJsonDocument(json).toJson(), readsBack, error)) {
         return std::nullopt;
     }
     dropOldest(serial, path);
