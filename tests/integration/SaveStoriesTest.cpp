@@ -69,10 +69,11 @@ protected:
         b.ApretureValue = {8, 11, 14, 17};
         fillZeroPaddedText(b.LensNameString.data(), b.LensNameString.size(), QStringLiteral("Summicron 35"));
         std::optional<WriteSequence::Outcome> outcome;
-        QObject::connect(&writer, &WriteSequence::finished,
-                         [&](const WriteSequence::Outcome& o) { outcome = o; });
+        const QMetaObject::Connection heard = QObject::connect(
+            &writer, &WriteSequence::finished, [&](const WriteSequence::Outcome& o) { outcome = o; });
         writer.start(target);
         runUntil([&] { return outcome.has_value(); }, 10000);
+        QObject::disconnect(heard);
         return outcome.value_or(WriteSequence::Outcome{});
     }
 

@@ -116,6 +116,7 @@ protected:
     SerialPortPtr openPort(const QString& path) {
         SerialPortPtr port = SerialPort::serialPortWithPath(path);
         port->setDelegate(&recorder);
+        opened.push_back(port);
         port->setBaudRate(1500000);
         port->open();
         EXPECT_TRUE(runUntil([&] { return recorder.events.contains("opened"); }));
@@ -124,9 +125,18 @@ protected:
     bool closed() {
         return runUntil([&] { return recorder.events.contains("closed"); });
     }
-    void TearDown() override { EXPECT_FALSE(recorder.offMainThread); }
+    // A port outlives the case that opened it: what it still reports must not reach this recorder.
+    void TearDown() override {
+        EXPECT_FALSE(recorder.offMainThread);
+        for (const SerialPortPtr& port : opened) {
+            if (port->delegate() == &recorder) {
+                port->setDelegate(nullptr);
+            }
+        }
+    }
 
     Recorder recorder;
+    std::vector<SerialPortPtr> opened;
 };
 
 } // namespace
@@ -267,6 +277,7 @@ TEST_F(SerialPortTest, aFailedOpenSaysWhetherThePortIsBusyGoneOrNoTerminal) {
     const auto causeOfOpening = [this](const SerialPortPtr& port) {
         recorder.errors.clear();
         port->setDelegate(&recorder);
+        opened.push_back(port);
         port->open();
         EXPECT_FALSE(port->isOpen());
         return recorder.errors.isEmpty() ? SerialPortError::Cause::Other

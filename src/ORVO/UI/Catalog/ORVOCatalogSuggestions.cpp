@@ -133,10 +133,10 @@ bool ORVOCatalogAssistant::eventFilter(QObject* watched, QEvent* event) {
     // Window-level presses only: each click reaches its window once, while the widgets under it may
     // pass it on to their parents several times.
     if (watched->isWindowType()) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
-            swallowRelease =
-                lensModelClicked(static_cast<QWindow*>(watched), mouse->globalPosition().toPoint());
+        if (event->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            const QPoint at = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+            swallowRelease = lensModelClicked(static_cast<QWindow*>(watched), at);
             return swallowRelease;
         }
         if (event->type() == QEvent::MouseButtonRelease && swallowRelease) {
