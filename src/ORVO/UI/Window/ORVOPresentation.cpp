@@ -209,7 +209,7 @@ void ORVOPresentation::installCatalogAssistance() {
 
 void ORVOPresentation::installStatusRefresh() {
     statusTimer = new QTimer(this);
-    connect(statusTimer, &QTimer::timeout, this, &ORVOPresentation::updateConnectionStatus);
+    connect(statusTimer, &QTimer::timeout, this, &ORVOPresentation::refreshConnectionStatus);
     statusTimer->start(1000);
     watchFieldEdits();
     // No field has the focus at start.
@@ -226,7 +226,10 @@ void ORVOPresentation::watchFieldEdits() {
     editsRefresh->setSingleShot(true);
     editsRefresh->setInterval(0);
     connect(editsRefresh, &QTimer::timeout, this, &ORVOPresentation::refreshConnectionStatus);
-    const auto refreshSoon = [this] { editsRefresh->start(); };
+    const auto refreshSoon = [this] {
+        marksStale = true;
+        editsRefresh->start();
+    };
     for (int p = 0; p < kAdapterProfileCount; ++p) {
         const ORVOProfileCard::Fields profile = profileFields(p);
         connect(profile.focalLength, &QLineEdit::textChanged, this, refreshSoon);
@@ -387,5 +390,6 @@ void ORVOPresentation::refreshLocalizedText() {
     headerMenu->refreshLocalizedText();
     refreshProfileReadState();
     applyAccessibleNames();
+    marksStale = true;
     refreshConnectionStatus();
 }

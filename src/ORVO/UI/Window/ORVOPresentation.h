@@ -144,6 +144,10 @@ private:
     QTimer* nameReplacedTimer = nullptr;
     // Coalesces the edits of one event into one refresh of the marks and the status.
     QTimer* editsRefresh = nullptr;
+    // The unwritten-changes marks are worked out again only when a field, the adapter's values or
+    // the language may have changed, not on every tick of the status refresh.
+    bool marksStale = true;
+    bool unwrittenChanges = false;
     ORVOArrowKeySelector* profileKeys = nullptr;
     // Never shown: the fields of the profiles not selected wait here, alive but outside the window
     // and so outside the accessibility tree.

@@ -80,6 +80,7 @@ void ORVOPresentation::confirmSaveRequested() {
 
 void ORVOPresentation::showSavedNotice() {
     savedNoticeUntil = QDeadlineTimer(6000);
+    marksStale = true;
     refreshConnectionStatus();
 }
 
@@ -117,7 +118,9 @@ void ORVOPresentation::hideNameReplaced() {
     profileCard->showNameReplaced(false);
 }
 
+// The controller calls this when a read-out, a save or the adapter's values move on.
 void ORVOPresentation::updateConnectionStatus() {
+    marksStale = true;
     refreshConnectionStatus();
 }
 
@@ -142,7 +145,11 @@ void ORVOPresentation::refreshConnectionStatus() {
     // A running read-out or save says how far it has got; the one-second refresh keeps that.
     const QString activity = connected ? delegate.activityStatus() : QString();
     QString status = activity.isEmpty() ? LocalizationManager::text(TextKeys::label(key)) : activity;
-    if (refreshUnwrittenMarks()) {
+    if (marksStale) {
+        unwrittenChanges = refreshUnwrittenMarks();
+        marksStale = false;
+    }
+    if (unwrittenChanges) {
         status += QStringLiteral(" · ") + LocalizationManager::text(TextKeys::kLabelChangesNotWritten);
     }
     hero->setStatus(status, connected ? palette().positive : palette().negative);
