@@ -74,43 +74,44 @@ QString lensLine(const LibraryLens& lens, const LensLibraryData& data) {
     return kits.isEmpty() ? line : line + QStringLiteral("  (kits: %1)").arg(kits.join(", "));
 }
 
-template <typename Entry> void printJson(const QList<Entry>& entries) {
-    QJsonArray list;
-    for (const Entry& entry : entries) {
-        list.append(entry.toJson());
+QString kitLine(const LensKit& kit) {
+    QStringList slotTexts;
+    for (int i = 0; i < kAdapterProfileCount; ++i) {
+        const QString& lens = kit.lenses[size_t(i)];
+        slotTexts << ProfileValues::profileLetter(i) + u' ' +
+                         (lens.isEmpty() ? QStringLiteral("(keep)") : lens);
     }
-    std::fputs(QJsonDocument(list).toJson().constData(), stdout);
+    return QStringLiteral("%1  default %2  %3")
+        .arg(kit.name, ProfileValues::profileLetter(kit.defaultLens), slotTexts.join(" / "));
+}
+
+// The library's lenses or kits, as one JSON list or a line each.
+template <typename Entry, typename Line> int printEntries(bool json, const QList<Entry>& entries, Line line) {
+    if (json) {
+        QJsonArray list;
+        for (const Entry& entry : entries) {
+            list.append(entry.toJson());
+        }
+        std::fputs(QJsonDocument(list).toJson().constData(), stdout);
+        return ExitStatus::kSuccess;
+    }
+    for (const Entry& entry : entries) {
+        out(line(entry));
+    }
+    return ExitStatus::kSuccess;
 }
 
 int lenses(const Arguments& a) {
     LensLibrary library;
     load(library);
-    if (a.json) {
-        printJson(library.data().lenses);
-    }
-    for (const LibraryLens& lens : a.json ? QList<LibraryLens>{} : library.data().lenses) {
-        out(lensLine(lens, library.data()));
-    }
-    return ExitStatus::kSuccess;
+    return printEntries(a.json, library.data().lenses,
+                        [&library](const LibraryLens& lens) { return lensLine(lens, library.data()); });
 }
 
 int kits(const Arguments& a) {
     LensLibrary library;
     load(library);
-    if (a.json) {
-        printJson(library.data().kits);
-    }
-    for (const LensKit& kit : a.json ? QList<LensKit>{} : library.data().kits) {
-        QStringList slotTexts;
-        for (int i = 0; i < kAdapterProfileCount; ++i) {
-            const QString& lens = kit.lenses[size_t(i)];
-            slotTexts << ProfileValues::profileLetter(i) + u' ' +
-                             (lens.isEmpty() ? QStringLiteral("(keep)") : lens);
-        }
-        out(QStringLiteral("%1  default %2  %3")
-                .arg(kit.name, ProfileValues::profileLetter(kit.defaultLens), slotTexts.join(" / ")));
-    }
-    return ExitStatus::kSuccess;
+    return printEntries(a.json, library.data().kits, &kitLine);
 }
 
 // Opens and reads out the adapter; nothing and the status when that fails.
