@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!command) {
         return 0;
     }
-    static const QStringList words{"activate", "snapshot", "click", "key", "list", "log", "quit"};
+    static const QStringList words{"activate", "snapshot", "click", "key", "list", "log", "close", "quit"};
     static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
     const QStringList parts = line.split(blanks, Qt::SkipEmptyParts);
     if (parts.isEmpty() || !words.contains(parts.first())) {
