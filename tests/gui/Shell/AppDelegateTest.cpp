@@ -172,43 +172,43 @@ protected:
     std::function<void()> previousExit;
 };
 
-TEST_F(QuittingTest, ctrlQAsksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
+// Ctrl+Q, the window's close button and Exit ask the same question once each time; going back leaves
+// the program running, and only the confirmed answer ends it, once, with the window's state saved.
+class WayOut : public QuittingTest, public testing::WithParamInterface<int> {
+protected:
+    void leave() {
+        switch (GetParam()) {
+        case 0:
+            QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+            break;
+        case 1:
+            controller.close();
+            break;
+        default:
+            QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
+        }
+    }
+};
+
+TEST_P(WayOut, asksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
     answers = {1, 0};
-    QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+    leave();
+    runFor(700);
     EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
     EXPECT_EQ(terminations(), 0);
+    EXPECT_TRUE(controller.isVisible());
     EXPECT_FALSE(storedLensAModel().isValid());
 
-    QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+    leave();
+    ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
+    runFor(300);
     EXPECT_EQ(alerts.size(), 2);
     EXPECT_EQ(terminations(), 1);
     EXPECT_EQ(exits, 1);
     EXPECT_TRUE(storedLensAModel().isValid());
 }
 
-TEST_F(QuittingTest, leavingThroughAConfirmedExitAsksNoSecondTime) {
-    QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
-    ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
-    runFor(300);
-    EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
-    EXPECT_EQ(terminations(), 1);
-    EXPECT_EQ(exits, 1);
-}
-
-TEST_F(QuittingTest, theCloseButtonAsksAsExitDoesAndOnlyTheConfirmedAnswerEndsTheProgram) {
-    answers = {1};
-    EXPECT_FALSE(controller.close());
-    EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
-    runFor(700);
-    EXPECT_EQ(terminations(), 0);
-    EXPECT_TRUE(controller.isVisible());
-
-    EXPECT_TRUE(controller.close());
-    EXPECT_FALSE(controller.isVisible());
-    ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
-    EXPECT_EQ(alerts.size(), 2);
-    EXPECT_EQ(exits, 1);
-}
+INSTANTIATE_TEST_SUITE_P(CtrlQCloseButtonAndExit, WayOut, testing::Values(0, 1, 2));
 
 TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDiscardOrGoBack) {
     SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5103"});
