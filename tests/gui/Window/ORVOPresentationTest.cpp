@@ -169,6 +169,7 @@ TEST_F(ORVOPresentationTest, togglingTheThemeTwiceRestoresEveryDarkValue) {
     const QStringList dark = themedStyles();
     for (const bool back : {false, true}) {
         QTest::mouseClick(presentation().hero->themeToggle, Qt::LeftButton);
+        EXPECT_EQ(presentation().hero->themeToggle->symbolName(), back ? "sun.max" : "moon.fill");
         EXPECT_EQ(themedStyles() == dark, back);
     }
 }
