@@ -228,13 +228,6 @@ TEST_F(CatalogEditingTest, windowFocusDoesNotOpenTheListButATypedCharacterDoes) 
     EXPECT_TRUE(modelField()->hasFocus());
     EXPECT_FALSE(panelShown());
 
-    // Hidden and shown again, as by closing the window and opening the program once more.
-    controller.hide();
-    controller.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&controller));
-    runFor(30);
-    EXPECT_FALSE(panelShown());
-
     modelField()->setFocus();
     QTest::keyClick(modelField(), Qt::Key_S);
     EXPECT_TRUE(panelShown());
@@ -322,9 +315,6 @@ TEST_F(CatalogEditingTest, anApertureTheAdapterLacksTakesTheNearestSlowerStopAnd
     EXPECT_EQ(aperture(1)->currentText(), "F2.0"); // the fill offer goes on from F1.6
 
     pickAperture("F2.8"); // a stop of the user's own: the line no longer holds
-    EXPECT_FALSE(note->isVisible());
-    pick("Leica M", "50", "Summilux-M", "Leica Summilux-M 50mm f/1.4 ASPH.");
-    EXPECT_EQ(aperture(0)->currentText(), "F1.4");
     EXPECT_FALSE(note->isVisible());
 }
 

@@ -1,9 +1,6 @@
 // The main window's controller in a real (offscreen) window, against simulated adapters on real
 // pseudo-terminals in the ports folder.
 
-#include "NotificationCenter.h"
-#include "NotificationNames.h"
-#include "NotificationRecorder.h"
 #include "Settings.h"
 #include "WindowTestSupport.h"
 
@@ -203,15 +200,6 @@ TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
     EXPECT_TRUE(controller.logText().endsWith("❌ 找不到HTML文件: Help_XX.htm"));
     QDesktopServices::unsetUrlHandler("file");
     LocalizationManager::shared().setLanguage(2);
-}
-
-TEST_F(ViewControllerTest, theLogAnswersRequestsForItsTextAndTakesLinesFromElsewhere) {
-    NotificationRecorder recorder({NotificationNames::SavePrintViewContent});
-    NotificationCenter::defaultCenter().post(NotificationNames::UpdatePrintView, QStringLiteral("abc"));
-    NotificationCenter::defaultCenter().post(NotificationNames::UpdatePrintView, 42);
-    EXPECT_TRUE(controller.logText().endsWith("\nabc")) << controller.logText().toStdString();
-    NotificationCenter::defaultCenter().post(NotificationNames::RequestPrintViewContent);
-    EXPECT_EQ(recorder.objectsOf(NotificationNames::SavePrintViewContent), QStringList{controller.logText()});
 }
 
 TEST_F(ViewControllerTest, aProfilePacketKeepsAnApertureBeyondTheListAndABadOneIsLogged) {
