@@ -63,9 +63,9 @@ TEST(SummaryView, namesAppearAsTheAdapterWillStoreThem) {
 }
 
 TEST(SaveConfirmation, showsTheSummaryAndOnlyItsFirstButtonConfirms) {
-    for (const auto& [button, confirmed] : {std::pair{0, true}, {1, false}, {-1, false}}) {
+    for (const auto& [pressed, confirmed] : {std::pair{0, true}, {1, false}, {-1, false}}) {
         QStringList lines;
-        ORVODialogs::setResponder([&, button](QMessageBox& box, const QList<QPushButton*>&) {
+        ORVODialogs::setResponder([&lines, button = pressed](QMessageBox& box, const QList<QPushButton*>&) {
             for (const QLabel* label : box.findChildren<QLabel*>()) {
                 lines << label->text();
             }
@@ -73,7 +73,7 @@ TEST(SaveConfirmation, showsTheSummaryAndOnlyItsFirstButtonConfirms) {
         });
         EXPECT_EQ(ORVODialogs::confirmSave(nullptr, "C", {{"A", "", "50", "1.4 / 2 / 2.8 / 4", ""}}),
                   confirmed);
-        EXPECT_TRUE(lines.contains("A" + kSpace + kDash)) << button;
+        EXPECT_TRUE(lines.contains("A" + kSpace + kDash)) << pressed;
     }
     ORVODialogs::setResponder({});
 }
