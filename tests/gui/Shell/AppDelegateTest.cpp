@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <tuple>
 
 namespace {
 
@@ -35,16 +36,19 @@ using SingleInstanceTest = ShellTest;
 // An address where no bus listens: unset, the bus library would look in $XDG_RUNTIME_DIR/bus.
 const QString kNoBus = QStringLiteral("unix:path=/nonexistent/orvo-test-bus");
 
-TEST_F(SingleInstanceTest, aSecondCopyHandsOverToTheRunningOneAndEndsWithZero) {
+// With the window behind another the notice comes first; with every window closed the main one just
+// comes back. A copy with no session bus can reach no one, yet must still not run beside a running
+// copy (one with the bus beside one without is the lock's own race test).
+TEST_F(SingleInstanceTest, aSecondCopyHandsOverToTheRunningOneOrSaysItCannotAndEndsWithZero) {
     AppDelegate& delegate = AppDelegate::shared();
     ASSERT_TRUE(delegate.ensureSingleInstance());
     QWidget window;
     QWidget elsewhere;
     delegate.mainWindow = &window;
-    // With the window behind another the notice comes first; with every window closed the main one
-    // just comes back.
-    for (const bool closed : {false, true}) {
-        SCOPED_TRACE(closed ? "closed" : "behind another window");
+    for (const auto& [why, closed, bus] : {std::tuple{"behind another window", false, true},
+                                           {"closed", true, true},
+                                           {"no bus", false, false}}) {
+        SCOPED_TRACE(why);
         window.show();
         elsewhere.show();
         elsewhere.activateWindow();
@@ -53,44 +57,19 @@ TEST_F(SingleInstanceTest, aSecondCopyHandsOverToTheRunningOneAndEndsWithZero) {
             window.close();
             elsewhere.close();
         }
-
-        auto second = startProgram({{"ORVO_ANSWER_ALERTS", "0"}});
+        QMap<QString, QString> environment{{"ORVO_ANSWER_ALERTS", "0"}};
+        if (!bus) {
+            environment.insert("DBUS_SESSION_BUS_ADDRESS", kNoBus);
+        }
+        auto second = startProgram(environment);
         ASSERT_TRUE(waitForExit(*second));
         EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(second->exitCode(), 0);
         const QString output = QString::fromUtf8(second->readAllStandardError());
         EXPECT_EQ(output.count("ORVO alert: " + text("dialogs.already_running_title")), closed ? 0 : 1)
             << output.toStdString();
-        EXPECT_TRUE(runUntil([&] { return QApplication::activeWindow() == &window; }, 2000));
+        EXPECT_EQ(runUntil([&] { return QApplication::activeWindow() == &window; }, 2000), bus);
     }
-}
-
-// A copy with no session bus can reach no one, yet must still not run beside a running copy, whichever
-// of the two has the bus.
-TEST_F(SingleInstanceTest, aSecondCopyWithoutASessionBusSaysSoAndEnds) {
-    ASSERT_TRUE(AppDelegate::shared().ensureSingleInstance());
-    auto second = startProgram({{"ORVO_ANSWER_ALERTS", "0"}, {"DBUS_SESSION_BUS_ADDRESS", kNoBus}});
-    ASSERT_TRUE(waitForExit(*second));
-    EXPECT_EQ(second->exitCode(), 0);
-    const QString output = QString::fromUtf8(second->readAllStandardError());
-    EXPECT_EQ(output.count("ORVO alert: " + text("dialogs.already_running_title")), 1)
-        << output.toStdString();
-}
-
-TEST_F(SingleInstanceTest, aCopyWithABusDoesNotStartBesideOneRunningWithoutIt) {
-    auto first = startProgram({{"DBUS_SESSION_BUS_ADDRESS", kNoBus}});
-    ASSERT_TRUE(runUntil([] { return QFile::exists(runtime.filePath("Quillon.ORVO.lock")); }, 10000));
-    QStringList alerts;
-    ORVODialogs::setResponder([&alerts](QMessageBox& alert, const QList<QPushButton*>&) {
-        alerts << alert.text();
-        return 0;
-    });
-    EXPECT_FALSE(AppDelegate::shared().ensureSingleInstance());
-    EXPECT_EQ(alerts, QStringList{text("dialogs.already_running_title")});
-    ORVODialogs::setResponder({});
-
-    first->terminate();
-    EXPECT_TRUE(waitForExit(*first));
 }
 
 using ProgramTest = ShellTest;
@@ -172,43 +151,43 @@ protected:
     std::function<void()> previousExit;
 };
 
-TEST_F(QuittingTest, ctrlQAsksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
+// Ctrl+Q, the window's close button and Exit ask the same question once each time; going back leaves
+// the program running, and only the confirmed answer ends it, once, with the window's state saved.
+class WayOut : public QuittingTest, public testing::WithParamInterface<int> {
+protected:
+    void leave() {
+        switch (GetParam()) {
+        case 0:
+            QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+            break;
+        case 1:
+            controller.close();
+            break;
+        default:
+            QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
+        }
+    }
+};
+
+TEST_P(WayOut, asksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
     answers = {1, 0};
-    QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+    leave();
+    runFor(700);
     EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
     EXPECT_EQ(terminations(), 0);
+    EXPECT_TRUE(controller.isVisible());
     EXPECT_FALSE(storedLensAModel().isValid());
 
-    QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
+    leave();
+    ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
+    runFor(300);
     EXPECT_EQ(alerts.size(), 2);
     EXPECT_EQ(terminations(), 1);
     EXPECT_EQ(exits, 1);
     EXPECT_TRUE(storedLensAModel().isValid());
 }
 
-TEST_F(QuittingTest, leavingThroughAConfirmedExitAsksNoSecondTime) {
-    QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
-    ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
-    runFor(300);
-    EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
-    EXPECT_EQ(terminations(), 1);
-    EXPECT_EQ(exits, 1);
-}
-
-TEST_F(QuittingTest, theCloseButtonAsksAsExitDoesAndOnlyTheConfirmedAnswerEndsTheProgram) {
-    answers = {1};
-    EXPECT_FALSE(controller.close());
-    EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
-    runFor(700);
-    EXPECT_EQ(terminations(), 0);
-    EXPECT_TRUE(controller.isVisible());
-
-    EXPECT_TRUE(controller.close());
-    EXPECT_FALSE(controller.isVisible());
-    ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
-    EXPECT_EQ(alerts.size(), 2);
-    EXPECT_EQ(exits, 1);
-}
+INSTANTIATE_TEST_SUITE_P(CtrlQCloseButtonAndExit, WayOut, testing::Values(0, 1, 2));
 
 TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDiscardOrGoBack) {
     SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5103"});

@@ -69,23 +69,17 @@ TEST(MenuBarPruning, theTemplateBarKeepsOnlyWhatASingleWindowToolCanDo) {
               (QStringList{"About ORVO", "-", "Services", "-", "Hide ORVO", "Quit ORVO"}));
 }
 
-TEST(MenuBarPruning, withoutADirectSelectAllTheEditLikeMenuStaysAsItIs) {
+// Select All one level down does not make an Edit menu; separators with nothing between them go.
+TEST(MenuBarPruning, withoutADirectSelectAllAnEditLikeMenuStaysAndSeparatorsAloneLeaveNothing) {
     QMenuBar bar;
-    applicationMenu(bar);
-    // Select All one level down does not make an Edit menu.
+    QMenu* application = addMenu(bar, "ORVO", {"-", "-", "-"});
     QMenu* editLike = addMenu(bar, "Edit",
                               {"Undo=undo:", "-", "Paste and Match Style=pasteAsPlainText:",
                                "Find>performFindPanelAction:", "Selection>selectAll:", "-"});
+    QMenu* edit = addMenu(bar, "Edit", {"-", "-", "Select All=selectAll:", "-"});
     const QStringList before = titles(editLike);
     ORVOMenuBar::prune(&bar);
     EXPECT_EQ(titles(editLike), before);
-}
-
-TEST(MenuBarPruning, separatorsAloneLeaveAnEmptyMenu) {
-    QMenuBar bar;
-    QMenu* application = addMenu(bar, "ORVO", {"-", "-", "-"});
-    QMenu* edit = addMenu(bar, "Edit", {"-", "-", "Select All=selectAll:", "-"});
-    ORVOMenuBar::prune(&bar);
     EXPECT_TRUE(application->actions().isEmpty());
     EXPECT_EQ(titles(edit), QStringList{"Select All"});
 }

@@ -1,7 +1,8 @@
+// Clicks on the field container's margin and through the passthrough cover, as the window system
+// delivers them.
+
 #include "ORVOFieldContainer.h"
-#include "ORVOPalette.h"
 #include "ORVOPassthroughView.h"
-#include "ORVOThemeToggle.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -25,37 +26,6 @@ void showActive(QWidget& window) {
 }
 
 } // namespace
-
-TEST(ORVOThemeToggle, togglingTwiceThroughItsOwnerRestoresTheDarkState) {
-    ORVOThemeToggle toggle;
-    bool light = false;
-    // The owner's side: flip the theme and show it again.
-    toggle.onToggle = [&] {
-        light = !light;
-        toggle.setLight(light);
-        toggle.applyState();
-        toggle.apply(light ? ORVOPalette::light() : ORVOPalette::dark());
-    };
-    toggle.apply(ORVOPalette::dark());
-    toggle.show();
-
-    const struct {
-        bool light;
-        const char* symbol;
-        qreal iconX;
-        qreal knobX;
-        QColor knob;
-    } states[] = {{true, "moon.fill", 39, 10, ORVOPalette::light().selectedFill},
-                  {false, "sun.max", 11, 41, Qt::white}};
-    for (const auto& state : states) {
-        QTest::mouseClick(&toggle, Qt::LeftButton);
-        EXPECT_EQ(toggle.isLight(), state.light);
-        EXPECT_EQ(toggle.symbolName(), state.symbol);
-        EXPECT_EQ(toggle.iconFrame().x(), state.iconX);
-        EXPECT_EQ(toggle.knobFrame().x(), state.knobX);
-        EXPECT_EQ(toggle.knobColor(), state.knob);
-    }
-}
 
 TEST(ORVOFieldContainer, aClickOnItsMarginDoesNotMoveTheFocus) {
     QWidget window;

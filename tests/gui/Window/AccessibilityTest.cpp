@@ -1,41 +1,21 @@
 // The main window as a screen reader meets it: walked through its accessibility interfaces, as the
 // desktop's accessibility bridge walks it, and driven from the keyboard alone.
 
-#include "IsolatedEnvironment.h"
-#include "LocalizationManager.h"
-#include "ORVOPresentation.h"
 #include "ORVOProfileSelector.h"
-#include "ViewController.h"
+#include "WindowTestSupport.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSet>
-#include <QTest>
-#include <QTextEdit>
-#include <gtest/gtest.h>
 
 namespace {
 
 bool isInteractive(QAccessible::Role role) {
-    switch (role) {
-    case QAccessible::PushButton:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::ComboBox:
-    case QAccessible::EditableText:
-    case QAccessible::SpinBox:
-    case QAccessible::Slider:
-    case QAccessible::ButtonMenu:
-    case QAccessible::ButtonDropDown:
-    case QAccessible::PageTab:
-        return true;
-    default:
-        return false;
-    }
+    static const QSet<QAccessible::Role> interactive{
+        QAccessible::PushButton,     QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::ComboBox,
+        QAccessible::EditableText,   QAccessible::SpinBox,  QAccessible::Slider,      QAccessible::ButtonMenu,
+        QAccessible::ButtonDropDown, QAccessible::PageTab};
+    return interactive.contains(role);
 }
 
 struct Walk {
@@ -61,9 +41,10 @@ void walk(QAccessibleInterface* node, Walk& result) {
     }
 }
 
-class AccessibilityTest : public testing::Test {
+class AccessibilityTest : public WindowTest {
 protected:
     void SetUp() override {
+        WindowTest::SetUp();
         controller.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&controller));
     }
@@ -77,16 +58,6 @@ protected:
         walk(QAccessible::queryAccessibleInterface(controller.window()), result);
         return result;
     }
-    ORVOPresentation& presentation() { return *controller.presentation; }
-
-    // Before the window, which reads the settings and the texts as it is built.
-    struct Isolated {
-        Isolated() {
-            useIsolatedEnvironment();
-            LocalizationManager::shared().setLanguage(2); // English
-        }
-    } isolated;
-    ViewController controller;
 };
 
 TEST_F(AccessibilityTest, everyShowingControlHasATranslatedNameAndThePlainLayoutIsGone) {
@@ -111,6 +82,7 @@ TEST_F(AccessibilityTest, everyShowingControlHasATranslatedNameAndThePlainLayout
     }
     presentation().selectProfile(1);
     EXPECT_TRUE(walkWindow().objects.contains(controller.LensFocalLengths[1]));
+    chooseLanguage(2);
 }
 
 TEST_F(AccessibilityTest, tabFollowsTheWindowFromTheHeaderToSave) {

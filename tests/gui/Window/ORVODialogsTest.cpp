@@ -1,25 +1,24 @@
+// The save confirmation's summary: what will be written, two lines a profile, names as the adapter
+// will store them.
+
 #include "ORVODialogs.h"
 
-#include "LocalizationManager.h"
-#include "ResourceBundle.h"
-#include "Settings.h"
-
-#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTemporaryDir>
+#include <QPushButton>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
 
 const QString kSpace = QStringLiteral(u"\u3000");
+const QString kDash = QStringLiteral(u"\u2014");
 
 // The summary's label texts from top to bottom.
 QStringList linesOf(const QList<SummaryRow>& rows, QSize* size = nullptr) {
     const std::unique_ptr<QWidget> view(ORVODialogs::summaryView(QStringLiteral("B"), rows));
     QList<QLabel*> labels = view->findChildren<QLabel*>();
-    std::sort(labels.begin(), labels.end(), [](QLabel* a, QLabel* b) { return a->y() < b->y(); });
+    std::ranges::sort(labels, [](QLabel* a, QLabel* b) { return a->y() < b->y(); });
     QStringList lines;
     for (const QLabel* label : labels) {
         lines << label->text();
@@ -29,28 +28,6 @@ QStringList linesOf(const QList<SummaryRow>& rows, QSize* size = nullptr) {
     }
     return lines;
 }
-
-class DialogsTest : public testing::Test {
-protected:
-    // Answers every alert with the button at index and keeps what it showed.
-    void answerWith(int index) {
-        ORVODialogs::setResponder([this, index](QMessageBox& box, const QList<QPushButton*>&) {
-            message = box.text();
-            informative = box.informativeText();
-            for (const QLabel* label : box.findChildren<QLabel*>()) {
-                if (label->parentWidget() != &box) {
-                    accessoryLines << label->text();
-                }
-            }
-            return index;
-        });
-    }
-    void TearDown() override { ORVODialogs::setResponder({}); }
-
-    QString message;
-    QString informative;
-    QStringList accessoryLines;
-};
 
 } // namespace
 
@@ -63,7 +40,7 @@ TEST(SummaryView, hasTwoLinesPerRowAndADashForAnEmptyName) {
                                       &size);
     EXPECT_EQ(size, QSize(460, 214));
     ASSERT_EQ(lines.size(), 9);
-    EXPECT_EQ(lines[3], "B" + kSpace + QStringLiteral(u"\u2014"));
+    EXPECT_EQ(lines[3], "B" + kSpace + kDash);
     linesOf({}, &size);
     EXPECT_EQ(size, QSize(460, 34));
 }
@@ -85,31 +62,18 @@ TEST(SummaryView, namesAppearAsTheAdapterWillStoreThem) {
     }
 }
 
-TEST_F(DialogsTest, exitAnswersTrueOnlyForTheFirstButton) {
-    for (const auto& [button, answer] : {std::pair{0, true}, {1, false}, {-1, false}}) {
-        answerWith(button);
-        EXPECT_EQ(ORVODialogs::confirmExit(nullptr), answer) << button;
+TEST(SaveConfirmation, showsTheSummaryAndOnlyItsFirstButtonConfirms) {
+    for (const auto& [pressed, confirmed] : {std::pair{0, true}, {1, false}, {-1, false}}) {
+        QStringList lines;
+        ORVODialogs::setResponder([&lines, button = pressed](QMessageBox& box, const QList<QPushButton*>&) {
+            for (const QLabel* label : box.findChildren<QLabel*>()) {
+                lines << label->text();
+            }
+            return button;
+        });
+        EXPECT_EQ(ORVODialogs::confirmSave(nullptr, "C", {{"A", "", "50", "1.4 / 2 / 2.8 / 4", ""}}),
+                  confirmed);
+        EXPECT_TRUE(lines.contains("A" + kSpace + kDash)) << pressed;
     }
-}
-
-// A language file that lacks a text shows the text's fallback.
-TEST_F(DialogsTest, saveShowsTheSummaryAndAMissingHintShowsItsFallback) {
-    QTemporaryDir dir;
-    QFile file(dir.filePath("en.json"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(R"({"dialogs": {"save_title": "Write?"}})");
-    file.close();
-    Settings::setFilePathForTesting(dir.filePath("ORVO.conf"));
-    ResourceBundle::setOverrideDirectory(dir.path());
-    LocalizationManager::shared().setLanguage(2);
-
-    answerWith(1);
-    EXPECT_FALSE(ORVODialogs::confirmSave(nullptr, "C", {{"A", "", "50", "1.4 / 2 / 2.8 / 4", ""}}));
-    EXPECT_EQ(message, "Write?");
-    EXPECT_EQ(informative, "save_hint");
-    EXPECT_TRUE(accessoryLines.contains("A" + kSpace + QStringLiteral(u"\u2014")));
-
-    ResourceBundle::setOverrideDirectory({});
-    LocalizationManager::shared().setLanguage(2);
-    Settings::setFilePathForTesting({});
+    ORVODialogs::setResponder({});
 }

@@ -3,92 +3,28 @@
 // fields are marked, Exit offers to write them, and a replug keeps them as a draft for Restore….
 
 #include "DraftStore.h"
-#include "EventLoop.h"
-#include "IsolatedEnvironment.h"
-#include "LocalizationManager.h"
 #include "ORVOCatalogAssistant.h"
 #include "ORVODeviceCard.h"
-#include "ORVODialogs.h"
 #include "ORVOFieldContainer.h"
 #include "ORVOHero.h"
-#include "ORVOPresentation.h"
 #include "ORVOProfileSelector.h"
-#include "SerialPortManager.h"
-#include "SimulatorProcess.h"
-#include "ViewController.h"
+#include "WindowTestSupport.h"
 
-#include <QComboBox>
 #include <QJsonArray>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
-class UnwrittenEdits : public testing::Test {
+class UnwrittenEdits : public WindowTest {
 protected:
-    static void SetUpTestSuite() { useIsolatedEnvironment(); }
-    void SetUp() override {
-        qputenv("XDG_STATE_HOME", state.path().toUtf8());
-        // Each alert takes the next answer (0 once they run out) and is remembered with its buttons.
-        ORVODialogs::setResponder([this](QMessageBox& alert, const QList<QPushButton*>& buttons) {
-            QStringList titles;
-            for (const QPushButton* button : buttons) {
-                titles << button->text();
-            }
-            alerts << alert.informativeText() + " | " + titles.join(", ");
-            if (auto* list = alert.findChild<QListWidget*>(); list && list->count() > 0) {
-                firstRestoreLine = list->item(0)->text();
-            }
-            return answers.isEmpty() ? 0 : answers.takeFirst();
-        });
-    }
-    void TearDown() override {
-        ORVODialogs::setResponder({});
-        controller.performCleanup();
-        runFor(100);
-        qunsetenv("XDG_STATE_HOME");
-    }
-
     void plugAndRead(const QStringList& faults = {}) {
-        adapter =
-            std::make_unique<SimulatorProcess>(QStringList{"--ports-dir", SerialPortManager::portsDirectory(),
-                                                           "--serial", "7301", "--sn", "ORVO7301"} +
-                                               faults);
-        ASSERT_FALSE(adapter->linkPath().isEmpty());
-        const int before = int(controller.logText().count(text("messages.save_to_adapter_enabled")));
-        controller.show();
-        ASSERT_TRUE(runUntil(
-            [&] { return controller.logText().count(text("messages.save_to_adapter_enabled")) > before; },
-            8000))
-            << controller.logText().toStdString();
-        runFor(100);
+        WindowTest::plugAndRead("7301", QStringList{"--sn", "ORVO7301"} + faults);
     }
-
-    static void retype(QLineEdit* field, const QString& value) {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Backspace);
-        QTest::keyClicks(field, value);
-        runFor(20);
+    bool statusSaysUnwritten() const {
+        return presentation().hero->statusLabel->text().contains(text("labels.changes_not_written"));
     }
-
-    static QString text(const char* key) { return LocalizationManager::text(key); }
-    ORVOPresentation& presentation() { return *controller.presentation; }
-    QString status() { return presentation().hero->statusLabel->text(); }
-
-    QTemporaryDir state;
-    ViewController controller;
-    std::unique_ptr<SimulatorProcess> adapter;
-    QStringList alerts;
-    QList<int> answers;
-    QString firstRestoreLine;
 };
 
 } // namespace
@@ -126,8 +62,7 @@ TEST_F(UnwrittenEdits, aChangedFieldMarksItsSlotItsSegmentAndTheStatusUntilRever
     const auto segmentMarked = [&](int p) {
         return presentation().profileSelector->profileButtons[p]->text().contains(u'•');
     };
-    EXPECT_FALSE(card.focalSlot->isMarked());
-    EXPECT_FALSE(status().contains(text("labels.changes_not_written")));
+    EXPECT_FALSE(statusSaysUnwritten());
 
     retype(controller.LensFocalLengths[0], QStringLiteral("123"));
     controller.LensApexes[0][2]->setCurrentIndex(controller.LensApexes[0][2]->currentIndex() + 1);
@@ -139,13 +74,13 @@ TEST_F(UnwrittenEdits, aChangedFieldMarksItsSlotItsSegmentAndTheStatusUntilRever
     EXPECT_TRUE(presentation().deviceCard->defaultLensSlot->isMarked());
     EXPECT_TRUE(segmentMarked(0));
     EXPECT_FALSE(segmentMarked(1));
-    EXPECT_TRUE(status().contains(text("labels.changes_not_written"))) << status().toStdString();
+    EXPECT_TRUE(statusSaysUnwritten());
 
     controller.button_Revert->click();
     runFor(20);
     EXPECT_FALSE(card.focalSlot->isMarked());
     EXPECT_FALSE(segmentMarked(0));
-    EXPECT_FALSE(status().contains(text("labels.changes_not_written")));
+    EXPECT_FALSE(statusSaysUnwritten());
 }
 
 TEST_F(UnwrittenEdits, exitWithUnwrittenChangesOffersWriteDiscardAndGoBackAndEndsOnlyAfterAVerifiedSave) {
@@ -168,7 +103,7 @@ TEST_F(UnwrittenEdits, exitWithUnwrittenChangesOffersWriteDiscardAndGoBackAndEnd
     controller.button_Exit->click();
     EXPECT_EQ(ends.size(), 0) << "nothing ends before the save is verified";
     ASSERT_TRUE(runUntil([&] { return ends.size() == 1; }, 8000)) << controller.logText().toStdString();
-    EXPECT_TRUE(controller.logText().contains(text("messages.device_info_saved")));
+    EXPECT_TRUE(logCount(text("messages.device_info_saved")));
     EXPECT_EQ(adapter->state()["profiles"].toArray()[1].toObject()["name"].toString(), "Planar 50");
 }
 
@@ -179,8 +114,7 @@ TEST_F(UnwrittenEdits, aWriteThatIsNotVerifiedOnExitKeepsTheWindowAndDiscardEnds
 
     answers = {0, 0};
     controller.button_Exit->click();
-    const QString notVerified = text("messages.save_not_verified").section("{0}", 0, 0);
-    ASSERT_TRUE(runUntil([&] { return controller.logText().contains(notVerified); }, 8000))
+    ASSERT_TRUE(waitForLog(text("messages.save_not_verified").section("{0}", 0, 0), 8000))
         << controller.logText().toStdString();
     runFor(700);
     EXPECT_EQ(ends.size(), 0);
@@ -200,11 +134,17 @@ TEST_F(UnwrittenEdits, aReplugOfTheSameAdapterKeepsTheEditsAsADraftThatRestoreBr
 
     plugAndRead();
     EXPECT_EQ(controller.LensModels[3]->text(), adapterName) << "the read-out fills the fields";
-    EXPECT_TRUE(controller.logText().contains(text("messages.draft_kept").section("{0}", 0, 0)));
+    EXPECT_TRUE(logCount(text("messages.draft_kept").section("{0}", 0, 0)));
     ASSERT_EQ(DraftStore::list("ORVO7301").size(), 1) << controller.logText().toStdString();
 
+    QString firstRestoreLine;
+    inspectAlert = [&](QMessageBox& alert) {
+        if (const auto* list = alert.findChild<QListWidget*>(); list && list->count() > 0) {
+            firstRestoreLine = list->item(0)->text();
+        }
+    };
     controller.button_Restore->click();
     EXPECT_EQ(firstRestoreLine.section(' ', 0, 0), text("dialogs.restore_draft").section(' ', 0, 0));
     EXPECT_EQ(controller.LensModels[3]->text(), "Draft 24");
-    EXPECT_TRUE(controller.logText().contains(text("messages.draft_restored").section("{0}", 0, 0)));
+    EXPECT_TRUE(logCount(text("messages.draft_restored").section("{0}", 0, 0)));
 }

@@ -1,38 +1,18 @@
 // The main window's controller in a real (offscreen) window, against simulated adapters on real
 // pseudo-terminals in the ports folder.
 
-#include "ViewController.h"
-
-#include "DataStructureManager.h"
-#include "EventLoop.h"
-#include "IsolatedEnvironment.h"
-#include "LocalizationManager.h"
-#include "Mnemonic.h"
-#include "NotificationCenter.h"
-#include "NotificationNames.h"
-#include "NotificationRecorder.h"
-#include "ORVODialogs.h"
-#include "SerialPortManager.h"
 #include "Settings.h"
-#include "SharedConnection.h"
-#include "SimulatorProcess.h"
+#include "WindowTestSupport.h"
 
-#include <QComboBox>
 #include <QAbstractItemView>
 #include <QDesktopServices>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QGraphicsOpacityEffect>
 #include <QJsonArray>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QUrl>
-#include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -45,27 +25,15 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
-class ViewControllerTest : public testing::Test {
+class ViewControllerTest : public WindowTest {
 protected:
-    static void SetUpTestSuite() {
-        useIsolatedEnvironment();
-        // Save and Exit ask first; here the user always agrees.
-        ORVODialogs::setResponder([](QMessageBox&, const QList<QPushButton*>&) { return 0; });
-    }
-    void TearDown() override { settleSharedConnection(); }
-
-    std::unique_ptr<SimulatorProcess>
-    plugAdapter(const QString& serial, const QString& folder = SerialPortManager::portsDirectory()) {
-        auto adapter = std::make_unique<SimulatorProcess>(QStringList{"--ports-dir", folder, "--serial",
-                                                                      serial, "--model", "ORVO-EF", "--sn",
-                                                                      "ORVO4242", "--firmware", "2.21"});
-        EXPECT_FALSE(adapter->linkPath().isEmpty());
-        return adapter;
+    void plugEF(const QString& serial) {
+        plugAndRead(serial, {"--model", "ORVO-EF", "--sn", "ORVO4242", "--firmware", "2.21"});
     }
 
     // The adapter's answer to the request for one profile.
-    static std::optional<L2PC03_TD> sentProfile(const SimulatorProcess& adapter, int lensSeq) {
-        for (const auto& packet : adapter.sent) {
+    std::optional<L2PC03_TD> sentProfile(int lensSeq) const {
+        for (const auto& packet : adapter->sent) {
             const auto profile = L2PC03_TD::fromData(packet.bytes);
             if (packet.bytes.size() == 54 && profile && profile->lensSeq == lensSeq) {
                 return profile;
@@ -74,125 +42,56 @@ protected:
         return std::nullopt;
     }
 
-    void showWindow() { controller.show(); }
-
-    bool waitForLine(const QString& line, int timeoutMs = 5000) {
-        const bool found = runUntil([&] { return controller.logText().contains(line); }, timeoutMs);
-        if (!found) {
-            ADD_FAILURE() << "log lacks \"" << line.toStdString() << "\":\n"
-                          << controller.logText().toStdString();
-        }
-        return found;
-    }
-
     // Lines of the log that begin with one of the monitor's markers.
     QStringList linesWithMarkers(const QStringList& markers) const {
         QStringList result;
         for (const QString& line : controller.logText().split('\n')) {
-            for (const QString& marker : markers) {
-                if (line.startsWith(marker)) {
-                    result << line;
-                }
+            if (std::ranges::any_of(markers,
+                                    [&](const QString& marker) { return line.startsWith(marker); })) {
+                result << line;
             }
         }
         return result;
     }
 
-    double saveOpacity() const {
-        auto* effect =
-            qobject_cast<QGraphicsOpacityEffect*>(controller.button_SaveToAdapter->graphicsEffect());
-        return effect ? effect->opacity() : 1.0;
-    }
-
-    QString text(const char* key) const { return controller.localizationManager.localizedString(key); }
-
-    template <typename T> T* child(const char* name) { return controller.findChild<T*>(name); }
-
-    static void retype(QLineEdit* field, const QString& text) {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Backspace);
-        QTest::keyClicks(field, text);
-    }
-
     static void pick(QComboBox* box, int index) {
         box->setFocus();
-        while (box->currentIndex() < index) {
-            QTest::keyClick(box, Qt::Key_Down);
-        }
-        while (box->currentIndex() > index) {
-            QTest::keyClick(box, Qt::Key_Up);
+        while (box->currentIndex() != index) {
+            QTest::keyClick(box, box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
         }
     }
-
-    ViewController controller;
 };
 
 } // namespace
 
-TEST_F(ViewControllerTest, startsWithTheDocumentedValuesAndEnglishCaptions) {
-    EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
-    EXPECT_DOUBLE_EQ(saveOpacity(), 0.6);
-    EXPECT_EQ(controller.Default_LensSeq->currentText(), "A");
-    EXPECT_EQ(controller.Language->currentIndex(), 2); // the styled window shows the current language
-    EXPECT_EQ(controller.Language->count(), 16);
-    for (const char letter : {'A', 'B', 'C', 'D'}) {
-        EXPECT_EQ(child<QLineEdit>(QStringLiteral("Lens%1_FocalLength").arg(letter).toLatin1())->text(),
-                  "50");
-        EXPECT_EQ(child<QLineEdit>(QStringLiteral("Lens%1_Model").arg(letter).toLatin1())->text(),
-                  "50mm F1.0");
-        for (int k = 1; k <= 4; ++k) {
-            auto* box = child<QComboBox>(QStringLiteral("Lens%1_Apex%2").arg(letter).arg(k).toLatin1());
-            EXPECT_EQ(box->currentText(), "F1.0");
-            EXPECT_EQ(box->count(), 22);
-        }
-    }
-    controller.show();
-    EXPECT_EQ(controller.window()->windowTitle(), text("app.window_title"));
-    EXPECT_EQ(controller.button_Exit->text(), Mnemonic::apply(text("buttons.exit"), text("mnemonics.exit")));
-    EXPECT_FALSE(controller.button_Exit->text().contains('.'));
-}
-
 TEST_F(ViewControllerTest, noPortMeansNoMonitorLines) {
-    showWindow();
+    controller.show();
     runFor(3300); // the check at start and one tick
     EXPECT_TRUE(linesWithMarkers({"🔍", "🔄", "✅", "⚠️"}).isEmpty()) << controller.logText().toStdString();
 }
 
 TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShown) {
-    auto adapter = plugAdapter("5001");
-    showWindow();
-    ASSERT_TRUE(waitForLine(text("messages.save_to_adapter_enabled"), 4000));
+    plugEF("5001");
     const QStringList monitor = linesWithMarkers({"🔍", "🔄", "✅"});
     ASSERT_GE(monitor.size(), 3);
     EXPECT_TRUE(monitor[0].startsWith("🔍") && monitor[1].startsWith("🔄") && monitor[2].startsWith("✅"));
-    EXPECT_TRUE(
-        controller.logText().contains("DataStructureManager: 成功连接到串口: " + adapter->linkPath()));
+    EXPECT_TRUE(logCount("DataStructureManager: 成功连接到串口: " + adapter->linkPath()));
 
-    // Six read requests, 0.2 s apart, all with rw 0.
+    // Six read requests, 0.2 s apart.
     ASSERT_TRUE(runUntil([&] { return adapter->received.size() == 6 && adapter->sent.size() == 6; }));
-    const auto& requests = adapter->received;
-    EXPECT_EQ(requests[0].bytes, QByteArray::fromHex("55 01 05 5B AA"));
     for (int i = 1; i < 6; ++i) {
-        EXPECT_EQ(requests[i].bytes[3], 0) << "request " << i << " is a read";
-        EXPECT_NEAR(requests[i].atMs - requests[i - 1].atMs, 200, 80) << "request " << i;
+        EXPECT_NEAR(adapter->received[i].atMs - adapter->received[i - 1].atMs, 200, 80) << "request " << i;
     }
-    EXPECT_EQ(static_cast<uint8_t>(requests[1].bytes[1]), 0x02);
-    for (int i = 2; i < 6; ++i) {
-        EXPECT_EQ(requests[i].bytes[4], i - 2) << "lensSeq";
-    }
-
-    const auto lastProfile = sentProfile(*adapter, 3);
-    ASSERT_TRUE(lastProfile);
-    ASSERT_TRUE(
-        runUntil([&] { return controller.LensModels[3]->text() == lastProfile->getLensNameString(); }));
+    const auto last = sentProfile(3);
+    ASSERT_TRUE(last);
+    ASSERT_TRUE(runUntil([&] { return controller.LensModels[3]->text() == last->getLensNameString(); }));
     EXPECT_EQ(controller.DeviceModel_Text->text(), "ORVO-EF");
     EXPECT_EQ(controller.DeviceSN_Text->text(), "ORVO4242");
     EXPECT_EQ(controller.FW_Version_Text->text(), "2.1.5");
     EXPECT_EQ(controller.Default_LensSeq->currentIndex(),
               L2PC02_TD::fromData(adapter->sent[1].bytes)->DefaultCustomLens);
     for (int p = 0; p < 4; ++p) {
-        const auto profile = sentProfile(*adapter, p);
+        const auto profile = sentProfile(p);
         ASSERT_TRUE(profile);
         EXPECT_EQ(controller.LensFocalLengths[p]->text(), QString::number(profile->WideFlocalLength));
         EXPECT_EQ(controller.LensModels[p]->text(), profile->getLensNameString());
@@ -200,20 +99,12 @@ TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShown) {
             EXPECT_EQ(controller.LensApexes[p][k]->currentIndex(), profile->ApretureValue[k]);
         }
     }
-    EXPECT_TRUE(controller.button_SaveToAdapter->isEnabled());
-    EXPECT_DOUBLE_EQ(saveOpacity(), 1.0);
 }
 
 TEST_F(ViewControllerTest, editedProfilesAreWrittenToTheAdapterAndKeptWhenItIsUnplugged) {
-    auto adapter = plugAdapter("5002");
-    showWindow();
-    ASSERT_TRUE(waitForLine(text("messages.save_to_adapter_enabled"), 4000));
-    ASSERT_TRUE(runUntil([&] { return adapter->sent.size() == 6; }));
-    runFor(100);
-
+    plugEF("5002");
     retype(controller.LensFocalLengths[2], "35");
-    pick(controller.LensApexes[2][0], 8); // F2.8
-    EXPECT_EQ(controller.LensModels[2]->text(), "35mm F2.8");
+    pick(controller.LensApexes[2][0], 8);  // F2.8
     pick(controller.LensApexes[2][2], 11); // F4.0: not part of the name
     EXPECT_EQ(controller.LensModels[2]->text(), "35mm F2.8");
     retype(controller.LensModels[2], "Summicron 35 ASPH.");
@@ -222,13 +113,10 @@ TEST_F(ViewControllerTest, editedProfilesAreWrittenToTheAdapterAndKeptWhenItIsUn
     adapter->received.clear();
     QTest::mouseClick(controller.button_SaveToAdapter, Qt::LeftButton);
     ASSERT_TRUE(runUntil([&] { return adapter->received.size() == 6; }, 3000));
-    const auto& writes = adapter->received;
-    EXPECT_EQ(static_cast<uint8_t>(writes[1].bytes[1]), 0x02);
-    EXPECT_EQ(writes[1].bytes[3], 1);
-    EXPECT_EQ(writes[1].bytes[4], 2);
-    EXPECT_NEAR(writes[2].atMs - writes[0].atMs, 600, 100);
-    EXPECT_NEAR(writes[5].atMs - writes[0].atMs, 1200, 120);
-
+    // The settings first, then the profiles, paced for the adapter.
+    EXPECT_EQ(adapter->received[1].bytes.mid(3, 2), QByteArray::fromHex("0102"));
+    EXPECT_NEAR(adapter->received[2].atMs - adapter->received[0].atMs, 600, 100);
+    EXPECT_NEAR(adapter->received[5].atMs - adapter->received[0].atMs, 1200, 120);
     const QJsonObject state = adapter->state();
     const QJsonObject written = state["profiles"].toArray()[2].toObject();
     EXPECT_EQ(written["WideFlocalLength"].toInt(), 35);
@@ -237,24 +125,20 @@ TEST_F(ViewControllerTest, editedProfilesAreWrittenToTheAdapterAndKeptWhenItIsUn
     EXPECT_EQ(written["name"].toString(), "Summicron 35 ASPH.");
     EXPECT_EQ(state["settings"].toObject()["DefaultCustomLens"].toInt(), 2);
     // Success is told only once the adapter has read back what was written.
-    ASSERT_TRUE(waitForLine(text("messages.device_info_saved")));
+    ASSERT_TRUE(waitForLog(text("messages.device_info_saved"))) << controller.logText().toStdString();
 
     adapter->unplug();
-    ASSERT_TRUE(waitForLine("⚠️ " + text("messages.save_to_adapter_disabled")));
+    ASSERT_TRUE(waitForLog("⚠️ " + text("messages.save_to_adapter_disabled")));
     runFor(400);
     EXPECT_EQ(linesWithMarkers({"❌"}).size(), 1);
     EXPECT_EQ(linesWithMarkers({"⚠️"}).size(), 1);
     EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
-    EXPECT_DOUBLE_EQ(saveOpacity(), 0.6);
     EXPECT_EQ(controller.LensModels[2]->text(), "Summicron 35 ASPH.");
     EXPECT_EQ(controller.DeviceModel_Text->text(), "ORVO-EF");
 }
 
 TEST_F(ViewControllerTest, aSaveWithAnImpossibleFocalLengthIsRefusedAndSendsNothing) {
-    auto adapter = plugAdapter("5003");
-    showWindow();
-    ASSERT_TRUE(waitForLine(text("messages.save_to_adapter_enabled"), 4000));
-    runFor(100);
+    plugEF("5003");
     retype(controller.LensFocalLengths[1], "70000");
     adapter->received.clear();
     QTest::mouseClick(controller.button_SaveToAdapter, Qt::LeftButton);
@@ -266,53 +150,41 @@ TEST_F(ViewControllerTest, aSaveWithAnImpossibleFocalLengthIsRefusedAndSendsNoth
 }
 
 TEST_F(ViewControllerTest, theDetectionLineCountsAdapterPortsAmongAllPorts) {
-    const int present =
-        static_cast<int>(SerialPortManager::sharedSerialPortManager().availablePorts().size());
+    SerialPortManager& ports = SerialPortManager::sharedSerialPortManager();
+    const int present = static_cast<int>(ports.availablePorts().size());
     QTemporaryDir elsewhere;
-    auto first = plugAdapter("6001");
-    auto second = plugAdapter("6002");
-    std::vector<std::unique_ptr<SimulatorProcess>> others;
-    for (int i = 0; i < 3; ++i) {
-        others.push_back(plugAdapter(QString::number(7000 + i), elsewhere.path()));
-        QFile::link(QFile::symLinkTarget(others.back()->linkPath()),
-                    QDir(SerialPortManager::portsDirectory()).filePath(QStringLiteral("plain%1").arg(i)));
-    }
-    ASSERT_TRUE(runUntil(
-        [&] { return SerialPortManager::sharedSerialPortManager().availablePorts().size() == present + 5; }));
-    showWindow();
-    QString detected = text("messages.device_detected");
-    detected.replace("{0}", "2").replace("{1}", QString::number(present + 5));
-    EXPECT_TRUE(waitForLine("🔍 " + detected));
-    for (int i = 0; i < 3; ++i) {
-        QFile::remove(QDir(SerialPortManager::portsDirectory()).filePath(QStringLiteral("plain%1").arg(i)));
-    }
+    auto plain =
+        std::make_unique<SimulatorProcess>(QStringList{"--ports-dir", elsewhere.path(), "--serial", "7000"});
+    const QString plainLink = QDir(SerialPortManager::portsDirectory()).filePath("plain0");
+    QFile::link(QFile::symLinkTarget(plain->linkPath()), plainLink);
+    adapter = plugSimulator("6001");
+    ASSERT_TRUE(runUntil([&] { return ports.availablePorts().size() == present + 2; }));
+    controller.show();
+    EXPECT_TRUE(waitForLog(
+        "🔍 " +
+        text("messages.device_detected").replace("{0}", "1").replace("{1}", QString::number(present + 2))))
+        << controller.logText().toStdString();
+    QFile::remove(plainLink);
 }
 
 TEST_F(ViewControllerTest, exitCleansUpInOrderThenAsksToTerminate) {
-    auto adapter = plugAdapter("5004");
     QSignalSpy termination(&controller, &ViewController::terminationRequested);
-    showWindow();
-    ASSERT_TRUE(waitForLine(text("messages.save_to_adapter_enabled"), 4000));
+    plugEF("5004");
     pick(controller.LensApexes[3][2], 14); // F5.6
 
-    // The aperture is not written: Exit offers Write, Discard and Go back, and the user discards.
-    ORVODialogs::setResponder(
-        [](QMessageBox&, const QList<QPushButton*>& buttons) { return buttons.size() - 2; });
+    answers = {1}; // the aperture is not written: of Write, Discard and Go back, the user discards
     QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
-    ORVODialogs::setResponder([](QMessageBox&, const QList<QPushButton*>&) { return 0; });
-    const QStringList lines = linesWithMarkers({"🚪", "🔌", "📝", "✅"});
+    const QStringList order{"🚪", "🔌", "📝", "✅"};
+    const QStringList lines = linesWithMarkers(order);
     ASSERT_GE(lines.size(), 4);
-    const QStringList last = lines.mid(lines.size() - 4);
-    EXPECT_TRUE(last[0].startsWith("🚪") && last[1].startsWith("🔌") && last[2].startsWith("📝") &&
-                last[3].startsWith("✅"))
-        << last.join(" | ").toStdString();
+    for (qsizetype i = 0; i < 4; ++i) {
+        EXPECT_TRUE(lines[lines.size() - 4 + i].startsWith(order[i])) << lines.join(" | ").toStdString();
+    }
     EXPECT_TRUE(termination.isEmpty());
     EXPECT_TRUE(runUntil([&] { return !termination.isEmpty(); }, 1000));
     EXPECT_FALSE(controller.dataManager.getConnectionStatus().isConnected());
-
     QSettings stored(Settings::shared().fileName(), QSettings::IniFormat);
     EXPECT_EQ(stored.value("LensD_Aperture3").toInt(), 14);
-    EXPECT_EQ(stored.value("Default_LensSeq_Index").toInt(), controller.Default_LensSeq->currentIndex());
     EXPECT_EQ(stored.value("LensA_Model").toString(), controller.LensModels[0]->text());
 }
 
@@ -324,37 +196,20 @@ TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
     QTest::mouseClick(controller.button_Help, Qt::LeftButton);
     ASSERT_EQ(catcher.opened.size(), 1);
     EXPECT_TRUE(catcher.opened[0].toLocalFile().endsWith("/Help_JA.htm"));
-    EXPECT_EQ(controller.button_Exit->text(), Mnemonic::apply(text("buttons.exit"), text("mnemonics.exit")));
-
     controller.displayHTMLFileWithFormat("Help_XX");
     EXPECT_TRUE(controller.logText().endsWith("❌ 找不到HTML文件: Help_XX.htm"));
     QDesktopServices::unsetUrlHandler("file");
+    LocalizationManager::shared().setLanguage(2);
 }
 
-TEST_F(ViewControllerTest, theLogAnswersRequestsForItsTextAndTakesLinesFromElsewhere) {
-    NotificationRecorder recorder({NotificationNames::SavePrintViewContent});
-    NotificationCenter::defaultCenter().post(NotificationNames::UpdatePrintView, QStringLiteral("abc"));
-    NotificationCenter::defaultCenter().post(NotificationNames::UpdatePrintView, 42);
-    EXPECT_TRUE(controller.logText().endsWith("\nabc")) << controller.logText().toStdString();
-    NotificationCenter::defaultCenter().post(NotificationNames::RequestPrintViewContent);
-    ASSERT_EQ(recorder.count(NotificationNames::SavePrintViewContent), 1);
-    EXPECT_EQ(recorder.received[0].object.toString(), controller.logText());
-}
-
-TEST_F(ViewControllerTest, receivedPacketsFillTheFieldsWithoutComposingNames) {
+TEST_F(ViewControllerTest, aProfilePacketKeepsAnApertureBeyondTheListAndABadOneIsLogged) {
     L2PC03_TD profile;
     profile.lensSeq = 2;
-    profile.WideFlocalLength = 35;
     profile.ApretureValue = {6, 9, 22, 17};
-    fillZeroPaddedText(profile.LensNameString.data(), 40, "Adapter's own name");
     controller.LensApexes[2][2]->setCurrentIndex(4);
     controller.handleReceivedL2PC03Packet(profile.toData());
-    EXPECT_EQ(controller.LensFocalLengths[2]->text(), "35");
-    EXPECT_EQ(controller.LensApexes[2][0]->currentText(), "F2.2");
     EXPECT_EQ(controller.LensApexes[2][1]->currentText(), "F3.2");
     EXPECT_EQ(controller.LensApexes[2][2]->currentIndex(), 4); // 22 is beyond the list
-    EXPECT_EQ(controller.LensApexes[2][3]->currentText(), "F8.0");
-    EXPECT_EQ(controller.LensModels[2]->text(), "Adapter's own name");
 
     profile.lensSeq = 4;
     controller.handleReceivedL2PC03Packet(profile.toData());
@@ -362,8 +217,6 @@ TEST_F(ViewControllerTest, receivedPacketsFillTheFieldsWithoutComposingNames) {
     controller.handleReceivedL2PC03Packet(profile.toData().left(20));
     EXPECT_TRUE(controller.logText().endsWith("\nL2PC03_TD数据包解析失败"));
 }
-
-#include "ViewControllerTest.moc"
 
 TEST_F(ViewControllerTest, anArrowKeyOnTheClosedLanguageBoxOpensItsListAndOnlyAChoiceThereCounts) {
     controller.show();
@@ -376,3 +229,5 @@ TEST_F(ViewControllerTest, anArrowKeyOnTheClosedLanguageBoxOpensItsListAndOnlyAC
     EXPECT_EQ(LocalizationManager::shared().getCurrentLanguage(), before + 1);
     LocalizationManager::shared().setLanguage(uint8_t(before));
 }
+
+#include "ViewControllerTest.moc"
