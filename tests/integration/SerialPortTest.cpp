@@ -8,6 +8,7 @@
 #include "NotificationRecorder.h"
 #include "SerialPortManager.h"
 #include "SimulatedAdapter.h"
+#include "TestSideAdapter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
@@ -35,34 +35,11 @@ private:
 [[maybe_unused]] testing::Environment* const runtimeDir =
     testing::AddGlobalTestEnvironment(new PrivateRuntimeDir);
 
-// The far end of a port: a pseudo-terminal whose slave side the port opens through a link in the
-// ports folder.
-struct FarEnd {
-    explicit FarEnd(const QString& name = QStringLiteral("usbmodemORVOtest")) {
-        char slaveName[128] = {};
-        EXPECT_EQ(::openpty(&master, &slave, slaveName, nullptr, nullptr), 0);
-        ::fcntl(master, F_SETFL, O_NONBLOCK);
-        slavePath = QString::fromLocal8Bit(slaveName);
-        QDir().mkpath(SerialPortManager::portsDirectory());
-        linkPath = QDir(SerialPortManager::portsDirectory()).filePath(name);
-        EXPECT_TRUE(QFile::link(slavePath, linkPath));
-    }
-    ~FarEnd() {
-        QFile::remove(linkPath);
-        hangUp();
-    }
-    void hangUp() {
-        if (master >= 0) {
-            ::close(master);
-            ::close(slave);
-            master = slave = -1;
-        }
-    }
-
-    int master = -1;
-    int slave = -1;
-    QString slavePath;
-    QString linkPath;
+// The far end of a port: a pseudo-terminal linked into the ports folder, which the test reads and
+// writes itself.
+struct FarEnd : TestSideAdapter {
+    explicit FarEnd(const QString& serial = QStringLiteral("test"))
+        : TestSideAdapter(SerialPortManager::portsDirectory(), serial, /*reads=*/false) {}
 };
 
 struct Recorder : SerialPortDelegate {
@@ -145,7 +122,7 @@ protected:
 // line format here.
 TEST_F(SerialPortTest, lineSettingsReachTheTerminalAtOnceWhileOpen) {
     FarEnd far;
-    const SerialPortPtr port = openPort(far.linkPath);
+    const SerialPortPtr port = openPort(far.linkPath());
     const auto terminal = [&] {
         termios attributes{};
         EXPECT_EQ(::tcgetattr(port->fileDescriptor(), &attributes), 0);
@@ -171,16 +148,16 @@ TEST_F(SerialPortTest, lineSettingsReachTheTerminalAtOnceWhileOpen) {
 
 TEST_F(SerialPortTest, sendsAndReceivesOnlyWhileOpenAndKeepsTheDeviceToItself) {
     FarEnd far;
-    const SerialPortPtr port = SerialPort::serialPortWithPath(far.linkPath);
-    EXPECT_EQ(SerialPort::serialPortWithPath(far.linkPath), port);
+    const SerialPortPtr port = SerialPort::serialPortWithPath(far.linkPath());
+    EXPECT_EQ(SerialPort::serialPortWithPath(far.linkPath()), port);
     EXPECT_FALSE(port->sendData("early"));
-    openPort(far.linkPath);
+    openPort(far.linkPath());
     port->open(); // already open: nothing happens
     port->setParity(5);
     EXPECT_EQ(port->parity(), SerialPort::Parity::None);
 
     Recorder other;
-    const SerialPortPtr second = SerialPort::serialPortWithPath(far.slavePath);
+    const SerialPortPtr second = SerialPort::serialPortWithPath(far.devicePath());
     second->setDelegate(&other);
     second->open();
     EXPECT_FALSE(second->isOpen());
@@ -193,11 +170,11 @@ TEST_F(SerialPortTest, sendsAndReceivesOnlyWhileOpenAndKeepsTheDeviceToItself) {
     QByteArray arrived;
     EXPECT_TRUE(runUntil([&] {
         char buffer[16];
-        const ssize_t n = ::read(far.master, buffer, sizeof buffer);
+        const ssize_t n = ::read(far.descriptor(), buffer, sizeof buffer);
         arrived += QByteArray(buffer, std::max<ssize_t>(n, 0));
         return arrived == "hello";
     }));
-    EXPECT_EQ(::write(far.master, "world", 5), 5);
+    EXPECT_EQ(::write(far.descriptor(), "world", 5), 5);
     EXPECT_TRUE(runUntil([&] { return recorder.data == "world"; }));
 
     // Open until the descriptor is really closed.
@@ -210,9 +187,9 @@ TEST_F(SerialPortTest, sendsAndReceivesOnlyWhileOpenAndKeepsTheDeviceToItself) {
 
 TEST_F(SerialPortTest, hangUpIsRemovalThenCloseAndThePortLeavesTheList) {
     FarEnd far;
-    const SerialPortPtr port = openPort(far.linkPath);
+    const SerialPortPtr port = openPort(far.linkPath());
     EXPECT_EQ(portsInFolder(), 1);
-    far.hangUp();
+    far.unplug();
     ASSERT_TRUE(closed());
     EXPECT_EQ(recorder.events.indexOf("removed"), 1);
     EXPECT_GT(recorder.events.indexOf("closed"), 1);
@@ -224,10 +201,10 @@ TEST_F(SerialPortTest, linksInThePortsFolderArriveAndLeave) {
         {SerialPortWasConnectedNotification, SerialPortWasDisconnectedNotification});
     EXPECT_EQ(portsInFolder(), 0); // the manager watches the folder from here on
     {
-        FarEnd first("usbmodemORVO1");
-        FarEnd second("usbmodemORVO2");
+        FarEnd first("1");
+        FarEnd second("2");
         ASSERT_TRUE(runUntil([&] { return portsInFolder() == 2; }));
-        openPort(second.linkPath);
+        openPort(second.linkPath());
     }
     ASSERT_TRUE(runUntil([&] { return portsInFolder() == 0; }));
     qsizetype connected = 0;
@@ -291,15 +268,15 @@ TEST_F(SerialPortTest, aFailedOpenSaysWhetherThePortIsBusyGoneOrNoTerminal) {
     EXPECT_EQ(causeOfOpening(SerialPort::serialPortWithPath(nullLink)), SerialPortError::Cause::NotATerminal);
     QFile::remove(nullLink);
 
-    FarEnd held("usbmodemORVOheld");
-    const int holder = ::open(QFile::encodeName(held.slavePath).constData(), O_RDWR | O_NOCTTY);
+    FarEnd held("held");
+    const int holder = ::open(QFile::encodeName(held.devicePath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(causeOfOpening(SerialPort::serialPortWithPath(held.linkPath)), SerialPortError::Cause::Busy);
+    EXPECT_EQ(causeOfOpening(SerialPort::serialPortWithPath(held.linkPath())), SerialPortError::Cause::Busy);
     ::close(holder);
 
-    FarEnd gone("usbmodemORVOgone");
-    const SerialPortPtr port = SerialPort::serialPortWithPath(gone.linkPath);
-    QFile::remove(gone.linkPath); // unplugged between listing and opening
+    FarEnd gone("gone");
+    const SerialPortPtr port = SerialPort::serialPortWithPath(gone.linkPath());
+    QFile::remove(gone.linkPath()); // unplugged between listing and opening
     EXPECT_EQ(causeOfOpening(port), SerialPortError::Cause::Missing);
 }
 
@@ -307,12 +284,13 @@ TEST_F(SerialPortTest, aFailedOpenSaysWhetherThePortIsBusyGoneOrNoTerminal) {
 // beyond a limit are only counted) and the good packet behind them still arrives.
 TEST_F(SerialPortTest, aFloodOfBadPacketsIsBoundedAndKeepsTheGoodPacket) {
     FarEnd far;
-    const SerialPortPtr port = openPort(far.linkPath);
+    const SerialPortPtr port = openPort(far.linkPath());
     port->startListeningForPacketsMatchingDescriptor(SerialPacketDescriptor::withFixedLengthPacket(
         "P", 4, "!", {}, [](QByteArrayView packet) { return packet[1] == packet[2]; }));
     const QByteArray line = QByteArray("Pab!").repeated(5000) + "P11!";
     for (qsizetype written = 0; written < line.size();) {
-        const ssize_t n = ::write(far.master, line.constData() + written, size_t(line.size() - written));
+        const ssize_t n =
+            ::write(far.descriptor(), line.constData() + written, size_t(line.size() - written));
         written += std::max<ssize_t>(n, 0);
     }
     QThread::msleep(300); // the port's thread reads it all meanwhile
