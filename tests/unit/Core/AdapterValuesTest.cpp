@@ -34,6 +34,21 @@ AdapterSnapshot sampleSnapshot() {
     return s;
 }
 
+// The backup json with one field of one profile set to value.
+QJsonObject withProfileField(QJsonObject json, int index, const QString& key, const QJsonValue& value) {
+    QJsonArray profiles = json["profiles"].toArray();
+    QJsonObject profile = profiles[index].toObject();
+    profile[key] = value;
+    profiles[index] = profile;
+    json["profiles"] = profiles;
+    return json;
+}
+
+QJsonObject withField(QJsonObject json, const QString& key, const QJsonValue& value) {
+    json[key] = value;
+    return json;
+}
+
 } // namespace
 
 TEST(FocalLengthEntry, anyDigitsAndOneSeparatorGiveTheNearestWholeMillimetreHalvesUp) {
@@ -94,41 +109,16 @@ TEST(BackupFormat, aSnapshotComesBackByteForByteHiddenFieldsIncluded) {
     }
 }
 
-TEST(BackupFormat, readableFieldsOverrideAndBadFieldsAreNamedWithTheirPath) {
+TEST(BackupFormat, readableFieldsOverrideAndWhatTheFileLeavesOutKeepsTheAdaptersValue) {
     QJsonObject json = sampleSnapshot().toJson();
     json.remove("raw");
-    QJsonArray profiles = json["profiles"].toArray();
-    QJsonObject b = profiles[1].toObject();
-    b["focalLength"] = 135;
-    profiles[1] = b;
-    json["profiles"] = profiles;
-    const auto edited = AdapterSnapshot::fromJson(json, sampleSnapshot(), nullptr);
+    const auto edited =
+        AdapterSnapshot::fromJson(withProfileField(json, 1, "focalLength", 135), sampleSnapshot(), nullptr);
     ASSERT_TRUE(edited);
     EXPECT_EQ(edited->profiles[1].WideFlocalLength, 135);
     EXPECT_EQ(edited->profiles[1].TeleFlocalLength, 135);
     EXPECT_TRUE(edited->profiles[1].verifyChecksum());
-    EXPECT_EQ(edited->settings.U32_1, 123456u) << "what the file leaves out keeps the adapter's value";
-
-    const std::pair<QJsonValue, QString> badFocal[] = {{1e20, "profiles[1].focalLength"},
-                                                       {28.5, "profiles[1].focalLength"},
-                                                       {"85", "profiles[1].focalLength"}};
-    for (const auto& [value, path] : badFocal) {
-        b["focalLength"] = value;
-        profiles[1] = b;
-        json["profiles"] = profiles;
-        QString error;
-        EXPECT_FALSE(AdapterSnapshot::fromJson(json, sampleSnapshot(), &error));
-        EXPECT_TRUE(error.startsWith(path)) << error.toStdString();
-    }
-    QString error;
-    json = sampleSnapshot().toJson();
-    json["defaultLens"] = "E";
-    EXPECT_FALSE(AdapterSnapshot::fromJson(json, {}, &error));
-    EXPECT_TRUE(error.startsWith("defaultLens")) << error.toStdString();
-    json = sampleSnapshot().toJson();
-    json["version"] = 2;
-    EXPECT_FALSE(AdapterSnapshot::fromJson(json, {}, &error));
-    EXPECT_TRUE(error.startsWith("version"));
+    EXPECT_EQ(edited->settings.U32_1, 123456u);
 }
 
 TEST(BackupFormat, valuesTheAdapterStoredButCannotBeWrittenAreReadAndLeftAloneOnRestore) {
@@ -156,42 +146,35 @@ TEST(BackupFormat, valuesTheAdapterStoredButCannotBeWrittenAreReadAndLeftAloneOn
     EXPECT_TRUE(restored.profiles[3].verifyChecksum() && restored.settings.verifyChecksum());
 }
 
-TEST(BackupFormat, inputThatIsAmbiguousOrNotWhatItClaimsIsRefusedWithItsPath) {
-    const auto refusal = [](const QJsonObject& json) {
-        QString error;
-        return AdapterSnapshot::fromJson(json, sampleSnapshot(), &error) ? QString() : error;
-    };
-    QJsonObject json = sampleSnapshot().toJson();
-    QJsonArray profiles = json["profiles"].toArray();
-    QJsonObject c = profiles[2].toObject();
-    c["letter"] = "A";
-    profiles[2] = c;
-    json["profiles"] = profiles;
-    EXPECT_TRUE(refusal(json).startsWith("profiles[2].letter")) << refusal(json).toStdString();
-
-    c["letter"] = "C";
-    c["name"] = QStringLiteral("Tab\there");
-    profiles[2] = c;
-    json["profiles"] = profiles;
-    EXPECT_TRUE(refusal(json).startsWith("profiles[2].name")) << refusal(json).toStdString();
-
-    const QJsonObject raw = sampleSnapshot().toJson()["raw"].toObject();
+TEST(BackupFormat, inputThatIsBadAmbiguousOrNotWhatItClaimsIsRefusedWithItsPath) {
+    const QJsonObject sample = sampleSnapshot().toJson();
+    QJsonObject readable = sample;
+    readable.remove("raw");
+    // The settings answer with a checksum that does not add up, and profile B's answer in A's place.
+    const QJsonObject raw = sample["raw"].toObject();
     QString wrongSum = raw["L2PC02"].toString();
     wrongSum.replace(wrongSum.size() - 5, 2, wrongSum.mid(wrongSum.size() - 5, 2) == "00" ? "01" : "00");
-    const std::pair<QJsonValue, QString> badRaw[] = {
-        {QJsonObject{{"L2PC01", 5}}, "raw.L2PC01"},
-        {QJsonObject{{"L2PC02", wrongSum}}, "raw.L2PC02"},
-        {QJsonObject{{"L2PC03", QJsonArray{raw["L2PC03"].toArray()[1]}}}, "raw.L2PC03[0]"},
-        {QJsonObject{{"L2PC02", "55 02 13"}}, "raw.L2PC02"},
-        {QJsonObject{{"L2PC02", sampleSnapshot().toJson()["raw"].toObject()["L2PC01"]}}, "raw.L2PC02"},
-        {QJsonObject{{"L2PC03", "55 03 36"}}, "raw.L2PC03"},
-        {QJsonObject{{"L2PC03", QJsonArray{1, 2}}}, "raw.L2PC03[0]"},
-        {QJsonArray{}, "raw"}};
-    for (const auto& [raw, path] : badRaw) {
-        json = sampleSnapshot().toJson();
-        json["raw"] = raw;
-        EXPECT_TRUE(refusal(json).startsWith(path + ": "))
-            << path.toStdString() << " " << refusal(json).toStdString();
+    const std::pair<QJsonObject, QString> refused[] = {
+        {withProfileField(readable, 1, "focalLength", 1e20), "profiles[1].focalLength"},
+        {withProfileField(readable, 1, "focalLength", 28.5), "profiles[1].focalLength"},
+        {withProfileField(readable, 1, "focalLength", "85"), "profiles[1].focalLength"},
+        {withProfileField(sample, 2, "letter", "A"), "profiles[2].letter"},
+        {withProfileField(sample, 2, "name", QStringLiteral("Tab\there")), "profiles[2].name"},
+        {withField(sample, "defaultLens", "E"), "defaultLens"},
+        {withField(sample, "version", 2), "version"},
+        {withField(sample, "raw", QJsonObject{{"L2PC01", 5}}), "raw.L2PC01"},
+        {withField(sample, "raw", QJsonObject{{"L2PC02", wrongSum}}), "raw.L2PC02"},
+        {withField(sample, "raw", QJsonObject{{"L2PC03", QJsonArray{raw["L2PC03"].toArray()[1]}}}),
+         "raw.L2PC03[0]"},
+        {withField(sample, "raw", QJsonObject{{"L2PC02", "55 02 13"}}), "raw.L2PC02"},
+        {withField(sample, "raw", QJsonObject{{"L2PC02", raw["L2PC01"]}}), "raw.L2PC02"},
+        {withField(sample, "raw", QJsonObject{{"L2PC03", "55 03 36"}}), "raw.L2PC03"},
+        {withField(sample, "raw", QJsonObject{{"L2PC03", QJsonArray{1, 2}}}), "raw.L2PC03[0]"},
+        {withField(sample, "raw", QJsonArray{}), "raw"}};
+    for (const auto& [json, path] : refused) {
+        QString error;
+        EXPECT_FALSE(AdapterSnapshot::fromJson(json, sampleSnapshot(), &error)) << path.toStdString();
+        EXPECT_TRUE(error.startsWith(path + ": ")) << path.toStdString() << " " << error.toStdString();
     }
 }
 
@@ -208,13 +191,9 @@ TEST(BackupFormat, namesTheFieldsCannotShowComeBackByteForByteAndANameEndsAtItsZ
     EXPECT_EQ(back->profiles[0].toData(), s.profiles[0].toData());
     EXPECT_EQ(back->profiles[1].toData(), s.profiles[1].toData());
 
-    QJsonObject json = sampleSnapshot().toJson();
-    QJsonArray profiles = json["profiles"].toArray();
-    QJsonObject a = profiles[0].toObject();
-    a["name"] = QStringLiteral("Short").append(QChar(0)).append(QStringLiteral("hidden"));
-    profiles[0] = a;
-    json["profiles"] = profiles;
-    const auto edited = AdapterSnapshot::fromJson(json, sampleSnapshot(), nullptr);
+    const QString shortName = QStringLiteral("Short").append(QChar(0)).append(QStringLiteral("hidden"));
+    const auto edited = AdapterSnapshot::fromJson(
+        withProfileField(sampleSnapshot().toJson(), 0, "name", shortName), sampleSnapshot(), nullptr);
     ASSERT_TRUE(edited);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(edited->profiles[0].LensNameString.data()), 40),
               QByteArray("Short").leftJustified(40, '\0'));

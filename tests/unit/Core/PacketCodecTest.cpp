@@ -63,18 +63,10 @@ QByteArray withChecksum(QByteArray bytes) {
 } // namespace
 
 TEST(PacketEncoding, hostRequestsMatchTheAdapterBytesExactly) {
-    EXPECT_EQ(PC2L01_TD{}.toData(), hex("55 01 05 5B AA"));
-
     PC2L02_TD settings;
     setCarriedValues(settings);
     settings.calculateChecksum();
-    EXPECT_EQ(settings.toData(), hex("55 02 14 00 00 00 64 00 C8 00 E8 03 00 00 D0 07 00 00 59 AA"));
-
-    const QByteArray profile = profileRequest().toData();
-    ASSERT_EQ(profile.size(), 55);
-    QByteArray expected = hex("55 03 37 00 00 32 00 32 00 02 04 05 08") + "Lens 1" + QByteArray(34, '\0');
-    expected += hex("E9 AA");
-    EXPECT_EQ(profile, expected);
+    EXPECT_EQ((QList{PC2L01_TD{}.toData(), settings.toData(), profileRequest().toData()}), hostExamples());
 }
 
 TEST(PacketDecoding, versionBytesArriveMinorFirst) {
@@ -139,42 +131,28 @@ TEST(PacketChecksum, coversEveryByteButChecksumAndEnd) {
     EXPECT_FALSE(L2PC01_TD::fromData(badChecksum)->verifyChecksum());
 }
 
-TEST(LensNameField, asciiNamesAreCutAt40AndPadded) {
-    PC2L03_TD p;
-    p.setLensNameString(QString(45, 'x'));
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(p.LensNameString.data()), 40), QByteArray(40, 'x'));
-
-    p.setLensNameString("");
-    EXPECT_EQ(p.LensNameString, LensNameBytes{});
-
-    // A full 40-byte name has no terminating zero and still reads back whole.
-    const QString forty(40, 'n');
-    L2PC03_TD r;
-    fillZeroPaddedText(r.LensNameString.data(), r.LensNameString.size(), forty);
-    EXPECT_EQ(r.getLensNameString(), forty);
-}
-
-TEST(LensNameField, aMultiByteLetterAcrossTheLimitIsDroppedWhole) {
-    // 39 ASCII bytes, then 'é' (two bytes): its second byte would be byte 41.
-    const QString name = QString(39, 'a') + QStringLiteral("é") + "b";
-    PC2L03_TD p;
-    p.setLensNameString(name);
-    EXPECT_EQ(p.LensNameString[38], 'a');
-    EXPECT_EQ(p.LensNameString[39], 0);
-
+// A name is cut to the field's 40 bytes, never inside a character, and padded with zeros; a full
+// field has no terminating zero and still reads back whole.
+TEST(LensNameField, namesAreCutAtFortyBytesBetweenCharactersAndPadded) {
+    const QString e(QChar(0xE9)); // two bytes
+    const std::pair<QString, QString> cases[] = {
+        {QString(45, 'x'), QString(40, 'x')},
+        {"", ""},
+        {QString(40, 'n'), QString(40, 'n')},
+        {QString(39, 'a') + e + "b", QString(39, 'a')},
+        {e.repeated(20) + "z", e.repeated(20)},
+        {QString(38, 'a') + QString::fromUtf8("\xF0\x9F\x93\xB7"), QString(38, 'a')},
+    };
+    PC2L03_TD sent;
     L2PC03_TD received;
-    received.LensNameString = p.LensNameString;
-    EXPECT_EQ(received.getLensNameString(), QString(39, 'a'));
-
-    // Twenty two-byte letters fit exactly.
-    p.setLensNameString(QString(20, QChar(0xE9)) + "z");
-    received.LensNameString = p.LensNameString;
-    EXPECT_EQ(received.getLensNameString(), QString(20, QChar(0xE9)));
-
-    // A four-byte character that straddles the limit is dropped whole too.
-    p.setLensNameString(QString(38, 'a') + QString::fromUtf8("\xF0\x9F\x93\xB7"));
-    received.LensNameString = p.LensNameString;
-    EXPECT_EQ(received.getLensNameString(), QString(38, 'a'));
+    for (const auto& [name, stored] : cases) {
+        sent.setLensNameString(name);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(sent.LensNameString.data()), 40),
+                  stored.toUtf8().leftJustified(40, '\0'))
+            << name.toStdString();
+        received.LensNameString = sent.LensNameString;
+        EXPECT_EQ(received.getLensNameString(), stored) << name.toStdString();
+    }
 }
 
 TEST(DeviceTextFields, decodeUpToTheFirstZeroAndRejectInvalidUtf8) {
