@@ -29,15 +29,6 @@ using namespace NotificationNames;
 
 class ConnectionStories : public StoreTest {
 protected:
-    quint64 lastConnectionNumber() const {
-        for (auto it = recorder.received.rbegin(); it != recorder.received.rend(); ++it) {
-            if (it->name == PortConnected) {
-                return it->userInfo.value(ConnectionKey).toULongLong();
-            }
-        }
-        return 0;
-    }
-
     // Reads everything once and lets stragglers arrive.
     bool readOutCompletes(ReadOutSequence& readOut) {
         QSignalSpy finished(&readOut, &ReadOutSequence::finished);
@@ -83,7 +74,7 @@ TEST_F(ConnectionStories, replugTwiceThenEachPacketIsDeliveredOnceOnANewConnecti
     auto adapter = plugSimulatedAdapter("8102");
     for (int round = 1; round <= 3; ++round) {
         ASSERT_TRUE(connectAndWait(round));
-        connections.insert(lastConnectionNumber());
+        connections.insert(store->currentConnectionNumber());
         if (round < 3) {
             adapter->unplug();
             ASSERT_TRUE(runUntil([&] { return recorder.count(PortDisconnected) == round; }));

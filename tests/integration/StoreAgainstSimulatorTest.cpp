@@ -41,7 +41,7 @@ TEST_F(StoreAgainstSimulator, readsTheWholeAdapterAndWritesProfilesBack) {
     EXPECT_TRUE(store->getConnectionStatus().isConnected());
     EXPECT_EQ(store->getConnectionStatus().portPath, adapter->linkPath());
 
-    requestEverything();
+    requestEverything(*store);
     ASSERT_TRUE(runUntil([&] { return receivedPackets() == 6; }));
     EXPECT_EQ(store->l2pc01Packet->getDeviceModelString(), "ORVO-EF");
     EXPECT_EQ(store->l2pc01Packet->getDeviceSNString(), "ORVO7001");
@@ -91,7 +91,7 @@ TEST_F(StoreAgainstSimulator, profilesWithAnInnerEndByteArriveWhole) {
     writeProfile(3, 40, {1, 1, 1, 1}, name);
     ASSERT_TRUE(runUntil([&] { return adapter->protocol().packetsReceived() == 2; }));
 
-    requestEverything();
+    requestEverything(*store);
     ASSERT_TRUE(runUntil([&] { return receivedPackets() == 6; }));
     EXPECT_EQ(store->l2pc03Packets[2].WideFlocalLength, 170);
     EXPECT_EQ(store->l2pc03Packets[2].getLensNameString(), "Vario 170");
@@ -110,7 +110,7 @@ TEST_F(StoreAgainstSimulator, onALineWithFaultsOnlyValidPacketsAreStored) {
     ASSERT_TRUE(connectAndWait());
     const auto before = store->l2pc03Packets;
 
-    requestEverything();
+    requestEverything(*store);
     // Replies 3 and 6 (profiles 0 and 3) carry a bad checksum.
     ASSERT_TRUE(runUntil([&] { return receivedPackets() == 4 && recorder.count(UpdatePrintView) == 2; }));
     runFor(300);
@@ -126,11 +126,11 @@ TEST_F(StoreAgainstSimulator, onALineWithFaultsOnlyValidPacketsAreStored) {
 TEST_F(StoreAgainstSimulator, unplugDuringTrafficIsAnnouncedOnceAndKeepsTheValues) {
     auto adapter = plugSimulatedAdapter("7004");
     ASSERT_TRUE(connectAndWait());
-    requestEverything();
+    requestEverything(*store);
     ASSERT_TRUE(runUntil([&] { return receivedPackets() == 6; }));
     const QByteArray profile = store->l2pc03Packets[1].toData();
 
-    requestEverything();
+    requestEverything(*store);
     adapter->unplug();
     ASSERT_TRUE(runUntil([&] { return recorder.count(PortDisconnected) == 1; }));
     runFor(500);

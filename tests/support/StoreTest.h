@@ -4,6 +4,7 @@
 #include "DataStructureManager.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
+#include "ReadOutRequests.h"
 
 #include <memory>
 
@@ -28,17 +29,6 @@ protected:
         using namespace NotificationNames;
         return recorder.count(L2PC01PacketReceived) + recorder.count(L2PC02PacketReceived) +
                recorder.count(L2PC03PacketReceived);
-    }
-
-    // The six read requests of a read-out, as the window sends them.
-    void requestEverything() {
-        store->sendToAdapter(store->pc2l01Packet->toData());
-        store->updatePC2L02Packet(0, 0);
-        store->sendToAdapter(store->pc2l02Packet->toData());
-        for (int i = 0; i < 4; ++i) {
-            store->updatePC2L03PacketRW(i, 0);
-            store->sendToAdapter(store->pc2l03Packets[size_t(i)].toData());
-        }
     }
 
     std::unique_ptr<DataStructureManager> store = std::make_unique<DataStructureManager>();
