@@ -41,6 +41,7 @@ void runTypingSession(benchmark::State& state, const LensCatalog& catalog) {
     std::vector<double> timesMs;
     qsizetype candidates = 0;
     for (auto _ : state) {
+        static_cast<void>(_);
         const auto& [mount, query] = session[timesMs.size() % session.size()];
         const auto start = std::chrono::steady_clock::now();
         const QList<LensCatalogRecord> ranked = catalog.matchingRecords(mount, "50", aperture, query);

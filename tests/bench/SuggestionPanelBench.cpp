@@ -67,6 +67,7 @@ void typeIntoLensModel(benchmark::State& state, const QString& mount, bool grown
     std::vector<double> timesMs;
     qsizetype next = 0;
     for (auto _ : state) {
+        static_cast<void>(_);
         if (next % typed.size() == 0) {
             field->clear();
         }

@@ -77,7 +77,7 @@ void checkRequested(const QJsonObject& request, const L2PC03_TD& profile) {
         const QByteArray held = profile.getLensNameString().toUtf8();
         // Cut at its end (a zero) and no further than a whole character within the field needs.
         check(wanted.startsWith(held));
-        check(held.size() > qMin<qsizetype>(wanted.size(), profile.LensNameString.size()) - 4);
+        check(held.size() > qMin(wanted.size(), qsizetype(profile.LensNameString.size())) - 4);
     }
 }
 

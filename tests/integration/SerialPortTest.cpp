@@ -1,9 +1,10 @@
 // Serial ports on real pseudo-terminals: I/O, exclusivity, hang-up, the ports folder and the
-// request queue. Each test process gets its own runtime folder, so the port list sees only the
-// ports its test makes.
+// request queue. Each test process gets its own ports folder, so the port list sees only the ports
+// its test makes.
 
 #include "SerialPort.h"
 
+#include "AdapterTestEnvironment.h"
 #include "EventLoop.h"
 #include "NotificationRecorder.h"
 #include "SerialPortManager.h"
@@ -13,7 +14,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <fcntl.h>
@@ -23,17 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-class PrivateRuntimeDir : public testing::Environment {
-public:
-    void SetUp() override { qputenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit()); }
-
-private:
-    QTemporaryDir dir_;
-};
-
-[[maybe_unused]] testing::Environment* const runtimeDir =
-    testing::AddGlobalTestEnvironment(new PrivateRuntimeDir);
 
 // The far end of a port: a pseudo-terminal linked into the ports folder, which the test reads and
 // writes itself.
@@ -88,7 +77,7 @@ qsizetype portsInFolder() {
         [](const SerialPortPtr& p) { return p->path().startsWith(SerialPortManager::portsDirectory()); });
 }
 
-class SerialPortTest : public testing::Test {
+class SerialPortTest : public AdapterTest {
 protected:
     SerialPortPtr openPort(const QString& path) {
         SerialPortPtr port = SerialPort::serialPortWithPath(path);
@@ -110,6 +99,7 @@ protected:
                 port->setDelegate(nullptr);
             }
         }
+        AdapterTest::TearDown();
     }
 
     Recorder recorder;
@@ -221,12 +211,10 @@ TEST_F(SerialPortTest, linksInThePortsFolderArriveAndLeave) {
 
 TEST_F(SerialPortTest, requestsGetTheirResponseOrTimeOutInOrder) {
     SimulatedAdapter::LineOptions line;
-    line.portsDirectory = SerialPortManager::portsDirectory();
     line.chunkSize = 3;
     line.noiseBytes = 4;
-    SimulatedAdapter adapter({}, line);
-    ASSERT_TRUE(adapter.start());
-    const SerialPortPtr port = openPort(adapter.linkPath());
+    const auto adapter = plugSimulatedAdapter("requests", {}, line);
+    const SerialPortPtr port = openPort(adapter->linkPath());
 
     const auto info =
         SerialPacketDescriptor::withPrefix(QByteArray::fromHex("550127"), QByteArray(1, char(0xAA)), 39);
