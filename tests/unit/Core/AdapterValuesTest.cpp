@@ -3,7 +3,6 @@
 
 #include "AdapterSnapshot.h"
 #include "BackupStore.h"
-#include "FullDisk.h"
 #include "ProfileValues.h"
 
 #include <QDir>
@@ -261,18 +260,5 @@ TEST(BackupFolder, adaptersWhoseSerialsOnceSharedAFolderListOnlyTheirOwnBackups)
     ASSERT_TRUE(BackupStore::write(slash, &error)) << error.toStdString();
     EXPECT_EQ(BackupStore::list("ORVO/1").size(), 3) << "two from the shared folder, one from its own";
     EXPECT_EQ(BackupStore::list("ORVO_1").size(), 3);
-    qunsetenv("XDG_STATE_HOME");
-}
-
-TEST(BackupFolder, aFullDiskIsAFailedBackupAndLeavesNoFile) {
-    FullDisk disk({"orvo/backups/ORVO0042"});
-    if (!disk.mounted()) {
-        GTEST_SKIP() << "mounting a tmpfs needs root";
-    }
-    qputenv("XDG_STATE_HOME", disk.path().toUtf8());
-    QString error;
-    EXPECT_FALSE(BackupStore::write(sampleSnapshot(), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(BackupStore::list("ORVO0042").isEmpty());
     qunsetenv("XDG_STATE_HOME");
 }
