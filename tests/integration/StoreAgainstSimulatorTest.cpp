@@ -69,37 +69,6 @@ TEST_F(StoreAgainstSimulator, readsTheWholeAdapterAndWritesProfilesBack) {
     EXPECT_EQ(recorder.count(UpdatePrintView), 0);
 }
 
-TEST_F(StoreAgainstSimulator, profilesWithAnInnerEndByteArriveWhole) {
-    auto adapter = plugSimulatedAdapter("7002");
-    ASSERT_TRUE(connectAndWait());
-    // Focal length 170 is AA 00 on the wire.
-    writeProfile(2, 170, {2, 4, 6, 8}, "Vario 170");
-    // A name chosen so that the adapter's reply carries the checksum 0xAA.
-    QString name;
-    for (char c = 'A'; c <= 'z'; ++c) {
-        L2PC03_TD probe;
-        probe.lensSeq = 3;
-        probe.WideFlocalLength = probe.TeleFlocalLength = 40;
-        probe.ApretureValue = {1, 1, 1, 1};
-        fillZeroPaddedText(probe.LensNameString.data(), 40, QStringLiteral("Checksum ") + c);
-        probe.calculateChecksum();
-        if (probe.checksum == 0xAA) {
-            name = QStringLiteral("Checksum ") + c;
-        }
-    }
-    ASSERT_FALSE(name.isEmpty());
-    writeProfile(3, 40, {1, 1, 1, 1}, name);
-    ASSERT_TRUE(runUntil([&] { return adapter->protocol().packetsReceived() == 2; }));
-
-    requestEverything(*store);
-    ASSERT_TRUE(runUntil([&] { return receivedPackets() == 6; }));
-    EXPECT_EQ(store->l2pc03Packets[2].WideFlocalLength, 170);
-    EXPECT_EQ(store->l2pc03Packets[2].getLensNameString(), "Vario 170");
-    EXPECT_EQ(store->l2pc03Packets[3].checksum, 0xAA);
-    EXPECT_EQ(store->l2pc03Packets[3].getLensNameString(), name);
-    EXPECT_EQ(recorder.count(UpdatePrintView), 0);
-}
-
 TEST_F(StoreAgainstSimulator, onALineWithFaultsOnlyValidPacketsAreStored) {
     AdapterSimulator::Options protocol;
     protocol.corruptEvery = 3;
