@@ -7,6 +7,7 @@
 
 #include "AdapterSnapshot.h"
 #include "ProfileValues.h"
+#include "SampleAdapter.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,28 +20,6 @@ void check(bool holds) {
     if (!holds) {
         std::abort();
     }
-}
-
-// An adapter with every field set, so that a value the file leaves out shows as kept.
-AdapterSnapshot baseSnapshot() {
-    AdapterSnapshot s;
-    s.info.DeviceModel[0] = 'M';
-    s.info.DeviceSN[0] = 'S';
-    s.info.calculateChecksum();
-    s.settings.DefaultCustomLens = 2;
-    setCarriedValues(s.settings);
-    s.settings.calculateChecksum();
-    for (int i = 0; i < kAdapterProfileCount; ++i) {
-        L2PC03_TD& p = s.profiles[size_t(i)];
-        p.lensSeq = uint8_t(i);
-        p.WideFlocalLength = uint16_t(24 + i);
-        p.TeleFlocalLength = uint16_t(70 + i);
-        p.ApretureValue = {uint8_t(i), 8, 14, 21};
-        fillZeroPaddedText(p.LensNameString.data(), p.LensNameString.size(),
-                           QStringLiteral("Base %1").arg(i));
-        p.calculateChecksum();
-    }
-    return s;
 }
 
 void checkRefusal(const QString& error) {
@@ -103,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!document.isObject()) {
         return 0;
     }
-    static const AdapterSnapshot base = baseSnapshot();
+    static const AdapterSnapshot base = sampleSnapshot();
     QString error;
     const auto snapshot = AdapterSnapshot::fromJson(document.object(), base, &error);
     if (!snapshot) {
