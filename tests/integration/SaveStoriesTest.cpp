@@ -41,7 +41,8 @@ protected:
     }
 
     // Plugs an adapter, connects and reads it out completely.
-    void plugAndRead(AdapterSimulator::Options protocol = {}, SimulatedAdapter::LineOptions line = {}) {
+    void plugAndRead(const AdapterSimulator::Options& protocol = {},
+                     const SimulatedAdapter::LineOptions& line = {}) {
         adapter = plugSimulatedAdapter(QString::number(++serial), protocol, line);
         // Its own port: a port of an earlier case may not have left the list yet.
         store.connectToPort(adapter->linkPath(), kAdapterBaudRate);
