@@ -8,6 +8,7 @@
 #include "DataStructureManager.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "ReadOutRequests.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,16 +31,6 @@ double peakResidentMegabytes() {
         }
     }
     return 0;
-}
-
-void requestReadOut(DataStructureManager& store) {
-    store.sendToAdapter(store.pc2l01Packet->toData());
-    store.updatePC2L02Packet(0, 0);
-    store.sendToAdapter(store.pc2l02Packet->toData());
-    for (int i = 0; i < 4; ++i) {
-        store.updatePC2L03PacketRW(i, 0);
-        store.sendToAdapter(store.pc2l03Packets[size_t(i)].toData());
-    }
 }
 
 // The longest time between two turns of the event loop while it runs for the given time.
@@ -91,7 +82,7 @@ void floodedStore(benchmark::State& state) {
     for (auto _ : state) {
         static_cast<void>(_);
         const qint64 gap = longestGapMs(seconds, [&] {
-            requestReadOut(store);
+            requestEverything(store);
             ++readOuts;
         });
         state.counters["max_event_loop_gap_ms"] = double(gap);

@@ -7,6 +7,7 @@
 
 #include "AdapterSnapshot.h"
 #include "ProfileValues.h"
+#include "SampleAdapter.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,37 +20,6 @@ void check(bool holds) {
     if (!holds) {
         std::abort();
     }
-}
-
-// An adapter with every field set, so that a value the file leaves out shows as kept.
-AdapterSnapshot baseSnapshot() {
-    AdapterSnapshot s;
-    s.info.DeviceModel[0] = 'M';
-    s.info.DeviceSN[0] = 'S';
-    s.info.calculateChecksum();
-    s.settings.DefaultCustomLens = 2;
-    setCarriedValues(s.settings);
-    s.settings.calculateChecksum();
-    for (int i = 0; i < kAdapterProfileCount; ++i) {
-        L2PC03_TD& p = s.profiles[size_t(i)];
-        p.lensSeq = uint8_t(i);
-        p.WideFlocalLength = uint16_t(24 + i);
-        p.TeleFlocalLength = uint16_t(70 + i);
-        p.ApretureValue = {uint8_t(i), 8, 14, 21};
-        fillZeroPaddedText(p.LensNameString.data(), p.LensNameString.size(),
-                           QStringLiteral("Base %1").arg(i));
-        p.calculateChecksum();
-    }
-    return s;
-}
-
-bool sameValues(const AdapterSnapshot& a, const AdapterSnapshot& b) {
-    for (size_t i = 0; i < a.profiles.size(); ++i) {
-        if (a.profiles[i].toData() != b.profiles[i].toData()) {
-            return false;
-        }
-    }
-    return a.info.toData() == b.info.toData() && a.settings.toData() == b.settings.toData();
 }
 
 void checkRefusal(const QString& error) {
@@ -86,7 +56,7 @@ void checkRequested(const QJsonObject& request, const L2PC03_TD& profile) {
         const QByteArray held = profile.getLensNameString().toUtf8();
         // Cut at its end (a zero) and no further than a whole character within the field needs.
         check(wanted.startsWith(held));
-        check(held.size() > qMin<qsizetype>(wanted.size(), profile.LensNameString.size()) - 4);
+        check(held.size() > qMin(wanted.size(), qsizetype(profile.LensNameString.size())) - 4);
     }
 }
 
@@ -112,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!document.isObject()) {
         return 0;
     }
-    static const AdapterSnapshot base = baseSnapshot();
+    static const AdapterSnapshot base = sampleSnapshot();
     QString error;
     const auto snapshot = AdapterSnapshot::fromJson(document.object(), base, &error);
     if (!snapshot) {
@@ -120,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const auto again = AdapterSnapshot::fromJson(snapshot->toJson(), base, &error);
-    check(again && sameValues(*again, *snapshot));
+    check(again && again->holdsSameValues(*snapshot));
     QList<AdapterSnapshot::UnstorableField> leftAlone;
     checkAccepted(document.object(), snapshot->storableOver(base, &leftAlone));
     return 0;

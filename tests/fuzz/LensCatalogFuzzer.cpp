@@ -1,24 +1,19 @@
-// Feeds arbitrary bytes to the lens catalog's number reader and name normalization as text, and to
-// the catalog loader as a catalog file. A catalog that loads must survive a write and a reload
-// unchanged, and every focal length it offers in its menu must find lenses again when picked.
+// Feeds arbitrary bytes to the lens catalog's name normalization as text, and to the catalog loader
+// as a catalog file (the number reader has a target of its own). A catalog that loads must survive a
+// write and a reload unchanged, and every focal length it offers in its menu must find lenses again
+// when picked.
 
 #include "LensCatalog.h"
 #include "LensCatalogText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <cmath>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QString text = QString::fromUtf8(bytes);
 
-    if (const std::optional<double> number = lensCatalogNumber(text)) {
-        if (!std::isfinite(*number) || *number < 0) {
-            std::abort();
-        }
-    }
     (void)lensCatalogNormalized(text);
 
     const std::optional<QList<LensCatalogRecord>> records = LensCatalog::decode(bytes);

@@ -6,6 +6,7 @@
 
 #include "LensLibraryData.h"
 #include "ProfileValues.h"
+#include "SampleAdapter.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -36,18 +37,8 @@ template <typename Entry> void checkUniqueNames(const QList<Entry>& entries, int
     }
 }
 
-// An adapter whose profiles hold values it can store, so that the slots a kit keeps stay valid.
-AdapterSnapshot baseSnapshot() {
-    AdapterSnapshot s;
-    for (int i = 0; i < kAdapterProfileCount; ++i) {
-        s.profiles[size_t(i)].lensSeq = uint8_t(i);
-        s.profiles[size_t(i)].calculateChecksum();
-    }
-    return s;
-}
-
 void checkKitLoads(const LensLibraryData& data, const LensKit& kit) {
-    static const AdapterSnapshot base = baseSnapshot();
+    static const AdapterSnapshot base = sampleSnapshot();
     const auto target = data.kitTarget(kit.name, base, nullptr);
     check(target.has_value() && target->settings.DefaultCustomLens == kit.defaultLens);
     for (size_t i = 0; i < target->profiles.size(); ++i) {

@@ -31,10 +31,6 @@ using namespace NotificationNames;
 
 class AdapterAccess : public AdapterTest {
 protected:
-    static std::unique_ptr<SimulatedAdapter> startAdapter(const QString& serial) {
-        return plugSimulatedAdapter(serial);
-    }
-
     // The log line of the one failed open of path.
     QString failedOpenLine(const QString& path) {
         store.connectToPort(path, kAdapterBaudRate);
@@ -65,7 +61,7 @@ protected:
 } // namespace
 
 TEST_F(AdapterAccess, aPortLockedByAnotherProgramIsToldWithThatProgramsName) {
-    auto adapter = startAdapter("7101");
+    auto adapter = plugSimulatedAdapter("7101");
     EXPECT_EQ(holderOf(adapter->linkPath()), "") << "only this process has it open";
     LockingProgram holder(adapter->linkPath());
     ASSERT_TRUE(runUntil([&] { return holderOf(adapter->linkPath()) == "sleep"; }));
@@ -76,7 +72,7 @@ TEST_F(AdapterAccess, aPortLockedByAnotherProgramIsToldWithThatProgramsName) {
 
 // The search runs off the main thread and is given up at its time limit: the line goes out then.
 TEST_F(AdapterAccess, aSearchForTheHolderThatRunsOutOfTimeIsToldWithoutAName) {
-    auto adapter = startAdapter("7107");
+    auto adapter = plugSimulatedAdapter("7107");
     LockingProgram holder(adapter->linkPath());
     ASSERT_TRUE(runUntil([&] { return holderOf(adapter->linkPath()) == "sleep"; }));
     store.holderSearchTimeLimit = std::chrono::milliseconds(0);
@@ -86,7 +82,7 @@ TEST_F(AdapterAccess, aSearchForTheHolderThatRunsOutOfTimeIsToldWithoutAName) {
 }
 
 TEST_F(AdapterAccess, aPortLockedByThisProcessNamesNoProgram) {
-    auto adapter = startAdapter("7102");
+    auto adapter = plugSimulatedAdapter("7102");
     QFile port(adapter->linkPath());
     ASSERT_TRUE(port.open(QIODevice::ReadWrite));
     ASSERT_EQ(::flock(port.handle(), LOCK_EX | LOCK_NB), 0);

@@ -1,68 +1,34 @@
 // Serial ports on real pseudo-terminals: I/O, exclusivity, hang-up, the ports folder and the
-// request queue. Each test process gets its own runtime folder, so the port list sees only the
-// ports its test makes.
+// request queue. Each test process gets its own ports folder, so the port list sees only the ports
+// its test makes.
 
 #include "SerialPort.h"
 
+#include "AdapterTestEnvironment.h"
 #include "EventLoop.h"
 #include "NotificationRecorder.h"
 #include "SerialPortManager.h"
 #include "SimulatedAdapter.h"
+#include "TestSideAdapter.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 
-class PrivateRuntimeDir : public testing::Environment {
-public:
-    void SetUp() override { qputenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit()); }
-
-private:
-    QTemporaryDir dir_;
-};
-
-[[maybe_unused]] testing::Environment* const runtimeDir =
-    testing::AddGlobalTestEnvironment(new PrivateRuntimeDir);
-
-// The far end of a port: a pseudo-terminal whose slave side the port opens through a link in the
-// ports folder.
-struct FarEnd {
-    explicit FarEnd(const QString& name = QStringLiteral("usbmodemORVOtest")) {
-        char slaveName[128] = {};
-        EXPECT_EQ(::openpty(&master, &slave, slaveName, nullptr, nullptr), 0);
-        ::fcntl(master, F_SETFL, O_NONBLOCK);
-        slavePath = QString::fromLocal8Bit(slaveName);
-        QDir().mkpath(SerialPortManager::portsDirectory());
-        linkPath = QDir(SerialPortManager::portsDirectory()).filePath(name);
-        EXPECT_TRUE(QFile::link(slavePath, linkPath));
-    }
-    ~FarEnd() {
-        QFile::remove(linkPath);
-        hangUp();
-    }
-    void hangUp() {
-        if (master >= 0) {
-            ::close(master);
-            ::close(slave);
-            master = slave = -1;
-        }
-    }
-
-    int master = -1;
-    int slave = -1;
-    QString slavePath;
-    QString linkPath;
+// The far end of a port: a pseudo-terminal linked into the ports folder, which the test reads and
+// writes itself.
+struct FarEnd : TestSideAdapter {
+    explicit FarEnd(const QString& serial = QStringLiteral("test"))
+        : TestSideAdapter(SerialPortManager::portsDirectory(), serial, /*reads=*/false) {}
 };
 
 struct Recorder : SerialPortDelegate {
@@ -111,7 +77,7 @@ qsizetype portsInFolder() {
         [](const SerialPortPtr& p) { return p->path().startsWith(SerialPortManager::portsDirectory()); });
 }
 
-class SerialPortTest : public testing::Test {
+class SerialPortTest : public AdapterTest {
 protected:
     SerialPortPtr openPort(const QString& path) {
         SerialPortPtr port = SerialPort::serialPortWithPath(path);
@@ -133,6 +99,7 @@ protected:
                 port->setDelegate(nullptr);
             }
         }
+        AdapterTest::TearDown();
     }
 
     Recorder recorder;
@@ -145,7 +112,7 @@ protected:
 // line format here.
 TEST_F(SerialPortTest, lineSettingsReachTheTerminalAtOnceWhileOpen) {
     FarEnd far;
-    const SerialPortPtr port = openPort(far.linkPath);
+    const SerialPortPtr port = openPort(far.linkPath());
     const auto terminal = [&] {
         termios attributes{};
         EXPECT_EQ(::tcgetattr(port->fileDescriptor(), &attributes), 0);
@@ -171,16 +138,16 @@ TEST_F(SerialPortTest, lineSettingsReachTheTerminalAtOnceWhileOpen) {
 
 TEST_F(SerialPortTest, sendsAndReceivesOnlyWhileOpenAndKeepsTheDeviceToItself) {
     FarEnd far;
-    const SerialPortPtr port = SerialPort::serialPortWithPath(far.linkPath);
-    EXPECT_EQ(SerialPort::serialPortWithPath(far.linkPath), port);
+    const SerialPortPtr port = SerialPort::serialPortWithPath(far.linkPath());
+    EXPECT_EQ(SerialPort::serialPortWithPath(far.linkPath()), port);
     EXPECT_FALSE(port->sendData("early"));
-    openPort(far.linkPath);
+    openPort(far.linkPath());
     port->open(); // already open: nothing happens
     port->setParity(5);
     EXPECT_EQ(port->parity(), SerialPort::Parity::None);
 
     Recorder other;
-    const SerialPortPtr second = SerialPort::serialPortWithPath(far.slavePath);
+    const SerialPortPtr second = SerialPort::serialPortWithPath(far.devicePath());
     second->setDelegate(&other);
     second->open();
     EXPECT_FALSE(second->isOpen());
@@ -193,11 +160,11 @@ TEST_F(SerialPortTest, sendsAndReceivesOnlyWhileOpenAndKeepsTheDeviceToItself) {
     QByteArray arrived;
     EXPECT_TRUE(runUntil([&] {
         char buffer[16];
-        const ssize_t n = ::read(far.master, buffer, sizeof buffer);
+        const ssize_t n = ::read(far.descriptor(), buffer, sizeof buffer);
         arrived += QByteArray(buffer, std::max<ssize_t>(n, 0));
         return arrived == "hello";
     }));
-    EXPECT_EQ(::write(far.master, "world", 5), 5);
+    EXPECT_EQ(::write(far.descriptor(), "world", 5), 5);
     EXPECT_TRUE(runUntil([&] { return recorder.data == "world"; }));
 
     // Open until the descriptor is really closed.
@@ -208,26 +175,16 @@ TEST_F(SerialPortTest, sendsAndReceivesOnlyWhileOpenAndKeepsTheDeviceToItself) {
     EXPECT_FALSE(port->sendData("late"));
 }
 
-TEST_F(SerialPortTest, hangUpIsRemovalThenCloseAndThePortLeavesTheList) {
-    FarEnd far;
-    const SerialPortPtr port = openPort(far.linkPath);
-    EXPECT_EQ(portsInFolder(), 1);
-    far.hangUp();
-    ASSERT_TRUE(closed());
-    EXPECT_EQ(recorder.events.indexOf("removed"), 1);
-    EXPECT_GT(recorder.events.indexOf("closed"), 1);
-    EXPECT_TRUE(runUntil([&] { return portsInFolder() == 0; }));
-}
-
+// A far end that goes hangs its port up: removed, then closed, and gone from the list.
 TEST_F(SerialPortTest, linksInThePortsFolderArriveAndLeave) {
     NotificationRecorder notifications(
         {SerialPortWasConnectedNotification, SerialPortWasDisconnectedNotification});
     EXPECT_EQ(portsInFolder(), 0); // the manager watches the folder from here on
     {
-        FarEnd first("usbmodemORVO1");
-        FarEnd second("usbmodemORVO2");
+        FarEnd first("1");
+        FarEnd second("2");
         ASSERT_TRUE(runUntil([&] { return portsInFolder() == 2; }));
-        openPort(second.linkPath);
+        openPort(second.linkPath());
     }
     ASSERT_TRUE(runUntil([&] { return portsInFolder() == 0; }));
     qsizetype connected = 0;
@@ -239,17 +196,16 @@ TEST_F(SerialPortTest, linksInThePortsFolderArriveAndLeave) {
     EXPECT_EQ(connected, 2);
     EXPECT_EQ(disconnected, 2);
     ASSERT_TRUE(closed());
-    EXPECT_LT(recorder.events.indexOf("removed"), recorder.events.indexOf("closed"));
+    EXPECT_EQ(recorder.events.indexOf("removed"), 1);
+    EXPECT_GT(recorder.events.indexOf("closed"), 1);
 }
 
 TEST_F(SerialPortTest, requestsGetTheirResponseOrTimeOutInOrder) {
     SimulatedAdapter::LineOptions line;
-    line.portsDirectory = SerialPortManager::portsDirectory();
     line.chunkSize = 3;
     line.noiseBytes = 4;
-    SimulatedAdapter adapter({}, line);
-    ASSERT_TRUE(adapter.start());
-    const SerialPortPtr port = openPort(adapter.linkPath());
+    const auto adapter = plugSimulatedAdapter("requests", {}, line);
+    const SerialPortPtr port = openPort(adapter->linkPath());
 
     const auto info =
         SerialPacketDescriptor::withPrefix(QByteArray::fromHex("550127"), QByteArray(1, char(0xAA)), 39);
@@ -291,15 +247,15 @@ TEST_F(SerialPortTest, aFailedOpenSaysWhetherThePortIsBusyGoneOrNoTerminal) {
     EXPECT_EQ(causeOfOpening(SerialPort::serialPortWithPath(nullLink)), SerialPortError::Cause::NotATerminal);
     QFile::remove(nullLink);
 
-    FarEnd held("usbmodemORVOheld");
-    const int holder = ::open(QFile::encodeName(held.slavePath).constData(), O_RDWR | O_NOCTTY);
+    FarEnd held("held");
+    const int holder = ::open(QFile::encodeName(held.devicePath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(causeOfOpening(SerialPort::serialPortWithPath(held.linkPath)), SerialPortError::Cause::Busy);
+    EXPECT_EQ(causeOfOpening(SerialPort::serialPortWithPath(held.linkPath())), SerialPortError::Cause::Busy);
     ::close(holder);
 
-    FarEnd gone("usbmodemORVOgone");
-    const SerialPortPtr port = SerialPort::serialPortWithPath(gone.linkPath);
-    QFile::remove(gone.linkPath); // unplugged between listing and opening
+    FarEnd gone("gone");
+    const SerialPortPtr port = SerialPort::serialPortWithPath(gone.linkPath());
+    QFile::remove(gone.linkPath()); // unplugged between listing and opening
     EXPECT_EQ(causeOfOpening(port), SerialPortError::Cause::Missing);
 }
 
@@ -307,12 +263,13 @@ TEST_F(SerialPortTest, aFailedOpenSaysWhetherThePortIsBusyGoneOrNoTerminal) {
 // beyond a limit are only counted) and the good packet behind them still arrives.
 TEST_F(SerialPortTest, aFloodOfBadPacketsIsBoundedAndKeepsTheGoodPacket) {
     FarEnd far;
-    const SerialPortPtr port = openPort(far.linkPath);
+    const SerialPortPtr port = openPort(far.linkPath());
     port->startListeningForPacketsMatchingDescriptor(SerialPacketDescriptor::withFixedLengthPacket(
         "P", 4, "!", {}, [](QByteArrayView packet) { return packet[1] == packet[2]; }));
     const QByteArray line = QByteArray("Pab!").repeated(5000) + "P11!";
     for (qsizetype written = 0; written < line.size();) {
-        const ssize_t n = ::write(far.master, line.constData() + written, size_t(line.size() - written));
+        const ssize_t n =
+            ::write(far.descriptor(), line.constData() + written, size_t(line.size() - written));
         written += std::max<ssize_t>(n, 0);
     }
     QThread::msleep(300); // the port's thread reads it all meanwhile

@@ -29,6 +29,7 @@ public:
         ::cfmakeraw(&attributes);
         ::tcsetattr(slave_, TCSANOW, &attributes);
         ::fcntl(master_, F_SETFL, O_NONBLOCK);
+        devicePath_ = QString::fromLocal8Bit(name);
         QDir().mkpath(folder);
         linkPath_ = QDir(folder).filePath(QStringLiteral("usbmodemORVO") + serial);
         QFile::remove(linkPath_);
@@ -65,6 +66,9 @@ public:
     TestSideAdapter& operator=(const TestSideAdapter&) = delete;
 
     QString linkPath() const { return linkPath_; }
+    // The terminal the link leads to, and the test's own end of it (non-blocking).
+    QString devicePath() const { return devicePath_; }
+    int descriptor() const { return master_; }
     AdapterSimulator& protocol() { return protocol_; }
     void setReplyFilter(ReplyFilter filter) { filter_ = std::move(filter); }
     void writeRaw(const QByteArray& bytes) {
@@ -97,6 +101,7 @@ private:
     AdapterSimulator protocol_;
     ReplyFilter filter_;
     QString linkPath_;
+    QString devicePath_;
     int master_ = -1;
     int slave_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;

@@ -39,45 +39,20 @@ protected:
 
 } // namespace
 
-TEST_F(DataStructureManagerTest, startsWithTheDefaultAdapterAndFourNamedProfiles) {
-    ASSERT_TRUE(store.l2pc01Packet);
-    EXPECT_EQ(store.l2pc01Packet->getDeviceModelString(), "QUILLON XT-40");
-    EXPECT_EQ(store.l2pc01Packet->getDeviceSNString(), "SN123456789");
-    EXPECT_EQ(store.l2pc01Packet->VerNo_major, 1);
-    EXPECT_EQ(store.l2pc01Packet->VerNo_minor, 0);
-    EXPECT_TRUE(store.l2pc01Packet->verifyChecksum());
-    EXPECT_EQ(store.pc2l01Packet->toData(), QByteArray::fromHex("55 01 05 5B AA"));
-    EXPECT_EQ(store.pc2l02Packet->toData().size(), 20);
-    EXPECT_EQ(store.pc2l02Packet->checksum, 0x59);
-    ASSERT_EQ(store.pc2l03Packets.size(), 4u);
-    ASSERT_EQ(store.l2pc03Packets.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        const QString name = QStringLiteral("Lens %1").arg(i + 1);
-        EXPECT_EQ(store.l2pc03Packets[i].getLensNameString(), name);
-        EXPECT_TRUE(store.l2pc03Packets[i].verifyChecksum());
-        EXPECT_EQ(store.pc2l03Packets[i].length, 55);
-        EXPECT_EQ(store.pc2l03Packets[i].checksum, packetChecksum(store.pc2l03Packets[i].toData()));
-    }
-    EXPECT_EQ(store.pc2l03Packets[0].checksum, 0xE9);
-}
-
-TEST_F(DataStructureManagerTest, profileUpdatesKeepLengthAndChecksumConsistent) {
+// Every update leaves packets whose checksums add up; an index or slot out of range changes nothing.
+TEST_F(DataStructureManagerTest, profileUpdatesKeepTheChecksumsAndIgnoreWhatIsOutOfRange) {
     store.updatePC2L03PacketFocalLength(0, 85);
-    EXPECT_EQ(store.pc2l03Packets[0].WideFlocalLength, 85);
-    EXPECT_EQ(store.pc2l03Packets[0].TeleFlocalLength, 85);
-    EXPECT_EQ(store.pc2l03Packets[0].checksum, packetChecksum(store.pc2l03Packets[0].toData()));
-
     store.updatePC2L03PacketLensName(1, QString(50, 'z'));
-    EXPECT_EQ(store.pc2l03Packets[1].length, 55);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(store.pc2l03Packets[1].LensNameString.data()), 40),
-              QByteArray(40, 'z'));
-    EXPECT_EQ(store.pc2l03Packets[1].checksum, packetChecksum(store.pc2l03Packets[1].toData()));
-
     store.updatePC2L03PacketAperture(2, 3, 21);
     store.updatePC2L03PacketRW(2, 1);
-    EXPECT_EQ(store.pc2l03Packets[2].ApretureValue, (ApertureBytes{2, 4, 5, 21}));
-    EXPECT_EQ(store.pc2l03Packets[2].rw, 1);
-    EXPECT_EQ(store.pc2l03Packets[2].checksum, packetChecksum(store.pc2l03Packets[2].toData()));
+    store.updatePC2L02Packet(1, 2);
+    EXPECT_EQ(store.pc2l03Packets[0].TeleFlocalLength, 85) << "one focal length sets both ends";
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(store.pc2l03Packets[1].LensNameString.data()), 40),
+              QByteArray(40, 'z'));
+    for (const PC2L03_TD& packet : store.pc2l03Packets) {
+        EXPECT_EQ(packet.checksum, packetChecksum(packet.toData()));
+    }
+    EXPECT_EQ(store.pc2l02Packet->checksum, packetChecksum(store.pc2l02Packet->toData()));
 
     const auto before = store.pc2l03Packets;
     store.updatePC2L03PacketAperture(0, 4, 9);
@@ -87,11 +62,6 @@ TEST_F(DataStructureManagerTest, profileUpdatesKeepLengthAndChecksumConsistent) 
     for (size_t i = 0; i < before.size(); ++i) {
         EXPECT_EQ(store.pc2l03Packets[i].toData(), before[i].toData());
     }
-
-    store.updatePC2L02Packet(1, 2);
-    EXPECT_EQ(store.pc2l02Packet->rw, 1);
-    EXPECT_EQ(store.pc2l02Packet->DefaultCustomLens, 2);
-    EXPECT_EQ(store.pc2l02Packet->checksum, packetChecksum(store.pc2l02Packet->toData()));
 }
 
 TEST_F(DataStructureManagerTest, aProfileBeyondTheFourLengthensTheListWithPlaceholders) {

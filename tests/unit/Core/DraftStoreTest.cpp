@@ -4,6 +4,7 @@
 #include "DraftStore.h"
 
 #include "BackupStore.h"
+#include "SampleAdapter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,20 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-AdapterSnapshot editsOf(const QString& serial, const QString& name) {
-    AdapterSnapshot s;
-    fillZeroPaddedText(s.info.DeviceSN.data(), s.info.DeviceSN.size(), serial);
-    s.info.calculateChecksum();
-    for (int i = 0; i < kAdapterProfileCount; ++i) {
-        s.profiles[i].lensSeq = uint8_t(i);
-        s.profiles[i].WideFlocalLength = uint16_t(35 + i);
-        fillZeroPaddedText(s.profiles[i].LensNameString.data(), 40, name);
-        s.profiles[i].calculateChecksum();
-    }
-    s.settings.calculateChecksum();
-    return s;
-}
 
 class DraftStoreTest : public testing::Test {
 protected:
@@ -44,7 +31,7 @@ protected:
 } // namespace
 
 TEST_F(DraftStoreTest, aDraftLivesBesideTheBackupsInTheAdaptersOwnFolderAndComesBackWhole) {
-    const AdapterSnapshot edits = editsOf(QStringLiteral("ORVO/7"), QStringLiteral("Planar 50 ä"));
+    const AdapterSnapshot edits = sampleSnapshot(QStringLiteral("ORVO/7"), QStringLiteral("Planar 50 ä"));
     const QString path = write(edits);
     EXPECT_EQ(QFileInfo(path).dir().path(),
               state.path() + "/orvo/drafts/" + BackupStore::folderNameForSerial("ORVO/7"));
@@ -57,10 +44,10 @@ TEST_F(DraftStoreTest, aDraftLivesBesideTheBackupsInTheAdaptersOwnFolderAndComes
 
 TEST_F(DraftStoreTest, theNewestTenStayAndBackupsAndDraftsNeverPruneEachOther) {
     QString error;
-    ASSERT_TRUE(BackupStore::write(editsOf("ORVO0042", "backup"), &error)) << error.toStdString();
+    ASSERT_TRUE(BackupStore::write(sampleSnapshot("ORVO0042", "backup"), &error)) << error.toStdString();
     QStringList written;
     for (int i = 0; i < DraftStore::kKeptPerAdapter + 3; ++i) {
-        written << write(editsOf("ORVO0042", QStringLiteral("draft %1").arg(i)));
+        written << write(sampleSnapshot("ORVO0042", QStringLiteral("draft %1").arg(i)));
     }
     const QList<DraftStore::Entry> drafts = DraftStore::list("ORVO0042");
     ASSERT_EQ(drafts.size(), DraftStore::kKeptPerAdapter);
@@ -69,7 +56,7 @@ TEST_F(DraftStoreTest, theNewestTenStayAndBackupsAndDraftsNeverPruneEachOther) {
     EXPECT_EQ(BackupStore::list("ORVO0042").size(), 1) << "drafts do not count against backups";
 
     for (int i = 0; i < BackupStore::kKeptPerAdapter; ++i) {
-        ASSERT_TRUE(BackupStore::write(editsOf("ORVO0042", "backup"), &error));
+        ASSERT_TRUE(BackupStore::write(sampleSnapshot("ORVO0042", "backup"), &error));
     }
     EXPECT_EQ(DraftStore::list("ORVO0042").size(), DraftStore::kKeptPerAdapter);
 }

@@ -4,6 +4,7 @@
 #include "LensLibrary.h"
 
 #include "EventLoop.h"
+#include "SampleAdapter.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -222,12 +223,7 @@ TEST_F(LensLibraryTest, searchFindsByNameFocalLengthMountAndNoteWithEveryWord) {
 }
 
 TEST_F(LensLibraryTest, aKitLoadsItsLensesAndDefaultAndKeepsTheOtherSlots) {
-    AdapterSnapshot adapter;
-    for (int i = 0; i < kAdapterProfileCount; ++i) {
-        adapter.profiles[size_t(i)].lensSeq = uint8_t(i);
-        adapter.profiles[size_t(i)].TeleFlocalLength = 200;
-        adapter.profiles[size_t(i)].calculateChecksum();
-    }
+    const AdapterSnapshot adapter = sampleSnapshot();
     const auto target = sample().kitTarget("Street", adapter, nullptr);
     ASSERT_TRUE(target);
     EXPECT_EQ(target->profiles[0].getLensNameString(), "Summicron 35");

@@ -2,7 +2,6 @@
 #include "MainQueue.h"
 #include "NotificationCenter.h"
 #include "ResourceBundle.h"
-#include "Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,15 +87,4 @@ TEST(ResourceBundle, overrideFolderIsSearchedAloneAndNamesCannotEscapeIt) {
     EXPECT_TRUE(ResourceBundle::pathForResource("Missing", "json").isEmpty());
     EXPECT_TRUE(ResourceBundle::pathForResource("../Sample", "json").isEmpty());
     ResourceBundle::setOverrideDirectory({});
-}
-
-TEST(Settings, redirectedStoreWritesItsOwnIniFile) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("ORVO.conf");
-    Settings::setFilePathForTesting(path);
-    Settings::shared().setValue("LastConnectedPortPath", "/dev/usbmodemORVO1");
-    Settings::shared().sync();
-    QSettings reread(path, QSettings::IniFormat);
-    EXPECT_EQ(reread.value("LastConnectedPortPath").toString(), "/dev/usbmodemORVO1");
-    Settings::setFilePathForTesting({});
 }
