@@ -221,7 +221,7 @@ const QStringList& statusNames() {
 const QStringList& tourStepStems() {
     static const QStringList stems{"intro",    "language",     "theme", "help",    "tour",  "status",
                                    "adapter",  "default_lens", "log",   "profile", "mount", "focal",
-                                   "aperture", "lens",         "save",  "exit"};
+                                   "aperture", "lens",         "library", "save", "exit"};
     return stems;
 }
 

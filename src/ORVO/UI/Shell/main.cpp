@@ -3,6 +3,7 @@
 
 #include "AppDelegate.h"
 #include "FirstFrame.h"
+#include "ORVOLibraryController.h"
 #include "UdevRule.h"
 #include "Version.h"
 #include "ViewController.h"
@@ -73,6 +74,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     ViewController controller;
+    // Owned by the controller; reads the library only when it is first needed.
+    new ORVOLibraryController(controller);
     controller.show();
     // Watches last, so it reports ahead of the work that waits for the first frame.
     FirstFrame::reportIfAsked(&controller);

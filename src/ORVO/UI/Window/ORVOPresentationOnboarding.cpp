@@ -125,6 +125,10 @@ QList<ORVOTour::Step> ORVOPresentation::tourSteps() const {
                                      profileCard->focalSlot,
                                      profileCard->apertureRowView,
                                      profileCard->modelSlot,
+                                     // Only where My Lenses is wired to the window.
+                                     profileCard->addToLibraryButton->isVisibleTo(profileCard)
+                                         ? profileCard->addToLibraryButton
+                                         : nullptr,
                                      c.button_SaveToAdapter,
                                      c.button_Exit};
     const QStringList& stems = TextKeys::tourStepStems();
