@@ -22,6 +22,12 @@ ORVOLensListModel::ORVOLensListModel(Edits lensEdits, QObject* parent)
 void ORVOLensListModel::setLibrary(const LensLibraryData& data) {
     beginResetModel();
     lenses = data.lenses;
+    // Sorting compares names often, and a search sorts the rows it finds again.
+    sortNames.clear();
+    sortNames.reserve(lenses.size());
+    for (const LibraryLens& lens : lenses) {
+        sortNames << lens.name.toCaseFolded();
+    }
     kitsByLens.clear();
     for (const LensKit& kit : data.kits) {
         for (const QString& lens : kit.lenses) {
@@ -71,6 +77,9 @@ QVariant ORVOLensListModel::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
         return index.column() == Note ? lens.note : text(lens, index.column());
     case SortRole:
+        if (index.column() == Name) {
+            return sortNames[index.row()];
+        }
         return index.column() == FocalLength ? QVariant(int(lens.focalLength))
                                              : QVariant(text(lens, index.column()).toCaseFolded());
     case Qt::ToolTipRole:

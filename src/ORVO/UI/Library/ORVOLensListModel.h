@@ -43,5 +43,6 @@ private:
 
     Edits edits;
     QList<LibraryLens> lenses;
+    QStringList sortNames;
     QHash<QString, QStringList> kitsByLens;
 };
