@@ -190,6 +190,8 @@ constexpr const char* kFixedKeys[] = {
     kLibraryExported,
     kLibraryFileType,
     kLibrarySaveKitConfirm,
+    kLibraryImportOffer,
+    kLibraryImportConfirm,
     kAccessibleLibraryLenses,
     kAccessibleLibraryKits,
     kAccessibleLibrarySearch,

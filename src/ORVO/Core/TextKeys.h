@@ -231,6 +231,9 @@ inline constexpr char kLibraryImported[] = "library.imported";
 inline constexpr char kLibraryExported[] = "library.exported";
 inline constexpr char kLibraryFileType[] = "library.file_type";
 inline constexpr char kLibrarySaveKitConfirm[] = "library.save_kit_confirm";
+// A shared file opened from the desktop or the command line: "{0}" is its path.
+inline constexpr char kLibraryImportOffer[] = "library.import_offer";
+inline constexpr char kLibraryImportConfirm[] = "library.import_confirm";
 inline constexpr char kAccessibleLibraryLenses[] = "accessibility.library_lenses";
 inline constexpr char kAccessibleLibraryKits[] = "accessibility.library_kits";
 inline constexpr char kAccessibleLibrarySearch[] = "accessibility.library_search";

@@ -1,6 +1,7 @@
 #include "ORVOLibraryController.h"
 
 #include "LocalizationManager.h"
+#include "ORVODialogs.h"
 #include "ORVOHeaderMenu.h"
 #include "ORVOHero.h"
 #include "ORVOLibraryWindow.h"
@@ -70,8 +71,18 @@ ORVOLibraryWindow& ORVOLibraryController::showWindow() {
     return *window;
 }
 
+// A file the desktop or the command line names is imported only once the user says so.
 void ORVOLibraryController::offerImport(const QString& path) {
-    showWindow().importFile(path);
+    ORVOLibraryWindow& shown = showWindow();
+    const int answer = ORVODialogs::ask(
+        &shown,
+        LocalizationManager::withArguments(LocalizationManager::text(TextKeys::kLibraryImportOffer), {path}),
+        QString(),
+        {LocalizationManager::text(TextKeys::kLibraryImportConfirm),
+         LocalizationManager::text(TextKeys::kDialogRestoreBack)});
+    if (answer == 0) {
+        shown.importFile(path);
+    }
 }
 
 void ORVOLibraryController::addShownProfile() {

@@ -24,7 +24,7 @@ public:
 
     // Opens My Lenses in front of the main window.
     ORVOLibraryWindow& showWindow();
-    // Opens My Lenses and offers the shared file's lenses and kits to the library.
+    // Opens My Lenses and, once the user agrees, adds the shared file's lenses and kits to the library.
     void offerImport(const QString& path);
 
     ORVOLibraryStore store;
