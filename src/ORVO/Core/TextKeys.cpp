@@ -221,9 +221,9 @@ const QStringList& statusNames() {
 }
 
 const QStringList& tourStepStems() {
-    static const QStringList stems{"intro",    "language",     "theme", "help",    "tour",  "status",
-                                   "adapter",  "default_lens", "log",   "profile", "mount", "focal",
-                                   "aperture", "lens",         "library", "save", "exit"};
+    static const QStringList stems{"intro",    "language",     "theme",   "help",    "tour",  "status",
+                                   "adapter",  "default_lens", "log",     "profile", "mount", "focal",
+                                   "aperture", "lens",         "library", "save",    "exit"};
     return stems;
 }
 

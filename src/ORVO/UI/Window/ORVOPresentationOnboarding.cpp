@@ -111,6 +111,9 @@ void ORVOPresentation::replayTourRequested() {
 }
 
 QList<ORVOTour::Step> ORVOPresentation::tourSteps() const {
+    // My Lenses has its step only where the library is wired to the window.
+    QWidget* library =
+        profileCard->addToLibraryButton->isVisibleTo(profileCard) ? profileCard->addToLibraryButton : nullptr;
     const QList<QWidget*> targets = {nullptr,
                                      hero->languageContainerView,
                                      hero->themeToggle,
@@ -125,10 +128,7 @@ QList<ORVOTour::Step> ORVOPresentation::tourSteps() const {
                                      profileCard->focalSlot,
                                      profileCard->apertureRowView,
                                      profileCard->modelSlot,
-                                     // Only where My Lenses is wired to the window.
-                                     profileCard->addToLibraryButton->isVisibleTo(profileCard)
-                                         ? profileCard->addToLibraryButton
-                                         : nullptr,
+                                     library,
                                      c.button_SaveToAdapter,
                                      c.button_Exit};
     const QStringList& stems = TextKeys::tourStepStems();
