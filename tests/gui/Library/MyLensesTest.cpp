@@ -15,6 +15,7 @@
 #include "SimulatorProcess.h"
 #include "ViewController.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QJsonArray>
 #include <QLabel>
@@ -190,4 +191,20 @@ TEST_F(MyLenses, aLensAddedByOrvoctlShowsInTheOpenWindow) {
     window.searchField->setText(QStringLiteral("no such lens"));
     EXPECT_EQ(window.lensView->model()->rowCount(), 0);
     EXPECT_TRUE(window.emptyLabel->isVisible());
+}
+
+// A screen reader names every control of the window, and Ctrl+L in the main window opens it.
+TEST_F(MyLenses, everyControlIsNamedAndTheShortcutOpensTheWindow) {
+    controller.show();
+    controller.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&controller));
+    QTest::keyClick(&controller, Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(library->window && library->window->isVisible());
+    for (QWidget* control : library->window->findChildren<QWidget*>()) {
+        if (control->isVisible() && control->focusPolicy() != Qt::NoFocus) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            ASSERT_TRUE(accessible);
+            EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << control->metaObject()->className();
+        }
+    }
 }
