@@ -220,6 +220,10 @@ void ORVOLibraryWindow::applyTheme() {
         ORVOStyleKit::styleSecondaryButton(button, p);
     }
     ORVOStyleKit::stylePrimaryButton(loadKitButton, p);
+    // Load Kit waits for a kit to be chosen, and looks it.
+    StyleSheet::set(loadKitButton, loadKitButton->styleSheet() +
+                                       QStringLiteral("QPushButton:disabled { background: %1; color: %2; }")
+                                           .arg(css(p.field), css(p.muted)));
     lensView->setAlternatingRowColors(true);
 }
 
