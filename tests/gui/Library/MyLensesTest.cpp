@@ -17,6 +17,9 @@
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -207,4 +210,24 @@ TEST_F(MyLenses, everyControlIsNamedAndTheShortcutOpensTheWindow) {
             EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << control->metaObject()->className();
         }
     }
+}
+
+// A library file that does not read is kept: the window says so once and changes nothing.
+TEST_F(MyLenses, aDamagedLibraryIsReportedOnceAndLeftAsItIs) {
+    QDir().mkpath(QFileInfo(LensLibrary::defaultPath()).path());
+    QFile damaged(LensLibrary::defaultPath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("{\"format\": \"orvo-library\", \"version\": 1, \"lenses\": [");
+    damaged.close();
+    ORVOLibraryWindow& window = library->showWindow();
+    ASSERT_TRUE(runUntil([&] { return window.problemLabel->isVisible(); }, 3000));
+    EXPECT_TRUE(window.problemLabel->text().contains(LensLibrary::defaultPath()));
+    EXPECT_FALSE(window.importButton->isEnabled());
+    EXPECT_FALSE(window.saveKitButton->isEnabled());
+    library->showWindow();
+    runFor(200);
+    EXPECT_EQ(controller.logText().count(LensLibrary::defaultPath()), 1)
+        << controller.logText().toStdString();
+    ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(damaged.readAll().endsWith("\"lenses\": ["));
 }
