@@ -80,8 +80,10 @@ bool SingleInstance::waitForRunningCopy() const {
     return true;
 }
 
-std::optional<QVariantList> SingleInstance::callRunningCopy(const QString& method) const {
-    const QDBusMessage call = QDBusMessage::createMethodCall(name, objectPath, name, method);
+std::optional<QVariantList> SingleInstance::callRunningCopy(const QString& method,
+                                                            const QVariantList& arguments) const {
+    QDBusMessage call = QDBusMessage::createMethodCall(name, objectPath, name, method);
+    call.setArguments(arguments);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kBusCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         return std::nullopt;

@@ -36,7 +36,8 @@ public:
 
     // A method of the running copy at objectPath, interface name; its reply's arguments, or nothing
     // when it did not answer in time (a busy copy is not an absent one).
-    std::optional<QVariantList> callRunningCopy(const QString& method) const;
+    std::optional<QVariantList> callRunningCopy(const QString& method,
+                                                const QVariantList& arguments = {}) const;
 
     // The lock file and the bus name: for a copy that is ending, so that one started meanwhile runs,
     // and for a test that starts again as a fresh copy would.

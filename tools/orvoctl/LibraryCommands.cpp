@@ -190,30 +190,6 @@ int import(const Arguments& a) {
     return status;
 }
 
-// The four profiles the adapter holds become lenses (a lens already there with the same values is
-// used as it is; another of the same name is kept beside it) and the kit names them.
-bool addKitOf(LensLibraryData& data, const AdapterSnapshot& adapter, const Arguments& a, QString* error) {
-    LensKit kit;
-    kit.name = a.positional[0];
-    kit.defaultLens =
-        adapter.settings.DefaultCustomLens < kAdapterProfileCount ? adapter.settings.DefaultCustomLens : 0;
-    kit.addedAt = QDateTime::currentDateTimeUtc();
-    for (int i = 0; i < kAdapterProfileCount; ++i) {
-        const auto lens = LibraryLens::fromProfile(adapter.profiles[size_t(i)], error);
-        if (!lens) {
-            return false;
-        }
-        QString alike;
-        auto name = data.addLens(*lens, Conflict::Refuse, &alike);
-        name = name ? name : data.addLens(*lens, Conflict::KeepBoth, error);
-        if (!name) {
-            return false;
-        }
-        kit.lenses[size_t(i)] = *name;
-    }
-    return data.addKit(kit, a.conflict, error).has_value();
-}
-
 int kitSave(const Arguments& a) {
     AdapterSession session;
     int status = ExitStatus::kSuccess;
@@ -222,8 +198,9 @@ int kitSave(const Arguments& a) {
         return status;
     }
     LensLibrary library;
-    status = change(library,
-                    [&](LensLibraryData& data, QString* why) { return addKitOf(data, *adapter, a, why); });
+    status = change(library, [&](LensLibraryData& data, QString* why) {
+        return data.addKitOf(a.positional[0], *adapter, a.conflict, why).has_value();
+    });
     if (status == ExitStatus::kSuccess) {
         out(QStringLiteral("saved the kit \"%1\" to %2").arg(a.positional[0], library.path()));
     }

@@ -294,6 +294,29 @@ bool LensLibraryData::removeKit(const QString& name, QString* error) {
     return true;
 }
 
+std::optional<QString> LensLibraryData::addKitOf(const QString& name, const AdapterSnapshot& values,
+                                                 NameConflict conflict, QString* error) {
+    LensKit kit;
+    kit.name = name;
+    kit.defaultLens =
+        values.settings.DefaultCustomLens < kAdapterProfileCount ? values.settings.DefaultCustomLens : 0;
+    kit.addedAt = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < kAdapterProfileCount; ++i) {
+        const auto lens = LibraryLens::fromProfile(values.profiles[size_t(i)], error);
+        if (!lens) {
+            return std::nullopt;
+        }
+        QString alike;
+        auto kept = addLens(*lens, NameConflict::Refuse, &alike);
+        kept = kept ? kept : addLens(*lens, NameConflict::KeepBoth, error);
+        if (!kept) {
+            return std::nullopt;
+        }
+        kit.lenses[size_t(i)] = *kept;
+    }
+    return addKit(kit, conflict, error);
+}
+
 bool LensLibraryData::merge(const LensLibraryData& shared, NameConflict conflict, QString* error) {
     QHash<QString, QString> keptAs;
     for (const LibraryLens& lens : shared.lenses) {

@@ -46,6 +46,11 @@ struct LensLibraryData {
     // Each returns the name the entry has in the library, or nothing with error set.
     std::optional<QString> addLens(const LibraryLens& lens, NameConflict conflict, QString* error);
     std::optional<QString> addKit(const LensKit& kit, NameConflict conflict, QString* error);
+    // A kit of the four profiles values holds, under name, with its default lens. Each profile becomes
+    // a lens: one already there with the same values is used as it is, another of the same name is
+    // kept beside it.
+    std::optional<QString> addKitOf(const QString& name, const AdapterSnapshot& values, NameConflict conflict,
+                                    QString* error);
     // A rename carries the new name into the kits that name the lens.
     bool renameLens(const QString& from, const QString& to, QString* error);
     bool renameKit(const QString& from, const QString& to, QString* error);

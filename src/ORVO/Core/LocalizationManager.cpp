@@ -178,3 +178,10 @@ QString LocalizationManager::localizedString(const QString& key, const QString& 
     }
     return defaultValue.isEmpty() ? key : defaultValue;
 }
+
+QString LocalizationManager::withArguments(QString text, const QStringList& arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        text.replace(QStringLiteral("{%1}").arg(i), arguments[i]);
+    }
+    return text;
+}

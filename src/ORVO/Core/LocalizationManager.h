@@ -47,6 +47,8 @@ public:
 
     // The shared manager's text for key, with the key itself as the fallback.
     static QString text(const QString& key) { return shared().localizedString(key); }
+    // text with "{0}", "{1}", ... replaced by the arguments in order.
+    static QString withArguments(QString text, const QStringList& arguments);
 
     uint8_t getCurrentLanguage() const { return currentLanguage_; }
 

@@ -151,6 +151,50 @@ constexpr const char* kFixedKeys[] = {
     kNoticeGroupText,
     kButtonCopy,
     kButtonHideNotice,
+    kLibraryOpen,
+    kLibraryTitle,
+    kLibraryAdd,
+    kLibraryFrom,
+    kLibrarySearch,
+    kLibraryLenses,
+    kLibraryKits,
+    kLibraryColumnName,
+    kLibraryColumnApertures,
+    kLibraryColumnNote,
+    kLibraryColumnKits,
+    kLibraryColumnDefault,
+    kLibraryKeep,
+    kLibraryEdit,
+    kLibraryDelete,
+    kLibraryImport,
+    kLibraryExport,
+    kLibrarySaveKit,
+    kLibraryLoadKit,
+    kLibraryUseLens,
+    kLibraryEmpty,
+    kLibraryNoMatch,
+    kLibraryDeleted,
+    kLibraryInKits,
+    kLibraryDamaged,
+    kLibraryFailed,
+    kLibraryConflictMessage,
+    kLibraryConflictHint,
+    kLibraryReplace,
+    kLibraryKeepBoth,
+    kLibraryKitName,
+    kLibraryAdded,
+    kLibraryLensFilled,
+    kLibraryKitLoaded,
+    kLibraryNeedsAdapter,
+    kLibraryImported,
+    kLibraryExported,
+    kLibraryFileType,
+    kLibrarySaveKitConfirm,
+    kLibraryImportOffer,
+    kLibraryImportConfirm,
+    kAccessibleLibraryLenses,
+    kAccessibleLibraryKits,
+    kAccessibleLibrarySearch,
 };
 
 } // namespace
@@ -177,9 +221,9 @@ const QStringList& statusNames() {
 }
 
 const QStringList& tourStepStems() {
-    static const QStringList stems{"intro",    "language",     "theme", "help",    "tour",  "status",
-                                   "adapter",  "default_lens", "log",   "profile", "mount", "focal",
-                                   "aperture", "lens",         "save",  "exit"};
+    static const QStringList stems{"intro",    "language",     "theme",   "help",    "tour",  "status",
+                                   "adapter",  "default_lens", "log",     "profile", "mount", "focal",
+                                   "aperture", "lens",         "library", "save",    "exit"};
     return stems;
 }
 

@@ -190,6 +190,54 @@ inline constexpr char kMnemonicReadAgain[] = "mnemonics.read_again";
 inline constexpr char kMnemonicRevert[] = "mnemonics.revert";
 inline constexpr char kMnemonicRestore[] = "mnemonics.restore";
 
+// My Lenses: the library window, the profile card's buttons and the log lines about them. "{0}" and
+// "{1}" are names, a profile letter, counts or a file's path, as the window fills them in.
+inline constexpr char kLibraryOpen[] = "library.open";
+inline constexpr char kLibraryTitle[] = "library.title";
+inline constexpr char kLibraryAdd[] = "library.add";
+inline constexpr char kLibraryFrom[] = "library.from";
+inline constexpr char kLibrarySearch[] = "library.search";
+inline constexpr char kLibraryLenses[] = "library.lenses";
+inline constexpr char kLibraryKits[] = "library.kits";
+inline constexpr char kLibraryColumnName[] = "library.column_name";
+inline constexpr char kLibraryColumnApertures[] = "library.column_apertures";
+inline constexpr char kLibraryColumnNote[] = "library.column_note";
+inline constexpr char kLibraryColumnKits[] = "library.column_kits";
+inline constexpr char kLibraryColumnDefault[] = "library.column_default";
+inline constexpr char kLibraryKeep[] = "library.keep";
+inline constexpr char kLibraryEdit[] = "library.edit";
+inline constexpr char kLibraryDelete[] = "library.delete";
+inline constexpr char kLibraryImport[] = "library.import";
+inline constexpr char kLibraryExport[] = "library.export";
+inline constexpr char kLibrarySaveKit[] = "library.save_kit";
+inline constexpr char kLibraryLoadKit[] = "library.load_kit";
+inline constexpr char kLibraryUseLens[] = "library.use_lens";
+inline constexpr char kLibraryEmpty[] = "library.empty";
+inline constexpr char kLibraryNoMatch[] = "library.no_match";
+inline constexpr char kLibraryDeleted[] = "library.deleted";
+inline constexpr char kLibraryInKits[] = "library.in_kits";
+inline constexpr char kLibraryDamaged[] = "library.damaged";
+inline constexpr char kLibraryFailed[] = "library.failed";
+inline constexpr char kLibraryConflictMessage[] = "library.conflict_message";
+inline constexpr char kLibraryConflictHint[] = "library.conflict_hint";
+inline constexpr char kLibraryReplace[] = "library.replace";
+inline constexpr char kLibraryKeepBoth[] = "library.keep_both";
+inline constexpr char kLibraryKitName[] = "library.kit_name";
+inline constexpr char kLibraryAdded[] = "library.added";
+inline constexpr char kLibraryLensFilled[] = "library.lens_filled";
+inline constexpr char kLibraryKitLoaded[] = "library.kit_loaded";
+inline constexpr char kLibraryNeedsAdapter[] = "library.needs_adapter";
+inline constexpr char kLibraryImported[] = "library.imported";
+inline constexpr char kLibraryExported[] = "library.exported";
+inline constexpr char kLibraryFileType[] = "library.file_type";
+inline constexpr char kLibrarySaveKitConfirm[] = "library.save_kit_confirm";
+// A shared file opened from the desktop or the command line: "{0}" is its path.
+inline constexpr char kLibraryImportOffer[] = "library.import_offer";
+inline constexpr char kLibraryImportConfirm[] = "library.import_confirm";
+inline constexpr char kAccessibleLibraryLenses[] = "accessibility.library_lenses";
+inline constexpr char kAccessibleLibraryKits[] = "accessibility.library_kits";
+inline constexpr char kAccessibleLibrarySearch[] = "accessibility.library_search";
+
 // First-run guide steps, numbered from 1: "guide.step1", "guide.step2".
 inline constexpr int kGuideStepCount = 2;
 QString guideStep(int number);

@@ -77,7 +77,8 @@ using ProgramTest = ShellTest;
 // Both answer before any window system is touched: a platform that cannot start does not matter.
 TEST_F(ProgramTest, helpAndVersionPrintAndExitWithZero) {
     for (const auto& [option, starts] :
-         {std::pair{"--help", "^Usage: orvo \\[OPTION\\]\n"}, {"--version", "^orvo \\d+\\.\\d+"}}) {
+         {std::pair{"--help", "^Usage: orvo \\[OPTION\\] \\[FILE\\.orvolens \\.\\.\\.\\]\n"},
+          {"--version", "^orvo \\d+\\.\\d+"}}) {
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "no-such-platform");

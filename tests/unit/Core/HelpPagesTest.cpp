@@ -55,8 +55,19 @@ TEST(HelpPages, everyLanguageShipsItsHelpPage) {
 
 // The header's menu button carries what a menu bar would: its entries are named too.
 TEST(HelpPages, nameEveryControlWithTheCaptionTheWindowShows) {
-    const QStringList keys{"buttons.save_to_adapter", "buttons.exit", "buttons.tour", "buttons.read_again",
-                           "buttons.revert",          "buttons.restore", "menu.about", "menu.quit"};
+    const QStringList keys{"buttons.save_to_adapter",
+                           "buttons.exit",
+                           "buttons.tour",
+                           "buttons.read_again",
+                           "buttons.revert",
+                           "buttons.restore",
+                           "menu.about",
+                           "menu.quit",
+                           "library.open",
+                           "library.add",
+                           "library.from",
+                           "library.load_kit",
+                           "library.save_kit"};
     for (const auto& language : LocalizationManager::availableLanguages()) {
         SCOPED_TRACE(language.helpPageName.toStdString());
         const QString page = helpPage(language);

@@ -74,6 +74,13 @@ bool AppDelegate::ensureSingleInstance() {
 }
 
 void AppDelegate::handOverToRunningCopy() {
+    // The running copy's window offers the import: that answers this start.
+    if (!filesToOpen.isEmpty()) {
+        for (const QString& path : filesToOpen) {
+            singleInstance.callRunningCopy(QStringLiteral("OpenFile"), {path});
+        }
+        return;
+    }
     // Starting the program again is the way back to a window closed with its close control: a hidden
     // window simply comes back. Only when it is already on screen is the second start worth a notice.
     const std::optional<QVariantList> visible =
@@ -210,6 +217,13 @@ void AppDelegate::activateApplication() {
 void AppDelegate::Activate() {
     applicationShouldHandleReopen(ApplicationWindows::hasVisibleWindows());
     activateApplication();
+}
+
+void AppDelegate::OpenFile(const QString& path) {
+    Activate();
+    if (openFile) {
+        openFile(path);
+    }
 }
 
 bool AppDelegate::HasVisibleWindows() {

@@ -31,6 +31,10 @@ public:
     QPointer<QWidget> mainWindow;
     QPointer<ViewController> windowController;
     bool exitAlreadyConfirmed = false;
+    // Shared lens files named on the command line: handed to the running copy when there is one.
+    QStringList filesToOpen;
+    // Offers a shared lens file's import in this copy's window; set once the window can.
+    std::function<void(const QString& path)> openFile;
     // The last step of quitting: leaves the application's event loop. Tests that quit in-process put
     // their own here, since after QCoreApplication::exit every later event loop returns at once.
     std::function<void()> exitEventLoop = [] { QCoreApplication::exit(0); };
@@ -63,6 +67,8 @@ public slots:
 
     // Called by a second copy over the session bus.
     Q_SCRIPTABLE void Activate();
+    // A second copy started with a shared lens file hands it here: the import is offered.
+    Q_SCRIPTABLE void OpenFile(const QString& path);
     Q_SCRIPTABLE bool HasVisibleWindows();
 
 private:

@@ -3,11 +3,13 @@
 
 #include "AppDelegate.h"
 #include "FirstFrame.h"
+#include "ORVOLibraryController.h"
 #include "UdevRule.h"
 #include "Version.h"
 #include "ViewController.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -15,10 +17,11 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: orvo [OPTION]\n"
+    "Usage: orvo [OPTION] [FILE.orvolens ...]\n"
     "The ORVO adapter utility: finds the adapter on its USB serial port, reads its four lens profiles,\n"
     "lets you edit them and writes them back. Without an option it opens its window; started again,\n"
-    "it brings the open window to the front.\n"
+    "it brings the open window to the front. A shared lens file (.orvolens) opens My Lenses with its\n"
+    "import offered, in the open window if there is one.\n"
     "\n"
     "  -h, --help           show this help and exit\n"
     "      --version        show the version and exit\n"
@@ -53,6 +56,17 @@ std::optional<int> answerWithoutWindow(int argc, char** argv) {
 
 } // namespace
 
+// The files named on the command line, as absolute paths: a running copy has its own folder.
+QStringList filesNamed(const QStringList& arguments) {
+    QStringList files;
+    for (const QString& argument : arguments.mid(1)) {
+        if (!argument.startsWith(u'-')) {
+            files << QFileInfo(argument).absoluteFilePath();
+        }
+    }
+    return files;
+}
+
 int main(int argc, char** argv) {
     if (const std::optional<int> status = answerWithoutWindow(argc, argv)) {
         return *status;
@@ -68,11 +82,20 @@ int main(int argc, char** argv) {
 
     AppDelegate& delegate = AppDelegate::shared();
     delegate.applicationWillFinishLaunching();
+    delegate.filesToOpen = filesNamed(QCoreApplication::arguments());
     // A second copy ends here, before it has a window or touches a port.
     if (!delegate.ensureSingleInstance()) {
         return 0;
     }
     ViewController controller;
+    // Owned by the controller; reads the library only when it is first needed.
+    auto* library = new ORVOLibraryController(controller);
+    delegate.openFile = [library](const QString& path) { library->offerImport(path); };
+    FirstFrame::after(&controller, [library, files = delegate.filesToOpen] {
+        for (const QString& path : files) {
+            library->offerImport(path);
+        }
+    });
     controller.show();
     // Watches last, so it reports ahead of the work that waits for the first frame.
     FirstFrame::reportIfAsked(&controller);

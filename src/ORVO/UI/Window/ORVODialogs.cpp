@@ -126,6 +126,15 @@ int run(QWidget* over, const Alert& alert) {
     return static_cast<int>(buttons.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
 }
 
+} // namespace
+
+int ORVODialogs::ask(QWidget* over, const QString& message, const QString& informative,
+                     const QStringList& buttons, QWidget* accessory) {
+    return run(over, {message, informative, buttons, accessory});
+}
+
+namespace {
+
 bool confirm(QWidget* over, const Alert& alert) {
     return run(over, alert) == 0;
 }

@@ -38,6 +38,11 @@ public:
     // Lets the user pick one of the lines (a backup each); its index, or nothing when cancelled.
     // Without lines it only says that there is none.
     static std::optional<int> chooseBackup(QWidget* over, const QStringList& lines);
+    // A question with buttons in order, the first the default and the last the one that changes
+    // nothing, and an accessory view (owned by the alert) under the texts. The index of the button
+    // pressed, -1 for any other way of closing.
+    static int ask(QWidget* over, const QString& message, const QString& informative,
+                   const QStringList& buttons, QWidget* accessory = nullptr);
     // The program's name and version.
     static void about(QWidget* over);
 

@@ -111,6 +111,9 @@ void ORVOPresentation::replayTourRequested() {
 }
 
 QList<ORVOTour::Step> ORVOPresentation::tourSteps() const {
+    // My Lenses has its step only where the library is wired to the window.
+    QWidget* library =
+        profileCard->addToLibraryButton->isVisibleTo(profileCard) ? profileCard->addToLibraryButton : nullptr;
     const QList<QWidget*> targets = {nullptr,
                                      hero->languageContainerView,
                                      hero->themeToggle,
@@ -125,6 +128,7 @@ QList<ORVOTour::Step> ORVOPresentation::tourSteps() const {
                                      profileCard->focalSlot,
                                      profileCard->apertureRowView,
                                      profileCard->modelSlot,
+                                     library,
                                      c.button_SaveToAdapter,
                                      c.button_Exit};
     const QStringList& stems = TextKeys::tourStepStems();

@@ -142,6 +142,14 @@ void ORVOProfileCard::buildActions(QGridLayout* grid, int line) {
     auto* actions = new QHBoxLayout;
     actions->setContentsMargins(0, 4, 0, 0);
     actions->setSpacing(ORVOStyleKit::buttonSpacing);
+    addToLibraryButton = new QPushButton(this);
+    addToLibraryButton->setObjectName("addToLibraryButton");
+    fromLibraryButton = new QPushButton(this);
+    fromLibraryButton->setObjectName("fromLibraryButton");
+    for (QPushButton* button : {addToLibraryButton, fromLibraryButton}) {
+        actions->addWidget(button);
+        button->hide();
+    }
     actions->addStretch();
     for (QPushButton* button : {restore, revert}) {
         button->setParent(this);
@@ -187,8 +195,9 @@ void ORVOProfileCard::applyTheme(const ORVOPalette& p) {
     for (QPushButton* button : {mountButton, focalMenuButton, suggestionButton}) {
         StyleSheet::set(button, QStringLiteral("QPushButton { background: transparent; border: none; }"));
     }
-    ORVOStyleKit::styleSecondaryButton(revert, p);
-    ORVOStyleKit::styleSecondaryButton(restore, p);
+    for (QPushButton* button : {revert, restore, addToLibraryButton, fromLibraryButton}) {
+        ORVOStyleKit::styleSecondaryButton(button, p);
+    }
 }
 
 void ORVOProfileCard::refreshLocalizedText(const ORVOPalette& p) {
@@ -196,6 +205,9 @@ void ORVOProfileCard::refreshLocalizedText(const ORVOPalette& p) {
         apertureLabels[k]->setText(LocalizationManager::text(TextKeys::kLabelAperture) + ' ' +
                                    QString::number(k + 1));
     }
-    ORVOStyleKit::styleSecondaryButton(revert, p);
-    ORVOStyleKit::styleSecondaryButton(restore, p);
+    addToLibraryButton->setText(LocalizationManager::text(TextKeys::kLibraryAdd));
+    fromLibraryButton->setText(LocalizationManager::text(TextKeys::kLibraryFrom));
+    for (QPushButton* button : {revert, restore, addToLibraryButton, fromLibraryButton}) {
+        ORVOStyleKit::styleSecondaryButton(button, p);
+    }
 }

@@ -52,6 +52,10 @@ public:
     std::array<ORVOFieldContainer*, kAperturesPerProfile> apertureSlots{};
     // Says which stop a picked lens's maximum aperture was filled with.
     QLabel* apertureNoteLabel = nullptr;
+    // My Lenses: the shown profile into the library, and a lens of the library into this profile.
+    // Hidden until the library is wired to the window.
+    QPushButton* addToLibraryButton = nullptr;
+    QPushButton* fromLibraryButton = nullptr;
 
 signals:
     // The notice's Undo.

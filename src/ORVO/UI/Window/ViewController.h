@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConnectionStatus.h"
+#include "LensLibraryData.h"
 #include "ORVOPresentationDelegate.h"
 #include "ORVOWindowControls.h"
 #include "WriteSequence.h"
@@ -86,6 +87,14 @@ public:
     void composeName(int profile);
     // The name the composed one replaced, while Undo can still bring it back.
     std::optional<QString> replacedName(int profile) const { return replacedNames[size_t(profile)]; }
+
+    // My Lenses. The fields as the adapter would store them (nothing and why when one holds a value
+    // it cannot); the lens a profile shows, with the mount picked for it; a lens into a profile's
+    // fields; a kit into all four and the default lens, over what the adapter holds.
+    std::optional<AdapterSnapshot> shownValues(QString* why) const;
+    std::optional<LibraryLens> shownLens(int profile, QString* why) const;
+    void fillProfileFrom(int profile, const LibraryLens& lens);
+    bool loadKit(const QString& name, const LensLibraryData& library, QString* why);
 
     // Log and help.
     void appendToPrintView(const QString& text);

@@ -16,11 +16,8 @@
 
 namespace {
 
-QString withArguments(QString text, const QStringList& arguments) {
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        text.replace(QStringLiteral("{%1}").arg(i), arguments[i]);
-    }
-    return text;
+QString withArguments(const QString& text, const QStringList& arguments) {
+    return LocalizationManager::withArguments(text, arguments);
 }
 
 } // namespace
