@@ -28,9 +28,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -167,7 +169,7 @@ TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShown) {
     ASSERT_GE(monitor.size(), 3);
     EXPECT_TRUE(monitor[0].startsWith("🔍") && monitor[1].startsWith("🔄") && monitor[2].startsWith("✅"));
     EXPECT_TRUE(
-        controller.logText().contains("DataStructureManager: 成功连接到串口: " + adapter->linkPath()));
+        controller.logText().contains(text("messages.port_opened").replace("{0}", adapter->linkPath())));
 
     // Six read requests, 0.2 s apart, all with rw 0.
     ASSERT_TRUE(runUntil([&] { return adapter->received.size() == 6 && adapter->sent.size() == 6; }));
@@ -327,8 +329,47 @@ TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
     EXPECT_EQ(controller.button_Exit->text(), Mnemonic::apply(text("buttons.exit"), text("mnemonics.exit")));
 
     controller.displayHTMLFileWithFormat("Help_XX");
-    EXPECT_TRUE(controller.logText().endsWith("❌ 找不到HTML文件: Help_XX.htm"));
+    EXPECT_TRUE(controller.logText().endsWith(
+        "❌ " + text("messages.help_page_missing").replace("{0}", "Help_XX.htm")));
     QDesktopServices::unsetUrlHandler("file");
+}
+
+// A first start reads the adapter in Chinese; every line read so far then follows each change of
+// language, the adapter's own lines and a repeated checksum failure among them.
+TEST_F(ViewControllerTest, theWholeLogIsShownAgainInEachLanguageChosen) {
+    const auto indexOf = [](const char* code) {
+        const auto& languages = LocalizationManager::availableLanguages();
+        return int(std::find_if(languages.begin(), languages.end(),
+                                [&](const auto& language) { return language.code == code; }) -
+                   languages.begin());
+    };
+    const int before = int(controller.localizationManager.getCurrentLanguage());
+    controller.languageChosen(indexOf("zh-Hans"));
+    auto adapter = plugAdapter("5003");
+    showWindow();
+    ASSERT_TRUE(waitForLine(text("messages.save_to_adapter_enabled"), 4000));
+    L2PC03_TD broken;
+    broken.calculateChecksum();
+    ++broken.checksum;
+    for (int i = 0; i < 3; ++i) {
+        controller.dataManager.handleL2PC03Packet(broken.toData());
+    }
+    ASSERT_TRUE(waitForLine("L2PC03_TD数据包校验和错误 (×2)", 3000));
+    const QRegularExpression chinese(QStringLiteral("[\u4e00-\u9fff]"));
+    ASSERT_TRUE(controller.logText().contains(chinese));
+
+    for (const char* code : {"en", "de"}) {
+        SCOPED_TRACE(code);
+        controller.languageChosen(indexOf(code));
+        const QString log = controller.logText();
+        EXPECT_FALSE(log.contains(chinese)) << log.toStdString();
+        EXPECT_FALSE(controller.PrintView->toPlainText().contains(chinese));
+        EXPECT_TRUE(log.contains(text("messages.port_opened").replace("{0}", adapter->linkPath())));
+        EXPECT_TRUE(log.contains(text("messages.save_to_adapter_enabled")));
+        EXPECT_TRUE(log.contains("❌ " + text("messages.profile_checksum_failed") + " (×2)"));
+    }
+    EXPECT_FALSE(controller.logText().contains(QStringLiteral("Connected to port")));
+    controller.languageChosen(before);
 }
 
 TEST_F(ViewControllerTest, theLogAnswersRequestsForItsTextAndTakesLinesFromElsewhere) {
@@ -358,9 +399,10 @@ TEST_F(ViewControllerTest, receivedPacketsFillTheFieldsWithoutComposingNames) {
 
     profile.lensSeq = 4;
     controller.handleReceivedL2PC03Packet(profile.toData());
-    EXPECT_TRUE(controller.logText().endsWith("\nL2PC03_TD数据包镜头索引无效: 4"));
+    EXPECT_TRUE(
+        controller.logText().endsWith("\n" + text("messages.profile_index_invalid").replace("{0}", "4")));
     controller.handleReceivedL2PC03Packet(profile.toData().left(20));
-    EXPECT_TRUE(controller.logText().endsWith("\nL2PC03_TD数据包解析失败"));
+    EXPECT_TRUE(controller.logText().endsWith("\n" + text("messages.profile_unreadable")));
 }
 
 #include "ViewControllerTest.moc"

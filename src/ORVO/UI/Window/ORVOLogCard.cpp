@@ -38,9 +38,13 @@ ORVOLogCard::ORVOLogCard(ORVOStyleKit& kit, QTextEdit* logView, ORVOAccessNotice
 
 ORVOLogCard::~ORVOLogCard() = default;
 
-void ORVOLogCard::append(const QString& entry) {
+void ORVOLogCard::append(const LocalizedText& entry) {
     styledLog->append(entry);
     logPlaceholder->setHidden(styledLog->hasVisibleLines());
+}
+
+void ORVOLogCard::retranslate() {
+    styledLog->retranslate();
 }
 
 QString ORVOLogCard::rawLogText() const {
