@@ -178,10 +178,14 @@ void ORVOStyleKit::apply(const ORVOPalette& p) {
     }
 }
 
+// A read-only value outside a field box shows the focus by a line under it; its room is kept
+// while it has none, so the value does not move.
 QString ORVOStyleKit::inputStyle(const ORVOPalette& p) {
     return QStringLiteral(
                "QLineEdit[orvoInput=\"true\"] { background: transparent; border: none; color: %1; "
                "selection-background-color: %2; selection-color: %3; }"
+               "QLineEdit[orvoInput=\"true\"][readOnly=\"true\"] { border-bottom: 2px solid transparent; }"
+               "QLineEdit[orvoInput=\"true\"][readOnly=\"true\"]:focus { border-bottom-color: %1; }"
                "QComboBox[orvoInput=\"true\"] { background: transparent; border: none; color: %1; padding: "
                "0; }"
                "QComboBox[orvoInput=\"true\"]::drop-down { border: none; width: 0; }"
