@@ -54,6 +54,8 @@ protected:
     QString text(const char* key) const { return LocalizationManager::text(key); }
     int linesContaining(const QString& part) const { return int(controller.logText().count(part)); }
     QString lastLine() const { return controller.logText().trimmed().split('\n').last(); }
+    // The words of the line that says a port opened, before its path.
+    QString portOpened() const { return text("messages.port_opened").section("{0}", 0, 0); }
 
     ViewController controller;
 };
@@ -63,7 +65,7 @@ protected:
 TEST_F(ConnectionLifecycle, anEarlyUnplugThenReplugOfTheSameAdapterIsReadOutAgain) {
     auto adapter = plugAdapter("9201");
     controller.show();
-    ASSERT_TRUE(runUntil([&] { return linesContaining("成功连接到串口") == 1; }));
+    ASSERT_TRUE(runUntil([&] { return linesContaining(portOpened()) == 1; }));
     runFor(500);
     adapter->unplug();
     ASSERT_TRUE(runUntil([&] { return linesContaining(text("messages.serial_disconnected")) == 1; }));
@@ -86,7 +88,7 @@ TEST_F(ConnectionLifecycle, saveStaysOffAndAnUnreadProfileShowsNoValuesUntilItsA
         return profile && profile->lensSeq == 3 && !answerProfileD ? QByteArray() : reply;
     });
     controller.show();
-    ASSERT_TRUE(runUntil([&] { return linesContaining("成功连接到串口") == 1; }));
+    ASSERT_TRUE(runUntil([&] { return linesContaining(portOpened()) == 1; }));
     EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
 
     const QString missing = text("messages.part_profile").replace("{0}", "D");
@@ -189,6 +191,6 @@ TEST_F(ConnectionLifecycle, theRuleNoticeOffersTheInstallCommandsToCopyAndGoesWh
     EXPECT_EQ(QGuiApplication::clipboard()->text(), commands.join('\n'));
 
     auto adapter = plugAdapter("9205");
-    ASSERT_TRUE(runUntil([&] { return linesContaining("成功连接到串口") == 1; }));
+    ASSERT_TRUE(runUntil([&] { return linesContaining(portOpened()) == 1; }));
     EXPECT_FALSE(notice->isVisible());
 }
