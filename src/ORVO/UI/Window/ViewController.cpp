@@ -226,11 +226,11 @@ void ViewController::readOutFinished(bool complete) {
         logMessage(nullptr, TextKeys::kMessageSaveToAdapterEnabled);
         return;
     }
-    logMessage("❌", TextKeys::kMessageReadOutIncomplete, {missingParts()});
+    logMessage("❌", TextKeys::kMessageReadOutIncomplete, {missingPartNames()});
 }
 
 // "device information, profile B", in whichever language the log is shown.
-LocalizedText ViewController::missingParts() const {
+LocalizedText ViewController::missingPartNames() const {
     std::vector<LocalizedText> names;
     for (const ReadOutSequence::Part part : readOut->missingParts()) {
         if (part == ReadOutSequence::DeviceInfo) {

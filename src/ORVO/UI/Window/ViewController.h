@@ -147,7 +147,7 @@ private:
     void updateBackupControls();
     void runReadOutChain(quint64 connection);
     void readOutFinished(bool complete);
-    LocalizedText missingParts() const;
+    LocalizedText missingPartNames() const;
     void handlePortConnected(const Notification& notification);
     void handlePortDisconnected();
     using FocalLengths = std::array<std::optional<uint16_t>, kAdapterProfileCount>;
