@@ -81,31 +81,36 @@ AdapterAccessAdvice AdapterAccessAdvice::forUnlinkedAdapter(const QString& path)
     return {Kind::RuleMissing, path, 0, {}, {}};
 }
 
-QString AdapterAccessAdvice::message() const {
-    QString line;
+LocalizedText AdapterAccessAdvice::entry() const {
+    const char* key = nullptr;
     switch (kind) {
     case Kind::RuleMissing:
-        line = text(errorCode ? TextKeys::kMessageAccessRuleMissing : TextKeys::kMessageAdapterWithoutRule);
+        key = errorCode ? TextKeys::kMessageAccessRuleMissing : TextKeys::kMessageAdapterWithoutRule;
         break;
     case Kind::NotInGroup:
-        line = text(TextKeys::kMessageAccessNotInGroup);
+        key = TextKeys::kMessageAccessNotInGroup;
         break;
     case Kind::Busy:
-        line = text(holder.isEmpty()          ? TextKeys::kMessagePortBusy
-                    : isSystemService(holder) ? TextKeys::kMessagePortBusyService
-                                              : TextKeys::kMessagePortBusyBy);
+        key = holder.isEmpty()          ? TextKeys::kMessagePortBusy
+              : isSystemService(holder) ? TextKeys::kMessagePortBusyService
+                                        : TextKeys::kMessagePortBusyBy;
         break;
     case Kind::Vanished:
-        line = text(TextKeys::kMessageAdapterVanished);
+        key = TextKeys::kMessageAdapterVanished;
         break;
     case Kind::NotASerialDevice:
     case Kind::Other:
         // The system's own words: nothing the user could do is known.
-        return path + QStringLiteral(": ") +
-               QString::fromLocal8Bit(std::generic_category().message(errorCode).c_str());
+        return LocalizedText::literal(
+            path + QStringLiteral(": ") +
+            QString::fromLocal8Bit(std::generic_category().message(errorCode).c_str()));
     }
-    return line.replace(QStringLiteral("{0}"), path)
-        .replace(QStringLiteral("{1}"), holder.isEmpty() ? group : holder);
+    return LocalizedText::keyed(
+        key, {LocalizedText::literal(path), LocalizedText::literal(holder.isEmpty() ? group : holder)});
+}
+
+QString AdapterAccessAdvice::message() const {
+    return LocalizationManager::text(entry());
 }
 
 QString AdapterAccessAdvice::noticeTitle() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LocalizedText.h"
 #include "SerialPort.h"
 
 #include <QString>
@@ -31,7 +32,8 @@ struct AdapterAccessAdvice {
     // A plugged adapter whose rule, and so its link, is missing: the notice that installs the rule.
     static AdapterAccessAdvice forUnlinkedAdapter(const QString& path);
 
-    // The log line for this failure in the current language, without marker.
+    // The log line for this failure, without marker, and the same in the current language.
+    LocalizedText entry() const;
     QString message() const;
     // A notice's title and text, and the commands it offers to copy; all empty when running
     // something would not help (a busy or vanished port is told in the log alone).

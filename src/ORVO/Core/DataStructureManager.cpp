@@ -2,11 +2,13 @@
 
 #include "AdapterAccessAdvice.h"
 #include "AdapterLine.h"
+#include "LocalizationManager.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "PortHolder.h"
 #include "SerialPortManager.h"
 #include "Settings.h"
+#include "TextKeys.h"
 
 #include <QVariantMap>
 
@@ -16,8 +18,8 @@ void post(const char* name, const QVariant& object) {
     NotificationCenter::defaultCenter().postAsync(name, object);
 }
 
-void logLine(const QString& line) {
-    post(NotificationNames::UpdatePrintView, line);
+void logLine(const LocalizedText& line) {
+    post(NotificationNames::UpdatePrintView, LocalizationManager::notificationObject(line));
 }
 
 template <typename Packet> void setLengthThenChecksum(Packet& packet) {
@@ -41,12 +43,8 @@ template <typename Profile> Profile defaultProfile(int lensSeq) {
     return p;
 }
 
-constexpr char kL2PC01ChecksumError[] = "L2PC01_TD数据包校验和错误";
-constexpr char kL2PC02ChecksumError[] = "L2PC02_TD数据包校验和错误";
-constexpr char kL2PC03ChecksumError[] = "L2PC03_TD数据包校验和错误";
-
-QString failureLine(const char* text) {
-    return QStringLiteral("❌ ") + QString::fromUtf8(text);
+LocalizedText failureLine(const char* key) {
+    return LocalizedText::marked("❌", LocalizedText::keyed(key));
 }
 
 // Decodes and verifies one adapter packet; reports and returns nothing when it is unusable.
@@ -184,7 +182,7 @@ void DataStructureManager::connectToPort(const QString& path, qint64 baudRate) {
             return;
         }
     }
-    logLine(QStringLiteral("DataManager: 未找到串口 ") + path);
+    logLine(LocalizedText::keyed(TextKeys::kMessagePortNotFound, {LocalizedText::literal(path)}));
 }
 
 void DataStructureManager::connectToPort(const SerialPortPtr& port, qint64 baudRate) {
@@ -275,24 +273,24 @@ ConnectionStatus DataStructureManager::getConnectionStatus() const {
 // ---- Adapter packets
 
 void DataStructureManager::handleL2PC01Packet(const QByteArray& data) {
-    if (auto packet =
-            acceptedPacket<L2PC01_TD>(data, failures_, "无效的L2PC01_TD数据包格式", kL2PC01ChecksumError)) {
+    if (auto packet = acceptedPacket<L2PC01_TD>(data, failures_, TextKeys::kMessageDeviceInfoMalformed,
+                                                TextKeys::kMessageDeviceInfoChecksumFailed)) {
         l2pc01Packet = *packet;
         post(NotificationNames::L2PC01PacketReceived, data);
     }
 }
 
 void DataStructureManager::handleL2PC02Packet(const QByteArray& data) {
-    if (auto packet =
-            acceptedPacket<L2PC02_TD>(data, failures_, "无效的L2PC02_TD数据包格式", kL2PC02ChecksumError)) {
+    if (auto packet = acceptedPacket<L2PC02_TD>(data, failures_, TextKeys::kMessageSettingsMalformed,
+                                                TextKeys::kMessageSettingsChecksumFailed)) {
         l2pc02Packet = *packet;
         post(NotificationNames::L2PC02PacketReceived, data);
     }
 }
 
 void DataStructureManager::handleL2PC03Packet(const QByteArray& data) {
-    auto packet =
-        acceptedPacket<L2PC03_TD>(data, failures_, "无效的L2PC03_TD数据包格式", kL2PC03ChecksumError);
+    auto packet = acceptedPacket<L2PC03_TD>(data, failures_, TextKeys::kMessageProfileMalformed,
+                                            TextKeys::kMessageProfileChecksumFailed);
     if (!packet) {
         return;
     }
@@ -316,7 +314,8 @@ void DataStructureManager::serialControllerDidConnectToPort(SerialController&, c
     announcedPortPath_ = port->path();
     NotificationCenter::defaultCenter().postAsync(
         NotificationNames::PortConnected,
-        QStringLiteral("DataStructureManager: 成功连接到串口: ") + port->path(),
+        LocalizationManager::notificationObject(
+            LocalizedText::keyed(TextKeys::kMessagePortOpened, {LocalizedText::literal(port->path())})),
         {{QString::fromLatin1(NotificationNames::ConnectionKey), port->connectionNumber()}});
 }
 
@@ -329,7 +328,8 @@ void DataStructureManager::serialControllerDidDisconnectFromPort(SerialControlle
     }
     announcedPortPath_.reset();
     post(NotificationNames::PortDisconnected,
-         QStringLiteral("DataStructureManager: 串口已断开: ") + port->path());
+         LocalizationManager::notificationObject(
+             LocalizedText::keyed(TextKeys::kMessagePortClosed, {LocalizedText::literal(port->path())})));
 }
 
 void DataStructureManager::serialControllerHandleL2PC01Packet(SerialController&, const QByteArray& packet) {
@@ -363,10 +363,10 @@ void DataStructureManager::serialControllerDidReceivePacket(SerialController&, c
 void DataStructureManager::serialControllerDidDropPackets(SerialController& controller,
                                                           const SerialPacketDescriptor& descriptor,
                                                           qsizetype count) {
-    const char* text = descriptor == controller.l2pc01Descriptor   ? kL2PC01ChecksumError
-                       : descriptor == controller.l2pc02Descriptor ? kL2PC02ChecksumError
-                                                                   : kL2PC03ChecksumError;
-    failures_.report(failureLine(text), count);
+    const char* key = descriptor == controller.l2pc01Descriptor   ? TextKeys::kMessageDeviceInfoChecksumFailed
+                      : descriptor == controller.l2pc02Descriptor ? TextKeys::kMessageSettingsChecksumFailed
+                                                                  : TextKeys::kMessageProfileChecksumFailed;
+    failures_.report(failureLine(key), count);
 }
 
 void DataStructureManager::serialControllerDidEncounterError(SerialController& controller,
@@ -407,7 +407,7 @@ void DataStructureManager::reportFailedOpen(const SerialPortError& error) {
 void DataStructureManager::logFailedOpen(const AdapterAccessAdvice& advice) {
     if (lastLoggedOpenFailure_ == std::pair{advice.path, advice.errorCode}) {
         loggedOpenFailureAdvice_ = advice;
-        logLine(QStringLiteral("❌ ") + advice.message());
+        logLine(LocalizedText::marked("❌", advice.entry()));
     }
 }
 
@@ -417,7 +417,7 @@ QStringList DataStructureManager::reportUnlinkedAdapters(const SerialPortList& p
         if (!reportedUnlinkedAdapters_.contains(path)) {
             reportedUnlinkedAdapters_ << path;
             fresh << path;
-            logLine(QStringLiteral("⚠️ ") + AdapterAccessAdvice::forUnlinkedAdapter(path).message());
+            logLine(LocalizedText::marked("⚠️", AdapterAccessAdvice::forUnlinkedAdapter(path).entry()));
         }
     }
     return fresh;

@@ -1,14 +1,17 @@
 #include "FailureLogSummary.h"
 
+#include "TextKeys.h"
+
 #include <algorithm>
 
-FailureLogSummary::FailureLogSummary(std::function<void(const QString&)> writeLine, Clock::duration period)
+FailureLogSummary::FailureLogSummary(std::function<void(const LocalizedText&)> writeLine,
+                                     Clock::duration period)
     : writeLine_(std::move(writeLine)), period_(period) {
     timer_.setSingleShot(true);
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { writeDueLines(); });
 }
 
-void FailureLogSummary::report(const QString& line, qsizetype count) {
+void FailureLogSummary::report(const LocalizedText& line, qsizetype count) {
     Kind& kind = kinds_[line];
     const Clock::time_point now = Clock::now();
     if (kind.held == 0 && (!kind.lastWritten || now - *kind.lastWritten >= period_)) {
@@ -20,10 +23,12 @@ void FailureLogSummary::report(const QString& line, qsizetype count) {
 }
 
 // One failure keeps the line's own text; more add their count.
-void FailureLogSummary::write(const QString& line, Kind& kind, qsizetype count, Clock::time_point now) {
+void FailureLogSummary::write(const LocalizedText& line, Kind& kind, qsizetype count, Clock::time_point now) {
     kind.lastWritten = now;
     kind.held = 0;
-    writeLine_(count == 1 ? line : line + QStringLiteral(" (×%1)").arg(count));
+    writeLine_(count == 1 ? line
+                          : LocalizedText::keyed(TextKeys::kMessageFailureRepeated,
+                                                 {line, LocalizedText::number(count)}));
 }
 
 void FailureLogSummary::writeDueLines() {

@@ -1,9 +1,11 @@
 #include "LocalizationManager.h"
 
+#include "LocalizedText.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "ResourceBundle.h"
 #include "Settings.h"
+#include "TextKeys.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -156,14 +158,28 @@ void LocalizationManager::loadLanguageFile(uint8_t index) {
         file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()) : QJsonDocument();
     if (document.isNull()) {
         // Shown in the connection log once the window is listening; the previous texts stay.
-        NotificationCenter::defaultCenter().postAsync(NotificationNames::UpdatePrintView,
-                                                      QStringLiteral(u"❌ 加载语言文件失败"));
+        NotificationCenter::defaultCenter().postAsync(
+            NotificationNames::UpdatePrintView,
+            notificationObject(
+                LocalizedText::marked("❌", LocalizedText::keyedOr(TextKeys::kMessageLanguageFileFailed,
+                                                                  QStringLiteral(u"加载语言文件失败")))));
         return;
     }
     // A well-formed file that is not an object (a list) is ignored without a word.
     if (document.isObject()) {
         localizationData_ = document.object();
     }
+}
+
+QString LocalizationManager::text(const LocalizedText& text) {
+    return text.render([](const QString& key) { return shared().localizedString(key); });
+}
+
+QVariant LocalizationManager::notificationObject(const LocalizedText& text) {
+    static const bool converterRegistered = QMetaType::registerConverter<LocalizedText, QString>(
+        [](const LocalizedText& kept) { return LocalizationManager::text(kept); });
+    Q_UNUSED(converterRegistered);
+    return QVariant::fromValue(text);
 }
 
 QString LocalizationManager::localizedString(const QString& key, const QString& defaultValue) const {
@@ -180,8 +196,10 @@ QString LocalizationManager::localizedString(const QString& key, const QString& 
 }
 
 QString LocalizationManager::withArguments(QString text, const QStringList& arguments) {
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        text.replace(QStringLiteral("{%1}").arg(i), arguments[i]);
+    // One pass, as a kept text is filled: an argument holding "{1}" stays as it is.
+    std::vector<LocalizedText> parts;
+    for (const QString& argument : arguments) {
+        parts.push_back(LocalizedText::literal(argument));
     }
-    return text;
+    return LocalizedText::keyed(text, std::move(parts)).render([](const QString& key) { return key; });
 }

@@ -3,9 +3,12 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <array>
 #include <cstdint>
 #include <optional>
+
+class LocalizedText;
 
 // The interface language: the fixed table of sixteen languages, the chosen one (remembered in the
 // settings store under "AppLanguageCode" and "AppLanguage"), its language file held in memory, and
@@ -49,6 +52,11 @@ public:
     static QString text(const QString& key) { return shared().localizedString(key); }
     // text with "{0}", "{1}", ... replaced by the arguments in order.
     static QString withArguments(QString text, const QStringList& arguments);
+    // A kept text in the shared manager's language.
+    static QString text(const LocalizedText& text);
+    // A kept text as a notification's object, which whoever reads it as a string sees in the
+    // language current at that moment.
+    static QVariant notificationObject(const LocalizedText& text);
 
     uint8_t getCurrentLanguage() const { return currentLanguage_; }
 

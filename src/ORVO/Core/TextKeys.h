@@ -175,6 +175,28 @@ inline constexpr char kMessageAdapterVanished[] = "messages.adapter_vanished";
 inline constexpr char kMessageAdapterWithoutRule[] = "messages.adapter_without_rule";
 // "{0}": the help page's path.
 inline constexpr char kMessageHelpOpenFailed[] = "messages.help_open_failed";
+// The connection log's own lines. They name the adapter's answers as the user knows them (the
+// settings answer, a profile answer); "{0}" is a port's path, a page's file name or a profile number.
+inline constexpr char kMessagePortOpened[] = "messages.port_opened";
+inline constexpr char kMessagePortClosed[] = "messages.port_closed";
+inline constexpr char kMessagePortNotFound[] = "messages.port_not_found";
+inline constexpr char kMessageDeviceInfoMalformed[] = "messages.device_info_malformed";
+inline constexpr char kMessageSettingsMalformed[] = "messages.settings_malformed";
+inline constexpr char kMessageProfileMalformed[] = "messages.profile_malformed";
+inline constexpr char kMessageDeviceInfoChecksumFailed[] = "messages.device_info_checksum_failed";
+inline constexpr char kMessageSettingsChecksumFailed[] = "messages.settings_checksum_failed";
+inline constexpr char kMessageProfileChecksumFailed[] = "messages.profile_checksum_failed";
+inline constexpr char kMessageDeviceInfoUnavailable[] = "messages.device_info_unavailable";
+inline constexpr char kMessageSettingsUnavailable[] = "messages.settings_unavailable";
+inline constexpr char kMessageProfileUnreadable[] = "messages.profile_unreadable";
+inline constexpr char kMessageProfileIndexInvalid[] = "messages.profile_index_invalid";
+inline constexpr char kMessageHelpPageMissing[] = "messages.help_page_missing";
+inline constexpr char kMessageRefreshPressed[] = "messages.refresh_pressed";
+inline constexpr char kMessagePortListRefreshed[] = "messages.port_list_refreshed";
+inline constexpr char kMessageConnectingToPort[] = "messages.connecting_to_port";
+inline constexpr char kMessageLanguageFileFailed[] = "messages.language_file_failed";
+// A failure line that came again within a second: "{0}" the line, "{1}" how many times.
+inline constexpr char kMessageFailureRepeated[] = "messages.failure_repeated";
 // The notice over the log that offers the commands to copy; "{0}" is the group.
 inline constexpr char kNoticeRuleTitle[] = "notice.rule_title";
 inline constexpr char kNoticeRuleText[] = "notice.rule_text";

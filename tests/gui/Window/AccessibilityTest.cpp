@@ -1,10 +1,14 @@
 // The main window as a screen reader meets it: walked through its accessibility interfaces, as the
 // desktop's accessibility bridge walks it, and driven from the keyboard alone.
 
+#include "ORVOFieldContainer.h"
+#include "ORVOHero.h"
 #include "ORVOProfileSelector.h"
+#include "ORVOThemeToggle.h"
 #include "WindowTestSupport.h"
 
 #include <QAccessible>
+#include <QImage>
 #include <QLabel>
 #include <QSet>
 
@@ -116,6 +120,43 @@ TEST_F(AccessibilityTest, tabFollowsTheWindowFromTheHeaderToSave) {
                                "Exit",
                                "Save to Adapter"};
     EXPECT_EQ(visited.join(" | ").toStdString(), expected.join(" | ").toStdString());
+}
+
+// Each Tab stop looks different once it has the focus, in both themes: a field by its box, every
+// other control by itself.
+TEST_F(AccessibilityTest, everyTabStopShowsAFocusRingInBothThemes) {
+    controller.button_SaveToAdapter->setEnabled(true); // as with an adapter connected
+    controller.Language->setFocus();
+    QList<QWidget*> stops;
+    for (QWidget* focus = QApplication::focusWidget(); focus && !stops.contains(focus);
+         focus = QApplication::focusWidget()) {
+        stops << focus;
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    ASSERT_GE(stops.size(), 20);
+    const auto shown = [](QWidget* control) -> QWidget* {
+        for (QWidget* w = control; w; w = w->parentWidget()) {
+            if (auto* box = qobject_cast<ORVOFieldContainer*>(w)) {
+                return box;
+            }
+        }
+        return control;
+    };
+    for (const bool light : {false, true}) {
+        if (presentation().usesLightAppearance != light) {
+            QTest::mouseClick(presentation().hero->themeToggle, Qt::LeftButton);
+        }
+        QStringList unmarked;
+        for (qsizetype i = 0; i < stops.size(); ++i) {
+            stops[(i + stops.size() - 1) % stops.size()]->setFocus(Qt::TabFocusReason);
+            const QImage before = shown(stops[i])->grab().toImage();
+            stops[i]->setFocus(Qt::TabFocusReason);
+            if (shown(stops[i])->grab().toImage() == before) {
+                unmarked << QAccessible::queryAccessibleInterface(stops[i])->text(QAccessible::Name);
+            }
+        }
+        EXPECT_EQ(unmarked.join(" | ").toStdString(), "") << (light ? "light" : "dark");
+    }
 }
 
 TEST_F(AccessibilityTest, arrowKeysMoveThroughTheProfilesAndAltKeysReachSaveAndExit) {

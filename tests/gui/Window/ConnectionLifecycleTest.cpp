@@ -27,6 +27,8 @@ using namespace NotificationNames;
 class ConnectionLifecycle : public WindowTest {
 protected:
     QString lastLine() const { return controller.logText().trimmed().split('\n').last(); }
+    // The words of the line that says a port opened, before its path.
+    QString portOpened() const { return text("messages.port_opened").section("{0}", 0, 0); }
 };
 
 } // namespace
@@ -34,7 +36,7 @@ protected:
 TEST_F(ConnectionLifecycle, anEarlyUnplugThenReplugOfTheSameAdapterIsReadOutAgain) {
     adapter = plugSimulator("9201");
     controller.show();
-    ASSERT_TRUE(runUntil([&] { return logCount("成功连接到串口") == 1; }));
+    ASSERT_TRUE(runUntil([&] { return logCount(portOpened()) == 1; }));
     runFor(500);
     adapter->unplug();
     ASSERT_TRUE(runUntil([&] { return logCount(text("messages.serial_disconnected")) == 1; }));
@@ -55,7 +57,7 @@ TEST_F(ConnectionLifecycle, saveStaysOffAndAnUnreadProfileShowsNoValuesUntilItsA
         return profile && profile->lensSeq == 3 && !answerProfileD ? QByteArray() : reply;
     });
     controller.show();
-    ASSERT_TRUE(runUntil([&] { return logCount("成功连接到串口") == 1; }));
+    ASSERT_TRUE(runUntil([&] { return logCount(portOpened()) == 1; }));
     EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
 
     ASSERT_TRUE(waitForLog(text("messages.part_profile").replace("{0}", "D"), 8000));
@@ -146,6 +148,6 @@ TEST_F(ConnectionLifecycle, theRuleNoticeOffersTheInstallCommandsToCopyAndGoesWh
     EXPECT_EQ(QGuiApplication::clipboard()->text(), commands);
 
     adapter = plugSimulator("9205");
-    ASSERT_TRUE(runUntil([&] { return logCount("成功连接到串口") == 1; }));
+    ASSERT_TRUE(runUntil([&] { return logCount(portOpened()) == 1; }));
     EXPECT_FALSE(notice->isVisible());
 }

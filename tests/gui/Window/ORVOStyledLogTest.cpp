@@ -1,10 +1,14 @@
 #include "ORVOStyledLog.h"
 
+#include "IsolatedEnvironment.h"
+#include "LocalizationManager.h"
 #include "ORVOLogMarker.h"
 #include "ORVOPalette.h"
+#include "TextKeys.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -124,4 +128,36 @@ TEST(StyledLog, appendingInPiecesEqualsRenderingAtOnce) {
     const auto warning = fragmentsOf(incremental.document())[3];
     EXPECT_EQ(warning[0].second.colorProperty(ORVOLogMarker::tintProperty), QColor(228, 176, 60));
     EXPECT_EQ(warning[1].first, "  Aperture 2 is empty, filled from the lens data");
+}
+
+// A log at its cap changes language: it keeps the newest lines, all in the new words and styled as
+// one render of them would be, and goes on dropping the oldest.
+TEST(StyledLog, aLanguageChangeRendersTheKeptEntriesAgainWithinTheCap) {
+    useIsolatedEnvironment();
+    LocalizationManager& languages = LocalizationManager::shared();
+    languages.setLanguage(0); // 简体中文
+    const auto entry = [](int n) {
+        return LocalizedText::joined(
+            {LocalizedText::literal(QStringLiteral("\n")),
+             LocalizedText::marked(
+                 "❌", LocalizedText::keyed(TextKeys::kMessagePortNotFound, {LocalizedText::number(n)}))});
+    };
+    Log log;
+    const int count = int(ORVOStyledLog::kMaximumLines) + 10;
+    for (int n = 0; n < count; ++n) {
+        log.log.append(entry(n));
+    }
+    languages.setLanguage(2); // English
+    log.log.retranslate();
+    EXPECT_EQ(log.log.rawLogText().count(u'\n'), ORVOStyledLog::kMaximumLines - 1);
+    log.log.append(entry(count));
+
+    const QString raw = log.log.rawLogText();
+    EXPECT_EQ(raw.count(u'\n'), ORVOStyledLog::kMaximumLines - 1);
+    EXPECT_FALSE(raw.contains(QRegularExpression(QStringLiteral("[\u4e00-\u9fff]"))));
+    EXPECT_TRUE(
+        raw.endsWith(LocalizationManager::text(entry(count - 1)) + LocalizationManager::text(entry(count))));
+    Log fresh;
+    fresh.log.append(raw);
+    EXPECT_TRUE(fragmentsOf(log.document()) == fragmentsOf(fresh.document()));
 }

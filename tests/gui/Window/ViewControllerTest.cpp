@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QUrl>
@@ -75,7 +76,7 @@ TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShown) {
     const QStringList monitor = linesWithMarkers({"🔍", "🔄", "✅"});
     ASSERT_GE(monitor.size(), 3);
     EXPECT_TRUE(monitor[0].startsWith("🔍") && monitor[1].startsWith("🔄") && monitor[2].startsWith("✅"));
-    EXPECT_TRUE(logCount("DataStructureManager: 成功连接到串口: " + adapter->linkPath()));
+    EXPECT_TRUE(logCount(text("messages.port_opened").replace("{0}", adapter->linkPath())));
 
     // Six read requests, 0.2 s apart.
     ASSERT_TRUE(runUntil([&] { return adapter->received.size() == 6 && adapter->sent.size() == 6; }));
@@ -197,9 +198,46 @@ TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
     ASSERT_EQ(catcher.opened.size(), 1);
     EXPECT_TRUE(catcher.opened[0].toLocalFile().endsWith("/Help_JA.htm"));
     controller.displayHTMLFileWithFormat("Help_XX");
-    EXPECT_TRUE(controller.logText().endsWith("❌ 找不到HTML文件: Help_XX.htm"));
+    EXPECT_TRUE(controller.logText().endsWith(
+        "❌ " + text("messages.help_page_missing").replace("{0}", "Help_XX.htm")));
     QDesktopServices::unsetUrlHandler("file");
     LocalizationManager::shared().setLanguage(2);
+}
+
+// A first start reads the adapter in Chinese; every line read so far then follows each change of
+// language, the adapter's own lines and a repeated checksum failure among them.
+TEST_F(ViewControllerTest, theWholeLogIsShownAgainInEachLanguageChosen) {
+    const auto indexOf = [](const char* code) {
+        const auto& languages = LocalizationManager::availableLanguages();
+        return int(std::find_if(languages.begin(), languages.end(),
+                                [&](const auto& language) { return language.code == code; }) -
+                   languages.begin());
+    };
+    const int before = int(controller.localizationManager.getCurrentLanguage());
+    controller.languageChosen(indexOf("zh-Hans"));
+    plugAndRead("5003");
+    L2PC03_TD broken;
+    broken.calculateChecksum();
+    ++broken.checksum;
+    for (int i = 0; i < 3; ++i) {
+        controller.dataManager.handleL2PC03Packet(broken.toData());
+    }
+    ASSERT_TRUE(waitForLog("L2PC03_TD数据包校验和错误 (×2)", 3000));
+    const QRegularExpression chinese(QStringLiteral("[\u4e00-\u9fff]"));
+    ASSERT_TRUE(controller.logText().contains(chinese));
+
+    for (const char* code : {"en", "de"}) {
+        SCOPED_TRACE(code);
+        controller.languageChosen(indexOf(code));
+        const QString log = controller.logText();
+        EXPECT_FALSE(log.contains(chinese)) << log.toStdString();
+        EXPECT_FALSE(controller.PrintView->toPlainText().contains(chinese));
+        EXPECT_TRUE(log.contains(text("messages.port_opened").replace("{0}", adapter->linkPath())));
+        EXPECT_TRUE(log.contains(text("messages.save_to_adapter_enabled")));
+        EXPECT_TRUE(log.contains("❌ " + text("messages.profile_checksum_failed") + " (×2)"));
+    }
+    EXPECT_FALSE(controller.logText().contains(QStringLiteral("Connected to port")));
+    controller.languageChosen(before);
 }
 
 TEST_F(ViewControllerTest, aProfilePacketKeepsAnApertureBeyondTheListAndABadOneIsLogged) {
@@ -213,9 +251,10 @@ TEST_F(ViewControllerTest, aProfilePacketKeepsAnApertureBeyondTheListAndABadOneI
 
     profile.lensSeq = 4;
     controller.handleReceivedL2PC03Packet(profile.toData());
-    EXPECT_TRUE(controller.logText().endsWith("\nL2PC03_TD数据包镜头索引无效: 4"));
+    EXPECT_TRUE(
+        controller.logText().endsWith("\n" + text("messages.profile_index_invalid").replace("{0}", "4")));
     controller.handleReceivedL2PC03Packet(profile.toData().left(20));
-    EXPECT_TRUE(controller.logText().endsWith("\nL2PC03_TD数据包解析失败"));
+    EXPECT_TRUE(controller.logText().endsWith("\n" + text("messages.profile_unreadable")));
 }
 
 TEST_F(ViewControllerTest, anArrowKeyOnTheClosedLanguageBoxOpensItsListAndOnlyAChoiceThereCounts) {

@@ -1,6 +1,7 @@
 #include "LocalizationManager.h"
 
 #include "EventLoop.h"
+#include "LocalizedText.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "ResourceBundle.h"
@@ -27,8 +28,11 @@ protected:
             // Observers re-read their texts now, so the new file must already be in.
             announced_ << n.object.toString() + "/" + manager_->localizedString("probe");
         });
-        center.addObserver(this, NotificationNames::UpdatePrintView,
-                           [this](const Notification& n) { logged_ << n.object.toString(); });
+        // Log lines are put into words by the manager under test, not the process's own.
+        center.addObserver(this, NotificationNames::UpdatePrintView, [this](const Notification& n) {
+            logged_ << n.object.value<LocalizedText>().render(
+                [this](const QString& key) { return manager_->localizedString(key); });
+        });
     }
 
     void TearDown() override {

@@ -1,9 +1,20 @@
 #include "ORVOFieldContainer.h"
 
+#include <QApplication>
 #include <QPainter>
 
 ORVOFieldContainer::ORVOFieldContainer(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if ((old && isAncestorOf(old)) || (now && isAncestorOf(now))) {
+            update();
+        }
+    });
+}
+
+bool ORVOFieldContainer::holdsFocus() const {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && isAncestorOf(focus);
 }
 
 void ORVOFieldContainer::setCornerRadius(qreal cornerRadius) {
@@ -28,9 +39,12 @@ void ORVOFieldContainer::setMarked(bool isMarked) {
 void ORVOFieldContainer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(border, 1));
+    const qreal line = holdsFocus() ? 2 : 1;
+    const qreal inset = line / 2;
+    painter.setPen(QPen(holdsFocus() ? mark : border, line));
     painter.setBrush(background);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), radius - inset,
+                            radius - inset);
     if (marked) {
         constexpr qreal kDot = 3;
         const qreal inset = 2 + kDot;

@@ -6,6 +6,8 @@
 
 // The rounded box drawn behind a text field or combo box. It never takes keyboard focus, so a click on
 // its margin leaves the focus where it was instead of pulling it away from the field being edited.
+// While the control inside has the focus, its border is a ring in the text colour: a box that shows
+// no caret (a choice, a read-only value) still shows where the focus is.
 class ORVOFieldContainer : public QWidget {
     Q_OBJECT
 
@@ -15,7 +17,7 @@ public:
     void setCornerRadius(qreal radius);
     qreal cornerRadius() const { return radius; }
 
-    // Background `field`, border `fieldBorder`, the mark in `text`.
+    // Background `field`, border `fieldBorder`, the mark and the focus ring in `text`.
     void apply(const ORVOPalette& palette);
     // A small dot at the leading edge, in the middle: the value inside differs from the adapter's.
     void setMarked(bool marked);
@@ -27,6 +29,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    bool holdsFocus() const;
+
     qreal radius = 8;
     QColor background = ORVOPalette::dark().field;
     QColor border = ORVOPalette::dark().fieldBorder;

@@ -38,9 +38,13 @@ ORVOLogCard::ORVOLogCard(ORVOStyleKit& kit, QTextEdit* logView, ORVOAccessNotice
 
 ORVOLogCard::~ORVOLogCard() = default;
 
-void ORVOLogCard::append(const QString& entry) {
+void ORVOLogCard::append(const LocalizedText& entry) {
     styledLog->append(entry);
     logPlaceholder->setHidden(styledLog->hasVisibleLines());
+}
+
+void ORVOLogCard::retranslate() {
+    styledLog->retranslate();
 }
 
 QString ORVOLogCard::rawLogText() const {
@@ -51,15 +55,18 @@ void ORVOLogCard::refreshPlaceholder() {
     logPlaceholder->setHidden(!rawLogText().trimmed().isEmpty());
 }
 
+// The log takes the focus to select and copy from the keyboard; it shows it by a ring whose room it
+// keeps while it has none.
 void ORVOLogCard::applyTheme(const ORVOPalette& p) {
     StyleSheet::set(
         log, QStringLiteral(
-                 "QTextEdit { background: transparent; border: none; }"
+                 "QTextEdit { background: transparent; border: 2px solid transparent; border-radius: 6px; }"
+                 "QTextEdit:focus { border-color: %2; }"
                  "QScrollBar:vertical { width: 6px; background: transparent; margin: 0; }"
                  "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 24px; }"
                  "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
                  "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-                 .arg(ORVOPalette::css(p.border)));
+                 .arg(ORVOPalette::css(p.border), ORVOPalette::css(p.text)));
     styledLog->setPalette(p);
     notice->applyPalette(p);
 }

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <memory>
 
+class LocalizedText;
 class ORVOAccessNotice;
 class ORVOStyleKit;
 class ORVOStyledLog;
@@ -21,7 +22,8 @@ public:
                 QWidget* parent = nullptr);
     ~ORVOLogCard() override;
 
-    void append(const QString& entry);
+    void append(const LocalizedText& entry);
+    void retranslate();
     QString rawLogText() const;
     void refreshPlaceholder();
     void applyTheme(const ORVOPalette& palette);

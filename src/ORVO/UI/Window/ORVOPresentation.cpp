@@ -388,6 +388,7 @@ void ORVOPresentation::refreshLocalizedText() {
     syncLanguageSelection();
     hero->refreshLocalizedText(p);
     headerMenu->refreshLocalizedText();
+    logCard->retranslate();
     refreshProfileReadState();
     applyAccessibleNames();
     marksStale = true;

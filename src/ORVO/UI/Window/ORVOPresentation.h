@@ -12,6 +12,7 @@
 #include <array>
 #include <optional>
 
+class LocalizedText;
 class ORVOArrowKeySelector;
 class ORVOCatalogAssistant;
 class ORVODeviceCard;
@@ -59,7 +60,7 @@ public:
     void install();
     void updateWindowAppearance();
     void refreshLocalizedText();
-    void appendLog(const QString& text);
+    void appendLog(const LocalizedText& entry);
     QString rawLogText() const;
     void selectProfile(int index);
     // Marks the segments of the profiles the adapter has not answered for.

@@ -157,7 +157,7 @@ void ORVOPresentation::refreshConnectionStatus() {
     logCard->refreshPlaceholder();
 }
 
-void ORVOPresentation::appendLog(const QString& entry) {
+void ORVOPresentation::appendLog(const LocalizedText& entry) {
     if (logCard) {
         logCard->append(entry);
     }

@@ -55,7 +55,9 @@ void ORVOProfileSelector::showSelected(int index, const ORVOPalette& p) {
         const bool selected = i == index;
         StyleSheet::set(
             profileButtons[i],
-            QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 8px; }")
+            // The selected segment is the one Tab reaches; its ring takes the colour of its title.
+            QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 8px; }"
+                           "QPushButton:focus { border: 2px solid %2; outline: none; }")
                 .arg(selected ? ORVOPalette::css(p.selectedFill) : QStringLiteral("transparent"),
                      ORVOPalette::css(selected ? p.selectedText : p.text)));
     }

@@ -1,5 +1,6 @@
 #include "ORVOStyledLog.h"
 
+#include "LocalizationManager.h"
 #include "ORVOLogMarker.h"
 #include "SymbolIcon.h"
 #include "Typography.h"
@@ -90,10 +91,12 @@ std::optional<QTextCharFormat> ORVOStyledLog::logMarkerAttachment(const QString&
     return ORVOLogMarker::format(symbol, tint, Typography::log());
 }
 
-void ORVOStyledLog::append(const QString& text) {
+void ORVOStyledLog::append(const LocalizedText& entry) {
+    const QString text = LocalizationManager::text(entry);
     if (text.isEmpty()) {
         return;
     }
+    entries.push_back({entry, text.size()});
     raw += text;
     lineBreaks += text.count(u'\n');
     QTextCursor cursor(view->document());
@@ -109,9 +112,24 @@ void ORVOStyledLog::append(const QString& text) {
 
 // Cuts the text before the oldest kept line and the blocks its shown lines had.
 void ORVOStyledLog::dropOldestLines() {
+    const int droppedShown = trimRaw();
+    if (droppedShown == 0) {
+        return;
+    }
+    if (droppedShown >= shownLines) {
+        renderAll();
+        return;
+    }
+    QTextCursor cursor(view->document());
+    cursor.setPosition(view->document()->findBlockByNumber(droppedShown).position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    shownLines -= droppedShown;
+}
+
+int ORVOStyledLog::trimRaw() {
     qsizetype excess = lineBreaks - (kMaximumLines - 1);
     if (excess <= 0) {
-        return;
+        return 0;
     }
     qsizetype cut = 0;
     int droppedShown = 0;
@@ -123,14 +141,26 @@ void ORVOStyledLog::dropOldestLines() {
     }
     raw.remove(0, cut);
     openLineStart -= cut;
-    if (droppedShown >= shownLines) {
-        renderAll();
-        return;
+    cutFromFirst += cut;
+    while (!entries.empty() && cutFromFirst >= entries.front().length) {
+        cutFromFirst -= entries.front().length;
+        entries.pop_front();
     }
-    QTextCursor cursor(view->document());
-    cursor.setPosition(view->document()->findBlockByNumber(droppedShown).position(), QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    shownLines -= droppedShown;
+    return droppedShown;
+}
+
+// The cap counts lines, and other words may take other lines: the oldest are cut again after.
+void ORVOStyledLog::retranslate() {
+    raw.clear();
+    for (Entry& entry : entries) {
+        const QString text = LocalizationManager::text(entry.text);
+        entry.length = text.size();
+        raw += text;
+    }
+    cutFromFirst = 0;
+    lineBreaks = raw.count(u'\n');
+    trimRaw();
+    renderAll();
 }
 
 void ORVOStyledLog::setPalette(const ORVOPalette& palette) {

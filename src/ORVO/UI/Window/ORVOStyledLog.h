@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LocalizedText.h"
 #include "ORVOPalette.h"
 
 #include <QColor>
@@ -7,14 +8,16 @@
 #include <QStringView>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <deque>
 #include <optional>
 
 class QTextCursor;
 class QTextEdit;
 
 // The connection log as the window shows it: each non-blank line of the plain log behind a coloured
-// symbol chosen by the line's leading emoji. Keeps the whole plain text (rawLogText) and renders
-// into a text view it does not own.
+// symbol chosen by the line's leading emoji. Keeps every entry as what it says (its message key and
+// arguments) and the whole plain text in the current language (rawLogText), and renders into a text
+// view it does not own. A change of language puts every kept entry into the new words.
 //
 // Appending renders only what the new text touches (the last, unfinished line and the new ones),
 // so an append costs the same at line 10 and at line 10,000; the view always equals a render of the
@@ -40,8 +43,12 @@ public:
     // The marker character for a symbol, or nothing when no such symbol ships.
     static std::optional<QTextCharFormat> logMarkerAttachment(const QString& symbol, const QColor& tint);
 
-    // Adds text (which carries its own line breaks) to the log and scrolls to the end.
-    void append(const QString& text);
+    // Adds an entry (which carries its own line breaks) to the log and scrolls to the end.
+    void append(const LocalizedText& entry);
+    void append(const QString& text) { append(LocalizedText::literal(text)); }
+
+    // Renders every kept entry again in the current language.
+    void retranslate();
 
     // Renders the whole log again in the palette's colours.
     void setPalette(const ORVOPalette& palette);
@@ -57,11 +64,21 @@ private:
     void clearLastBlock(QTextCursor& cursor);
     void scrollToEnd();
     void dropOldestLines();
+    // Cuts raw before its oldest kept line, and the entries wholly cut with it; returns how many of
+    // the cut lines were shown.
+    int trimRaw();
 
     QTextEdit* view;
     ORVOPalette colours;
     QTextBlockFormat paragraph;
     QTextCharFormat textFormat;
+    struct Entry {
+        LocalizedText text;
+        qsizetype length = 0;
+    };
+    // raw is these entries' words, less the first cutFromFirst characters of the first.
+    std::deque<Entry> entries;
+    qsizetype cutFromFirst = 0;
     QString raw;
     qsizetype lineBreaks = 0;
     int shownLines = 0;

@@ -23,6 +23,18 @@
 namespace {
 constexpr int kMonitorIntervalMs = 3000;
 constexpr int kTerminationDelayMs = 500;
+
+// A log line from elsewhere: free text stays as it came, a kept entry is shown in the current
+// language; anything else is no line.
+std::optional<LocalizedText> logEntryOf(const QVariant& object) {
+    if (object.typeId() == QMetaType::QString) {
+        return LocalizedText::literal(object.toString());
+    }
+    if (object.typeId() == qMetaTypeId<LocalizedText>()) {
+        return object.value<LocalizedText>();
+    }
+    return std::nullopt;
+}
 } // namespace
 
 // Start-up: the controls, the notification handlers, the log's plain style and the start values.
@@ -87,8 +99,8 @@ void ViewController::registerNotificationHandlers() {
         }
     });
     center.addObserver(this, UpdatePrintView, [this](const Notification& n) {
-        if (n.object.typeId() == QMetaType::QString) {
-            appendToPrintView("\n" + n.object.toString());
+        if (const auto entry = logEntryOf(n.object)) {
+            appendLine(*entry);
         }
     });
     center.addObserver(this, ApplicationWillTerminate, [this](const Notification&) { performCleanup(); });
@@ -173,9 +185,8 @@ void ViewController::attemptAutoConnect(int orvoCount, int totalCount) {
     if (sameFailureAgain) {
         return;
     }
-    QString detected = text(TextKeys::kMessageDeviceDetected);
-    detected.replace("{0}", QString::number(orvoCount)).replace("{1}", QString::number(totalCount));
-    appendToPrintView(QStringLiteral("\n🔍 ") + detected);
+    logMessage("🔍", TextKeys::kMessageDeviceDetected,
+               {LocalizedText::number(orvoCount), LocalizedText::number(totalCount)});
     logMessage("🔄", TextKeys::kMessageAutoConnecting);
     if (started) {
         logMessage("✅", TextKeys::kMessageConnectionSuccess);
@@ -188,10 +199,11 @@ void ViewController::attemptAutoConnect(int orvoCount, int totalCount) {
 // ---- Read-out on connection
 
 void ViewController::handlePortConnected(const Notification& notification) {
-    if (notification.object.typeId() != QMetaType::QString) {
+    const auto entry = logEntryOf(notification.object);
+    if (!entry) {
         return;
     }
-    appendToPrintView("\n" + notification.object.toString());
+    appendLine(*entry);
     accessNotice->hide();
     // Save waits for a complete read-out: writing over profiles never read would lose them.
     setSaveEnabled(false);
@@ -214,24 +226,24 @@ void ViewController::readOutFinished(bool complete) {
         logMessage(nullptr, TextKeys::kMessageSaveToAdapterEnabled);
         return;
     }
-    QString line = text(TextKeys::kMessageReadOutIncomplete);
-    appendToPrintView(QStringLiteral("\n❌ ") + line.replace("{0}", missingPartsText()));
+    logMessage("❌", TextKeys::kMessageReadOutIncomplete, {missingPartNames()});
 }
 
-// "device information, profile B" in the current language.
-QString ViewController::missingPartsText() const {
-    QStringList names;
+// "device information, profile B", in whichever language the log is shown.
+LocalizedText ViewController::missingPartNames() const {
+    std::vector<LocalizedText> names;
     for (const ReadOutSequence::Part part : readOut->missingParts()) {
         if (part == ReadOutSequence::DeviceInfo) {
-            names << text(TextKeys::kMessagePartDeviceInfo);
+            names.push_back(LocalizedText::keyed(TextKeys::kMessagePartDeviceInfo));
         } else if (part == ReadOutSequence::DefaultLens) {
-            names << text(TextKeys::kMessagePartDefaultLens);
+            names.push_back(LocalizedText::keyed(TextKeys::kMessagePartDefaultLens));
         } else {
-            names << text(TextKeys::kMessagePartProfile)
-                         .replace("{0}", ProfileValues::profileLetter(part - ReadOutSequence::ProfileA));
+            names.push_back(LocalizedText::keyed(
+                TextKeys::kMessagePartProfile,
+                {LocalizedText::literal(ProfileValues::profileLetter(part - ReadOutSequence::ProfileA))}));
         }
     }
-    return names.join(QStringLiteral(", "));
+    return LocalizedText::joined(std::move(names), QStringLiteral(", "));
 }
 
 void ViewController::On_ButtonReadAgain_Clicked() {
@@ -255,13 +267,13 @@ void ViewController::handlePortDisconnected() {
 // ---- Manual port list (kept working; the styled window does not show it)
 
 void ViewController::On_ButtonFresh_Clicked() {
-    appendToPrintView(QStringLiteral("Fresh按钮按下了"));
+    appendToPrintView(LocalizedText::keyed(TextKeys::kMessageRefreshPressed));
     const SerialPortList ports = dataManager.availablePorts();
     if (ports.isEmpty()) {
         return;
     }
     PortSelection->clear();
-    appendToPrintView(QStringLiteral("\n刷新串口列表"));
+    logMessage(nullptr, TextKeys::kMessagePortListRefreshed);
     for (const SerialPortPtr& port : ports) {
         PortSelection->addItem(port->path());
     }
@@ -273,7 +285,7 @@ void ViewController::On_PortSelection_Changed() {
         logMessage(nullptr, TextKeys::kMessageNoPortSelected);
         return;
     }
-    appendToPrintView(QStringLiteral("\n正在连接到串口: ") + path);
+    logMessage(nullptr, TextKeys::kMessageConnectingToPort, {LocalizedText::literal(path)});
     dataManager.connectToPort(path, kAdapterBaudRate);
 }
 
@@ -325,9 +337,12 @@ QString ViewController::text(const char* key) const {
     return localizationManager.localizedString(key, {});
 }
 
-void ViewController::logMessage(const char* marker, const char* key) {
-    const QString prefix = marker ? QString::fromUtf8(marker) + ' ' : QString();
-    appendToPrintView("\n" + prefix + text(key));
+void ViewController::logMessage(const char* marker, const char* key, std::vector<LocalizedText> arguments) {
+    LocalizedText line = LocalizedText::keyed(key, std::move(arguments));
+    if (marker) {
+        line = LocalizedText::marked(marker, std::move(line));
+    }
+    appendLine(line);
 }
 
 void ViewController::setSaveEnabled(bool enabled) {

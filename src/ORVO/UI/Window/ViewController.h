@@ -2,6 +2,7 @@
 
 #include "ConnectionStatus.h"
 #include "LensLibraryData.h"
+#include "LocalizedText.h"
 #include "ORVOPresentationDelegate.h"
 #include "ORVOWindowControls.h"
 #include "WriteSequence.h"
@@ -96,8 +97,11 @@ public:
     void fillProfileFrom(int profile, const LibraryLens& lens);
     bool loadKit(const QString& name, const LensLibraryData& library, QString* why);
 
-    // Log and help.
-    void appendToPrintView(const QString& text);
+    // Log and help. An entry is kept as what it says and shown in the current language.
+    void appendToPrintView(const LocalizedText& entry);
+    void appendToPrintView(const QString& text) { appendToPrintView(LocalizedText::literal(text)); }
+    // The entry on a line of its own.
+    void appendLine(const LocalizedText& line);
     void displayHTMLFileWithFormat(const QString& name);
     QString logText() const;
 
@@ -142,7 +146,8 @@ private:
     void Init_ApertureComboBoxes();
     void Init_LensName_TextFields();
     void setSaveEnabled(bool enabled);
-    void logMessage(const char* marker, const char* key);
+    // A new line of the log: the marker (none for nullptr), the key's text with its arguments.
+    void logMessage(const char* marker, const char* key, std::vector<LocalizedText> arguments = {});
     QString text(const char* key) const;
     void setUpWriteSequence();
     void fillFieldsFrom(const AdapterSnapshot& snapshot);
@@ -151,21 +156,22 @@ private:
     void updateBackupControls();
     void runReadOutChain(quint64 connection);
     void readOutFinished(bool complete);
-    QString missingPartsText() const;
+    LocalizedText missingPartNames() const;
     void handlePortConnected(const Notification& notification);
     void handlePortDisconnected();
     using FocalLengths = std::array<std::optional<uint16_t>, kAdapterProfileCount>;
     FocalLengths focalLengthsToWrite() const;
-    std::optional<QString> unsavableProfileReason(const FocalLengths& focalLengths) const;
+    std::optional<LocalizedText> unsavableProfileReason(const FocalLengths& focalLengths) const;
     void updatePC2L03PacketFromUI(const FocalLengths& focalLengths);
     void writeFinished(const WriteSequence::Outcome& outcome);
     void showActivity(const QString& status);
     AdapterSnapshot valuesToWrite(const FocalLengths& focalLengths) const;
     void logNotVerified(const WriteSequence::Outcome& outcome);
     void logLeftAlone(const QList<AdapterSnapshot::UnstorableField>& leftAlone);
-    QString partName(WriteSequence::Part part) const;
-    QString partNames(const QList<WriteSequence::Part>& parts) const;
-    QString mismatchText(const WriteSequence::Mismatch& mismatch) const;
+    static LocalizedText partName(WriteSequence::Part part);
+    static LocalizedText partNames(const QList<WriteSequence::Part>& parts);
+    static LocalizedText mismatchText(const WriteSequence::Mismatch& mismatch);
+    LocalizedText unwrittenPartNames() const;
     void stopConnectionMonitoring();
     void watchNameEdits();
     void restoreChosen(const AdapterSnapshot& values, const char* messageKey, const QDateTime& takenAt);

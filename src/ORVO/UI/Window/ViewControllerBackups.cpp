@@ -86,8 +86,7 @@ void ViewController::restoreChosen(const AdapterSnapshot& values, const char* me
                                    const QDateTime& takenAt) {
     QList<AdapterSnapshot::UnstorableField> leftAlone;
     fillFieldsFrom(values.storableOver(writeSequence->adapterValues(), &leftAlone));
-    appendToPrintView(QStringLiteral("\n📝 ") +
-                      text(messageKey).replace("{0}", localTime(takenAt, QLocale::ShortFormat)));
+    logMessage("📝", messageKey, {LocalizedText::literal(localTime(takenAt, QLocale::ShortFormat))});
     logLeftAlone(leftAlone);
 }
 
@@ -96,14 +95,15 @@ void ViewController::logLeftAlone(const QList<AdapterSnapshot::UnstorableField>&
     if (leftAlone.isEmpty()) {
         return;
     }
-    QStringList names;
+    std::vector<LocalizedText> names;
     for (const AdapterSnapshot::UnstorableField& field : leftAlone) {
-        names << (field.profile < 0
-                      ? partName(WriteSequence::Part::Settings)
-                      : partName(WriteSequence::profilePart(field.profile)) + u' ' +
-                            text(TextKeys::kLabelAperture) + u' ' + QString::number(field.aperture + 1));
+        names.push_back(field.profile < 0
+                            ? partName(WriteSequence::Part::Settings)
+                            : LocalizedText::joined({partName(WriteSequence::profilePart(field.profile)),
+                                                     LocalizedText::keyed(TextKeys::kLabelAperture),
+                                                     LocalizedText::number(field.aperture + 1)},
+                                                    QStringLiteral(" ")));
     }
-    appendToPrintView(
-        QStringLiteral("\n⚠️ ") +
-        text(TextKeys::kMessageRestoreLeftAlone).replace("{0}", names.join(QStringLiteral(", "))));
+    logMessage("⚠️", TextKeys::kMessageRestoreLeftAlone,
+               {LocalizedText::joined(std::move(names), QStringLiteral(", "))});
 }

@@ -4,6 +4,7 @@
 
 #include "DataStructureManager.h"
 #include "DraftStore.h"
+#include "LocalizationManager.h"
 #include "ORVOPresentation.h"
 #include "ProfileValues.h"
 #include "ReadOutSequence.h"
@@ -64,6 +65,10 @@ QString ViewController::defaultLensChange() const {
 }
 
 QString ViewController::unwrittenParts() const {
+    return LocalizationManager::text(unwrittenPartNames());
+}
+
+LocalizedText ViewController::unwrittenPartNames() const {
     QList<WriteSequence::Part> parts;
     for (int p = 0; p < kProfileCount; ++p) {
         if (profileChanges(p).any()) {
@@ -143,10 +148,10 @@ bool ViewController::eventFilter(QObject* watched, QEvent* event) {
 // ---- Drafts
 
 void ViewController::keepDraftOfUnwrittenEdits() {
-    const QString parts = unwrittenParts();
-    if (parts.isEmpty()) {
+    if (!hasUnwrittenChanges()) {
         return;
     }
+    const LocalizedText parts = unwrittenPartNames();
     // Kept as answers of the adapter would be: each part whole, its checksum over the edited values.
     AdapterSnapshot edits = valuesToWrite(focalLengthsToWrite());
     edits.settings.calculateChecksum();
@@ -155,10 +160,8 @@ void ViewController::keepDraftOfUnwrittenEdits() {
     }
     QString error;
     if (const auto path = DraftStore::write(edits, &error)) {
-        appendToPrintView(QStringLiteral("\n📝 ") +
-                          text(TextKeys::kMessageDraftKept).replace("{0}", parts).replace("{1}", *path));
+        logMessage("📝", TextKeys::kMessageDraftKept, {parts, LocalizedText::literal(*path)});
     } else {
-        appendToPrintView(QStringLiteral("\n❌ ") +
-                          text(TextKeys::kMessageDraftFailed).replace("{0}", parts).replace("{1}", error));
+        logMessage("❌", TextKeys::kMessageDraftFailed, {parts, LocalizedText::literal(error)});
     }
 }

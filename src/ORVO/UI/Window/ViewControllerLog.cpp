@@ -37,7 +37,7 @@ void ViewController::setupPrintViewStyle() {
 
 // Entries begin with a line feed and are only ever appended; appending costs the same however
 // long the log has grown.
-void ViewController::appendToPrintView(const QString& entry) {
+void ViewController::appendToPrintView(const LocalizedText& entry) {
     if (presentation) {
         presentation->appendLog(entry);
         return;
@@ -47,8 +47,12 @@ void ViewController::appendToPrintView(const QString& entry) {
     QTextCharFormat format;
     format.setFont(logFont());
     format.setForeground(PrintView->palette().color(QPalette::Text));
-    cursor.insertText(entry, format);
+    cursor.insertText(LocalizationManager::text(entry), format);
     PrintView->verticalScrollBar()->setValue(PrintView->verticalScrollBar()->maximum());
+}
+
+void ViewController::appendLine(const LocalizedText& line) {
+    appendToPrintView(LocalizedText::joined({LocalizedText::literal(QStringLiteral("\n")), line}));
 }
 
 QString ViewController::logText() const {
@@ -67,12 +71,13 @@ void ViewController::On_buttonHelp_Clicked() {
 void ViewController::displayHTMLFileWithFormat(const QString& name) {
     const QString path = ResourceBundle::pathForResource(name, QStringLiteral("htm"));
     if (path.isEmpty()) {
-        appendToPrintView(QStringLiteral("❌ 找不到HTML文件: ") + name + QStringLiteral(".htm"));
+        appendToPrintView(LocalizedText::marked(
+            "❌", LocalizedText::keyed(TextKeys::kMessageHelpPageMissing,
+                                      {LocalizedText::literal(name + QStringLiteral(".htm"))})));
         return;
     }
     // No browser, or xdg-open failed: the user can still open the page by its path.
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        appendToPrintView(QStringLiteral("\n❌ ") +
-                          text(TextKeys::kMessageHelpOpenFailed).replace(QStringLiteral("{0}"), path));
+        logMessage("❌", TextKeys::kMessageHelpOpenFailed, {LocalizedText::literal(path)});
     }
 }

@@ -33,7 +33,7 @@ ViewController::FocalLengths ViewController::focalLengthsToWrite() const {
 
 void ViewController::handleReceivedL2PC01Packet() {
     if (!dataManager.l2pc01Packet) {
-        appendToPrintView(QStringLiteral("\nL2PC01_TD数据包不可用"));
+        logMessage(nullptr, TextKeys::kMessageDeviceInfoUnavailable);
         return;
     }
     const L2PC01_TD& info = *dataManager.l2pc01Packet;
@@ -44,7 +44,7 @@ void ViewController::handleReceivedL2PC01Packet() {
 
 void ViewController::handleReceivedL2PC02Packet() {
     if (!dataManager.l2pc02Packet) {
-        appendToPrintView(QStringLiteral("\nL2PC02_TD数据包不可用"));
+        logMessage(nullptr, TextKeys::kMessageSettingsUnavailable);
         return;
     }
     const int index = dataManager.l2pc02Packet->DefaultCustomLens;
@@ -56,12 +56,11 @@ void ViewController::handleReceivedL2PC02Packet() {
 void ViewController::handleReceivedL2PC03Packet(const QByteArray& data) {
     const auto packet = L2PC03_TD::fromData(data);
     if (!packet) {
-        appendToPrintView(QStringLiteral("\nL2PC03_TD数据包解析失败"));
+        logMessage(nullptr, TextKeys::kMessageProfileUnreadable);
         return;
     }
     if (packet->lensSeq >= kProfileCount) {
-        appendToPrintView(QStringLiteral("\nL2PC03_TD数据包镜头索引无效: ") +
-                          QString::number(packet->lensSeq));
+        logMessage(nullptr, TextKeys::kMessageProfileIndexInvalid, {LocalizedText::number(packet->lensSeq)});
         return;
     }
     const int p = packet->lensSeq;

@@ -46,19 +46,20 @@ void ViewController::showActivity(const QString& status) {
     }
 }
 
-std::optional<QString> ViewController::unsavableProfileReason(const FocalLengths& focalLengths) const {
+std::optional<LocalizedText> ViewController::unsavableProfileReason(const FocalLengths& focalLengths) const {
     using namespace TextKeys;
     if (Default_LensSeq->currentIndex() < 0) {
-        return text(kMessageSaveRefusedDefaultLens);
+        return LocalizedText::keyed(kMessageSaveRefusedDefaultLens);
     }
     for (int p = 0; p < kProfileCount; ++p) {
+        const LocalizedText letter = LocalizedText::literal(ProfileValues::profileLetter(p));
         if (!focalLengths[p]) {
-            return withArguments(text(kMessageSaveRefusedFocalLength), {ProfileValues::profileLetter(p)});
+            return LocalizedText::keyed(kMessageSaveRefusedFocalLength, {letter});
         }
         for (int k = 0; k < kAperturesPerProfile; ++k) {
             if (LensApexes[p][k]->currentIndex() < 0) {
-                return withArguments(text(kMessageSaveRefusedAperture),
-                                     {ProfileValues::profileLetter(p), QString::number(k + 1)});
+                return LocalizedText::keyed(kMessageSaveRefusedAperture,
+                                            {letter, LocalizedText::number(k + 1)});
             }
         }
     }
@@ -74,7 +75,7 @@ bool ViewController::On_Button_SaveToAdapter() {
     // The focal fields are read once: the check and the packets use the same values.
     const FocalLengths focalLengths = focalLengthsToWrite();
     if (const auto reason = unsavableProfileReason(focalLengths)) {
-        appendToPrintView(QStringLiteral("\n❌ ") + *reason);
+        appendLine(LocalizedText::marked("❌", *reason));
         return false;
     }
     const bool starts = writeSequence->precondition() == WriteSequence::Result::Verified;
@@ -106,31 +107,29 @@ void ViewController::writeFinished(const WriteSequence::Outcome& outcome) {
     using namespace TextKeys;
     using Result = WriteSequence::Result;
     showActivity({});
-    const QString backup = outcome.backupPath;
     if (std::exchange(exitAfterVerifiedSave, false) && outcome.result == Result::Verified) {
         MainQueue::after(0, this, [this] { exitAfterConfirmation(); });
     }
+    const LocalizedText backup = LocalizedText::literal(outcome.backupPath);
     switch (outcome.result) {
     case Result::Verified:
         logMessage(nullptr, kMessageDeviceInfoSaved);
-        appendToPrintView(QStringLiteral("\n📝 ") + withArguments(text(kMessageBackupKept), {backup}));
+        logMessage("📝", kMessageBackupKept, {backup});
         if (presentation) {
             presentation->showSavedNotice();
         }
         return;
     case Result::NoAdapter:
-        appendToPrintView(QStringLiteral("\n❌ ") + text(kMessageSaveRefusedNoAdapter));
+        logMessage("❌", kMessageSaveRefusedNoAdapter);
         return;
     case Result::ReadOutIncomplete:
-        appendToPrintView(QStringLiteral("\n❌ ") + text(kMessageSaveRefusedIncomplete));
+        logMessage("❌", kMessageSaveRefusedIncomplete);
         return;
     case Result::BackupFailed:
-        appendToPrintView(QStringLiteral("\n❌ ") +
-                          withArguments(text(kMessageSaveBackupFailed), {outcome.detail}));
+        logMessage("❌", kMessageSaveBackupFailed, {LocalizedText::literal(outcome.detail)});
         return;
     case Result::Interrupted:
-        appendToPrintView(QStringLiteral("\n❌ ") + withArguments(text(kMessageSaveInterrupted),
-                                                                 {partNames(outcome.unwritten), backup}));
+        logMessage("❌", kMessageSaveInterrupted, {partNames(outcome.unwritten), backup});
         return;
     case Result::NotVerified:
         logNotVerified(outcome);
@@ -141,60 +140,64 @@ void ViewController::writeFinished(const WriteSequence::Outcome& outcome) {
 // A part that answered with other values, and a part that never answered, are told apart.
 void ViewController::logNotVerified(const WriteSequence::Outcome& outcome) {
     using namespace TextKeys;
+    const LocalizedText backup = LocalizedText::literal(outcome.backupPath);
     if (!outcome.mismatches.isEmpty()) {
-        QStringList differing;
+        std::vector<LocalizedText> differing;
         for (const WriteSequence::Mismatch& mismatch : outcome.mismatches) {
-            differing << mismatchText(mismatch);
+            differing.push_back(mismatchText(mismatch));
         }
-        appendToPrintView(QStringLiteral("\n❌ ") +
-                          withArguments(text(kMessageSaveNotVerified),
-                                        {differing.join(QStringLiteral(", ")), outcome.backupPath}));
+        logMessage("❌", kMessageSaveNotVerified,
+                   {LocalizedText::joined(std::move(differing), QStringLiteral(", ")), backup});
     }
     if (!outcome.unanswered.isEmpty()) {
-        appendToPrintView(QStringLiteral("\n❌ ") +
-                          withArguments(text(kMessageSaveNotAnswered),
-                                        {partNames(outcome.unanswered), outcome.backupPath}));
+        logMessage("❌", kMessageSaveNotAnswered, {partNames(outcome.unanswered), backup});
     }
 }
 
-QString ViewController::partName(WriteSequence::Part part) const {
+LocalizedText ViewController::partName(WriteSequence::Part part) {
     if (part == WriteSequence::Part::Settings) {
-        return text(TextKeys::kMessagePartDefaultLens);
+        return LocalizedText::keyed(TextKeys::kMessagePartDefaultLens);
     }
-    return withArguments(text(TextKeys::kMessagePartProfile), {ProfileValues::profileLetter(int(part) - 1)});
+    return LocalizedText::keyed(TextKeys::kMessagePartProfile,
+                                {LocalizedText::literal(ProfileValues::profileLetter(int(part) - 1))});
 }
 
-QString ViewController::partNames(const QList<WriteSequence::Part>& parts) const {
-    QStringList names;
+LocalizedText ViewController::partNames(const QList<WriteSequence::Part>& parts) {
+    std::vector<LocalizedText> names;
     for (const WriteSequence::Part part : parts) {
-        names << partName(part);
+        names.push_back(partName(part));
     }
-    return names.join(QStringLiteral(", "));
+    return LocalizedText::joined(std::move(names), QStringLiteral(", "));
 }
 
 // "profile B focal length (35 → 36)", "default lens (D → A)".
-QString ViewController::mismatchText(const WriteSequence::Mismatch& mismatch) const {
+LocalizedText ViewController::mismatchText(const WriteSequence::Mismatch& mismatch) {
     using namespace TextKeys;
     using Field = WriteSequence::Mismatch::Field;
-    const QString values = QStringLiteral(" (%1 → %2)").arg(mismatch.sent, mismatch.read);
+    const LocalizedText values =
+        LocalizedText::literal(QStringLiteral("(%1 → %2)").arg(mismatch.sent, mismatch.read));
+    const auto words = [&](std::vector<LocalizedText> parts) {
+        parts.push_back(values);
+        return LocalizedText::joined(std::move(parts), QStringLiteral(" "));
+    };
     if (mismatch.part == WriteSequence::Part::Settings) {
-        return (mismatch.field == Field::DefaultLens ? text(kMessagePartDefaultLens)
-                                                     : text(kMessageFieldCarriedValues)) +
-               values;
+        return words({LocalizedText::keyed(
+            mismatch.field == Field::DefaultLens ? kMessagePartDefaultLens : kMessageFieldCarriedValues)});
     }
-    const QString profile = partName(mismatch.part) + u' ';
+    const LocalizedText profile = partName(mismatch.part);
     switch (mismatch.field) {
     case Field::FocalLength:
     case Field::TeleFocalLength:
-        return profile + LocalizationManager::text(label(kLabelNameFocalLengthPlain)) + values;
+        return words({profile, LocalizedText::keyed(label(kLabelNameFocalLengthPlain))});
     case Field::Name:
-        return profile + text(kLabelLensModel) + values;
+        return words({profile, LocalizedText::keyed(kLabelLensModel)});
     case Field::Aperture:
-        return profile + text(kLabelAperture) + u' ' + QString::number(mismatch.aperture) + values;
+        return words(
+            {profile, LocalizedText::keyed(kLabelAperture), LocalizedText::number(mismatch.aperture)});
     case Field::ProfileNumber:
     case Field::DefaultLens:
     case Field::CarriedValues:
         break;
     }
-    return profile + values;
+    return words({profile});
 }
