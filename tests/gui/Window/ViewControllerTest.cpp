@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTextEdit>
 #include <QUrl>
 #include <algorithm>
 

@@ -28,9 +28,7 @@ ORVOLibraryController::ORVOLibraryController(ViewController& viewController, con
         }
     });
     connect(&store, &ORVOLibraryStore::damaged, this, [this](const QString& problem) {
-        log(QStringLiteral("\n⚠️ ") +
-            LocalizationManager::withArguments(LocalizationManager::text(TextKeys::kLibraryDamaged),
-                                               {problem}));
+        controller.logMessage("⚠️", TextKeys::kLibraryDamaged, {LocalizedText::literal(problem)});
     });
 }
 

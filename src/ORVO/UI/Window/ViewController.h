@@ -102,6 +102,8 @@ public:
     void appendToPrintView(const QString& text) { appendToPrintView(LocalizedText::literal(text)); }
     // The entry on a line of its own.
     void appendLine(const LocalizedText& line);
+    // A line of its own: the marker (none for nullptr), then the key's text with its arguments.
+    void logMessage(const char* marker, const char* key, std::vector<LocalizedText> arguments = {});
     void displayHTMLFileWithFormat(const QString& name);
     QString logText() const;
 
@@ -147,7 +149,6 @@ private:
     void Init_LensName_TextFields();
     void setSaveEnabled(bool enabled);
     // A new line of the log: the marker (none for nullptr), the key's text with its arguments.
-    void logMessage(const char* marker, const char* key, std::vector<LocalizedText> arguments = {});
     QString text(const char* key) const;
     void setUpWriteSequence();
     void fillFieldsFrom(const AdapterSnapshot& snapshot);

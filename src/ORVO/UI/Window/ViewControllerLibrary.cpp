@@ -16,7 +16,7 @@
 std::optional<AdapterSnapshot> ViewController::shownValues(QString* why) const {
     const FocalLengths focalLengths = focalLengthsToWrite();
     if (const auto reason = unsavableProfileReason(focalLengths)) {
-        *why = *reason;
+        *why = LocalizationManager::text(*reason);
         return std::nullopt;
     }
     return valuesToWrite(focalLengths);
@@ -42,9 +42,8 @@ void ViewController::fillProfileFrom(int profile, const LibraryLens& lens) {
     values.lensSeq = static_cast<uint8_t>(profile);
     lens.applyTo(values);
     handleReceivedL2PC03Packet(values.toData());
-    appendToPrintView(QStringLiteral("\n📝 ") +
-                      LocalizationManager::withArguments(text(TextKeys::kLibraryLensFilled),
-                                                         {lens.name, ProfileValues::profileLetter(profile)}));
+    logMessage("📝", TextKeys::kLibraryLensFilled,
+               {LocalizedText::literal(lens.name), LocalizedText::literal(ProfileValues::profileLetter(profile))});
 }
 
 // The kit's slots that keep the adapter's profile need the adapter's values: a complete read-out.
@@ -59,8 +58,7 @@ bool ViewController::loadKit(const QString& name, const LensLibraryData& library
     }
     QList<AdapterSnapshot::UnstorableField> leftAlone;
     fillFieldsFrom(target->storableOver(writeSequence->adapterValues(), &leftAlone));
-    appendToPrintView(QStringLiteral("\n📝 ") +
-                      LocalizationManager::withArguments(text(TextKeys::kLibraryKitLoaded), {name}));
+    logMessage("📝", TextKeys::kLibraryKitLoaded, {LocalizedText::literal(name)});
     logLeftAlone(leftAlone);
     return true;
 }
