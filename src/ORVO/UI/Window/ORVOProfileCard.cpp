@@ -38,7 +38,8 @@ ORVOProfileCard::ORVOProfileCard(ORVOStyleKit& styleKit, QPushButton* restoreBut
     grid->addWidget(kit.makeSeparator(this), line++, 0, 1, 3);
     buildApertureRow();
     grid->addWidget(apertureRowView, line++, 0, 1, 3);
-    buildActions(grid, line++);
+    buildActions(grid, line);
+    line += 2;
     grid->setRowStretch(line, 1);
     grid->setColumnStretch(1, 1);
 }
@@ -138,25 +139,33 @@ void ORVOProfileCard::buildApertureRow() {
 }
 
 // Restore and Revert fill the fields only; nothing is written before Save.
+// Restore… and Revert on the right; My Lenses' two buttons on a row of their own below them, as
+// their titles are long in several languages.
 void ORVOProfileCard::buildActions(QGridLayout* grid, int line) {
-    auto* actions = new QHBoxLayout;
-    actions->setContentsMargins(0, 4, 0, 0);
-    actions->setSpacing(ORVOStyleKit::buttonSpacing);
-    addToLibraryButton = new QPushButton(this);
-    addToLibraryButton->setObjectName("addToLibraryButton");
-    fromLibraryButton = new QPushButton(this);
-    fromLibraryButton->setObjectName("fromLibraryButton");
-    for (QPushButton* button : {addToLibraryButton, fromLibraryButton}) {
-        actions->addWidget(button);
-        button->hide();
-    }
+    const auto row = [grid, line](int offset) {
+        auto* layout = new QHBoxLayout;
+        layout->setContentsMargins(0, 4, 0, 0);
+        layout->setSpacing(ORVOStyleKit::buttonSpacing);
+        grid->addLayout(layout, line + offset, 0, 1, 3);
+        return layout;
+    };
+    QHBoxLayout* actions = row(0);
     actions->addStretch();
     for (QPushButton* button : {restore, revert}) {
         button->setParent(this);
         actions->addWidget(button);
         button->show();
     }
-    grid->addLayout(actions, line, 0, 1, 3);
+    QHBoxLayout* library = row(1);
+    addToLibraryButton = new QPushButton(this);
+    addToLibraryButton->setObjectName("addToLibraryButton");
+    fromLibraryButton = new QPushButton(this);
+    fromLibraryButton->setObjectName("fromLibraryButton");
+    for (QPushButton* button : {addToLibraryButton, fromLibraryButton}) {
+        library->addWidget(button);
+        button->hide();
+    }
+    library->addStretch();
 }
 
 void ORVOProfileCard::showProfile(int index, const Fields& fields) {
