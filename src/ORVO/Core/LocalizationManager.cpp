@@ -195,7 +195,7 @@ QString LocalizationManager::localizedString(const QString& key, const QString& 
     return defaultValue.isEmpty() ? key : defaultValue;
 }
 
-QString LocalizationManager::withArguments(QString text, const QStringList& arguments) {
+QString LocalizationManager::withArguments(const QString& text, const QStringList& arguments) {
     // One pass, as a kept text is filled: an argument holding "{1}" stays as it is.
     std::vector<LocalizedText> parts;
     for (const QString& argument : arguments) {

@@ -51,7 +51,7 @@ public:
     // The shared manager's text for key, with the key itself as the fallback.
     static QString text(const QString& key) { return shared().localizedString(key); }
     // text with "{0}", "{1}", ... replaced by the arguments in order.
-    static QString withArguments(QString text, const QStringList& arguments);
+    static QString withArguments(const QString& text, const QStringList& arguments);
     // A kept text in the shared manager's language.
     static QString text(const LocalizedText& text);
     // A kept text as a notification's object, which whoever reads it as a string sees in the
