@@ -9,6 +9,7 @@
 
 #include "ORVOLibraryStore.h"
 #include "ORVOLibraryWindow.h"
+#include "PaintCounter.h"
 #include "ResourceBundle.h"
 #include "Settings.h"
 
@@ -26,17 +27,6 @@
 namespace {
 
 QString libraryPath;
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 ORVOLibraryWindow::Host host() {
     return {[] { return 0; }, [](const LibraryLens&) {},

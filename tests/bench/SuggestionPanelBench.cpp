@@ -10,6 +10,7 @@
 #include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
+#include "PaintCounter.h"
 #include "ResourceBundle.h"
 #include "Settings.h"
 #include "ViewController.h"
@@ -25,17 +26,6 @@
 #include <vector>
 
 namespace {
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 LensCatalog& grownCatalog() {
     static LensCatalog catalog(grownLensCatalog(LensCatalog::shared().records(), 100000));
