@@ -8,11 +8,13 @@
 #include "ORVOFieldContainer.h"
 #include "ORVOHero.h"
 #include "ORVOProfileSelector.h"
+#include "Settings.h"
 #include "WindowTestSupport.h"
 
 #include <QJsonArray>
 #include <QLabel>
 #include <QListWidget>
+#include <QSettings>
 #include <QSignalSpy>
 
 namespace {
@@ -119,9 +121,20 @@ TEST_F(UnwrittenEdits, aWriteThatIsNotVerifiedOnExitKeepsTheWindowAndDiscardEnds
     runFor(700);
     EXPECT_EQ(ends.size(), 0);
 
-    answers = {1}; // Discard
+    // Discard: the clean-up runs in order and keeps the window's state; only then does the program end.
+    answers = {1};
     controller.button_Exit->click();
+    qsizetype previous = -1;
+    for (const QString marker : {"🚪", "🔌", "📝", "✅"}) {
+        const qsizetype line = controller.logText().lastIndexOf("\n" + marker);
+        EXPECT_GT(line, previous) << marker.toStdString();
+        previous = line;
+    }
+    EXPECT_EQ(ends.size(), 0);
     EXPECT_TRUE(runUntil([&] { return ends.size() == 1; }, 3000));
+    EXPECT_FALSE(controller.dataManager.getConnectionStatus().isConnected());
+    EXPECT_EQ(QSettings(Settings::shared().fileName(), QSettings::IniFormat).value("LensB_Model"),
+              "Stored wrongly");
 }
 
 TEST_F(UnwrittenEdits, aReplugOfTheSameAdapterKeepsTheEditsAsADraftThatRestoreBringsBack) {

@@ -1,7 +1,6 @@
 // The main window's controller in a real (offscreen) window, against simulated adapters on real
 // pseudo-terminals in the ports folder.
 
-#include "Settings.h"
 #include "WindowTestSupport.h"
 
 #include <QAbstractItemView>
@@ -10,8 +9,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QSignalSpy>
 #include <QTextEdit>
 #include <QUrl>
 #include <algorithm>
@@ -66,13 +63,7 @@ protected:
 
 } // namespace
 
-TEST_F(ViewControllerTest, noPortMeansNoMonitorLines) {
-    controller.show();
-    runFor(3300); // the check at start and one tick
-    EXPECT_TRUE(linesWithMarkers({"🔍", "🔄", "✅", "⚠️"}).isEmpty()) << controller.logText().toStdString();
-}
-
-TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShown) {
+TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShownAndASaveWithAnImpossibleFocalLengthSendsNothing) {
     plugEF("5001");
     const QStringList monitor = linesWithMarkers({"🔍", "🔄", "✅"});
     ASSERT_GE(monitor.size(), 3);
@@ -101,6 +92,16 @@ TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShown) {
             EXPECT_EQ(controller.LensApexes[p][k]->currentIndex(), profile->ApretureValue[k]);
         }
     }
+
+    // A save with an impossible focal length is refused, naming the profile, and sends nothing.
+    retype(controller.LensFocalLengths[1], "70000");
+    adapter->received.clear();
+    QTest::mouseClick(controller.button_SaveToAdapter, Qt::LeftButton);
+    runFor(1500);
+    EXPECT_TRUE(adapter->received.isEmpty());
+    const QStringList refused = linesWithMarkers({"❌"});
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_TRUE(refused[0].contains("profile B")) << refused[0].toStdString();
 }
 
 TEST_F(ViewControllerTest, editedProfilesAreWrittenToTheAdapterAndKeptWhenItIsUnplugged) {
@@ -139,18 +140,6 @@ TEST_F(ViewControllerTest, editedProfilesAreWrittenToTheAdapterAndKeptWhenItIsUn
     EXPECT_EQ(controller.DeviceModel_Text->text(), "ORVO-EF");
 }
 
-TEST_F(ViewControllerTest, aSaveWithAnImpossibleFocalLengthIsRefusedAndSendsNothing) {
-    plugEF("5003");
-    retype(controller.LensFocalLengths[1], "70000");
-    adapter->received.clear();
-    QTest::mouseClick(controller.button_SaveToAdapter, Qt::LeftButton);
-    runFor(1500);
-    EXPECT_TRUE(adapter->received.isEmpty());
-    const QStringList refused = linesWithMarkers({"❌"});
-    ASSERT_EQ(refused.size(), 1);
-    EXPECT_TRUE(refused[0].contains("profile B")) << refused[0].toStdString();
-}
-
 TEST_F(ViewControllerTest, theDetectionLineCountsAdapterPortsAmongAllPorts) {
     SerialPortManager& ports = SerialPortManager::sharedSerialPortManager();
     const int present = static_cast<int>(ports.availablePorts().size());
@@ -167,27 +156,6 @@ TEST_F(ViewControllerTest, theDetectionLineCountsAdapterPortsAmongAllPorts) {
         text("messages.device_detected").replace("{0}", "1").replace("{1}", QString::number(present + 2))))
         << controller.logText().toStdString();
     QFile::remove(plainLink);
-}
-
-TEST_F(ViewControllerTest, exitCleansUpInOrderThenAsksToTerminate) {
-    QSignalSpy termination(&controller, &ViewController::terminationRequested);
-    plugEF("5004");
-    pick(controller.LensApexes[3][2], 14); // F5.6
-
-    answers = {1}; // the aperture is not written: of Write, Discard and Go back, the user discards
-    QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
-    const QStringList order{"🚪", "🔌", "📝", "✅"};
-    const QStringList lines = linesWithMarkers(order);
-    ASSERT_GE(lines.size(), 4);
-    for (qsizetype i = 0; i < 4; ++i) {
-        EXPECT_TRUE(lines[lines.size() - 4 + i].startsWith(order[i])) << lines.join(" | ").toStdString();
-    }
-    EXPECT_TRUE(termination.isEmpty());
-    EXPECT_TRUE(runUntil([&] { return !termination.isEmpty(); }, 1000));
-    EXPECT_FALSE(controller.dataManager.getConnectionStatus().isConnected());
-    QSettings stored(Settings::shared().fileName(), QSettings::IniFormat);
-    EXPECT_EQ(stored.value("LensD_Aperture3").toInt(), 14);
-    EXPECT_EQ(stored.value("LensA_Model").toString(), controller.LensModels[0]->text());
 }
 
 TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
@@ -208,12 +176,7 @@ TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
 // A first start reads the adapter in Chinese; every line read so far then follows each change of
 // language, the adapter's own lines and a repeated checksum failure among them.
 TEST_F(ViewControllerTest, theWholeLogIsShownAgainInEachLanguageChosen) {
-    const auto indexOf = [](const char* code) {
-        const auto& languages = LocalizationManager::availableLanguages();
-        return int(std::find_if(languages.begin(), languages.end(),
-                                [&](const auto& language) { return language.code == code; }) -
-                   languages.begin());
-    };
+    const auto indexOf = [](const char* code) { return *LocalizationManager::languageForLocale({code}); };
     const int before = int(controller.localizationManager.getCurrentLanguage());
     controller.languageChosen(indexOf("zh-Hans"));
     plugAndRead("5003");
@@ -258,8 +221,11 @@ TEST_F(ViewControllerTest, aProfilePacketKeepsAnApertureBeyondTheListAndABadOneI
     EXPECT_TRUE(controller.logText().endsWith("\n" + text("messages.profile_unreadable")));
 }
 
-TEST_F(ViewControllerTest, anArrowKeyOnTheClosedLanguageBoxOpensItsListAndOnlyAChoiceThereCounts) {
+// Without an adapter the monitor logs nothing, and the language box takes a choice only from its list.
+TEST_F(ViewControllerTest, noPortMeansNoMonitorLinesAndAnArrowKeyOnTheClosedLanguageBoxOpensItsList) {
     controller.show();
+    runFor(3300); // the check at start and one tick
+    EXPECT_TRUE(linesWithMarkers({"🔍", "🔄", "✅", "⚠️"}).isEmpty()) << controller.logText().toStdString();
     const int before = controller.Language->currentIndex();
     QTest::keyClick(controller.Language, Qt::Key_Down);
     EXPECT_EQ(controller.Language->currentIndex(), before) << "a bare arrow step changes nothing";
