@@ -3,7 +3,6 @@
 
 #include "AppDelegate.h"
 
-#include "DataStructureManager.h"
 #include "DraftStore.h"
 #include "LocalizationManager.h"
 #include "NotificationNames.h"
@@ -143,6 +142,14 @@ protected:
         AppDelegate::shared().resetTerminationForTesting();
     }
     int terminations() const { return willTerminate.count(NotificationNames::ApplicationWillTerminate); }
+    // Plugs the simulator and waits until the window has read it out.
+    std::unique_ptr<SimulatorProcess> plugAndRead(const QStringList& options) {
+        auto adapter = std::make_unique<SimulatorProcess>(
+            QStringList{"--ports-dir", SerialPortManager::portsDirectory(), "--serial"} + options);
+        EXPECT_TRUE(runUntil(
+            [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
+        return adapter;
+    }
 
     ViewController controller;
     NotificationRecorder willTerminate{{NotificationNames::ApplicationWillTerminate}};
@@ -191,10 +198,7 @@ TEST_P(WayOut, asksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
 INSTANTIATE_TEST_SUITE_P(CtrlQCloseButtonAndExit, WayOut, testing::Values(0, 1, 2));
 
 TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDiscardOrGoBack) {
-    SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5103"});
-    ASSERT_FALSE(adapter.linkPath().isEmpty());
-    ASSERT_TRUE(runUntil(
-        [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
+    const auto adapter = plugAndRead({"5103"});
     controller.LensModels[0]->setText(QStringLiteral("Not written"));
 
     answers = {2}; // Go back
@@ -208,12 +212,7 @@ TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDisc
 }
 
 TEST_F(QuittingTest, sigtermClosesThePortSavesTheWindowAndKeepsUnwrittenEditsWithoutAsking) {
-    SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5101",
-                              "--model", "ORVO-EF", "--sn", "ORVO4242", "--firmware", "2.21"});
-    ASSERT_FALSE(adapter.linkPath().isEmpty());
-    ASSERT_TRUE(runUntil(
-        [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
-    ASSERT_TRUE(controller.dataManager.getConnectionStatus().isConnected());
+    const auto adapter = plugAndRead({"5101", "--sn", "ORVO4242"});
     ASSERT_FALSE(controller.LensModels[0]->text().isEmpty());
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
