@@ -4,31 +4,16 @@
 #include "AppDelegate.h"
 
 #include "DraftStore.h"
-#include "LocalizationManager.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
-#include "ORVODialogs.h"
-#include "SerialPortManager.h"
-#include "SharedConnection.h"
 #include "ShellTestSupport.h"
-#include "SimulatorProcess.h"
-#include "ViewController.h"
+#include "WindowTestSupport.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
 #include <csignal>
 #include <tuple>
 
 namespace {
-
-QString text(const char* key) {
-    return LocalizationManager::shared().localizedString(QString::fromLatin1(key));
-}
 
 using SingleInstanceTest = ShellTest;
 
@@ -95,8 +80,7 @@ TEST_F(ProgramTest, helpAndVersionPrintAndExitWithZero) {
 // The close button of the real program: after the same question as Exit the program ends, and the
 // adapter's port is free for the next program at once.
 TEST_F(ProgramTest, theCloseButtonEndsTheProgramAndFreesThePort) {
-    SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5102"});
-    ASSERT_FALSE(adapter.linkPath().isEmpty());
+    const auto adapter = plugSimulator("5102");
     auto program = startProgram({{"ORVO_ACCEPTANCE", "1"}, {"ORVO_ANSWER_ALERTS", "0"}});
     const QString logFile = runtime.filePath("close-log.txt");
     ASSERT_TRUE(runUntil(
@@ -114,7 +98,7 @@ TEST_F(ProgramTest, theCloseButtonEndsTheProgramAndFreesThePort) {
                     .contains("ORVO alert: " + text("dialogs.exit_title")));
 
     QProcess orvoctl;
-    orvoctl.start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"), {"read", "--port", adapter.linkPath()});
+    orvoctl.start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"), {"read", "--port", adapter->linkPath()});
     ASSERT_TRUE(orvoctl.waitForFinished(10000));
     EXPECT_EQ(orvoctl.exitCode(), 0) << orvoctl.readAllStandardError().toStdString();
 }
@@ -143,9 +127,8 @@ protected:
     }
     int terminations() const { return willTerminate.count(NotificationNames::ApplicationWillTerminate); }
     // Plugs the simulator and waits until the window has read it out.
-    std::unique_ptr<SimulatorProcess> plugAndRead(const QStringList& options) {
-        auto adapter = std::make_unique<SimulatorProcess>(
-            QStringList{"--ports-dir", SerialPortManager::portsDirectory(), "--serial"} + options);
+    std::unique_ptr<SimulatorProcess> plugAndRead(const QString& serial, const QStringList& options = {}) {
+        auto adapter = plugSimulator(serial, options);
         EXPECT_TRUE(runUntil(
             [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
         return adapter;
@@ -198,7 +181,7 @@ TEST_P(WayOut, asksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
 INSTANTIATE_TEST_SUITE_P(CtrlQCloseButtonAndExit, WayOut, testing::Values(0, 1, 2));
 
 TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDiscardOrGoBack) {
-    const auto adapter = plugAndRead({"5103"});
+    const auto adapter = plugAndRead("5103");
     controller.LensModels[0]->setText(QStringLiteral("Not written"));
 
     answers = {2}; // Go back
@@ -212,7 +195,7 @@ TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDisc
 }
 
 TEST_F(QuittingTest, sigtermClosesThePortSavesTheWindowAndKeepsUnwrittenEditsWithoutAsking) {
-    const auto adapter = plugAndRead({"5101", "--sn", "ORVO4242"});
+    const auto adapter = plugAndRead("5101", {"--sn", "ORVO4242"});
     ASSERT_FALSE(controller.LensModels[0]->text().isEmpty());
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
