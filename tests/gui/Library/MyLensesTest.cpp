@@ -59,8 +59,7 @@ TEST_F(MyLenses, aProfileAddedFromTheCardIsInTheLibraryWithItsValues) {
     controller.LensModels[0]->setText(QStringLiteral("Planar 50"));
     controller.LensFocalLengths[0]->setText(QStringLiteral("50"));
     controller.presentation->profileCard->addToLibraryButton->click();
-    ASSERT_TRUE(runUntil([&] { return onDisk().lensIndex("Planar 50") >= 0; }, 5000))
-        << controller.logText().toStdString();
+    ASSERT_TRUE(runUntil([&] { return onDisk().lensIndex("Planar 50") >= 0; }, 5000));
     EXPECT_EQ(onDisk().lenses.first().focalLength, 50);
     EXPECT_TRUE(runUntil([&] { return controller.logText().contains("Planar 50"); }, 2000));
 
@@ -94,7 +93,7 @@ TEST_F(MyLenses, aLoadedKitIsSavedToTheAdapterVerifiedWithABackup) {
     EXPECT_TRUE(controller.hasUnwrittenChanges()) << "nothing is written before Save";
 
     QTest::mouseClick(controller.button_SaveToAdapter, Qt::LeftButton);
-    ASSERT_TRUE(waitForLog(text("messages.device_info_saved"), 8000)) << controller.logText().toStdString();
+    ASSERT_TRUE(waitForLog(text("messages.device_info_saved"), 8000));
     const QJsonArray after = adapter->state()["profiles"].toArray();
     EXPECT_EQ(after[0].toObject()["name"].toString(), "Summicron 35");
     EXPECT_EQ(after[0].toObject()["WideFlocalLength"].toInt(), 35);
@@ -186,8 +185,7 @@ TEST_F(MyLenses, aDamagedLibraryIsReportedOnceAndLeftAsItIs) {
     EXPECT_FALSE(window.saveKitButton->isEnabled());
     library->showWindow();
     runFor(200);
-    EXPECT_EQ(controller.logText().count(LensLibrary::defaultPath()), 1)
-        << controller.logText().toStdString();
+    EXPECT_EQ(controller.logText().count(LensLibrary::defaultPath()), 1);
     ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
     EXPECT_TRUE(damaged.readAll().endsWith("\"lenses\": ["));
 }

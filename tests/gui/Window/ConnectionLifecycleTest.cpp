@@ -45,8 +45,7 @@ TEST_F(ConnectionLifecycle, anEarlyUnplugThenReplugOfTheSameAdapterIsNoticedAtOn
 
     // Plugged again, it is noticed at once: the chain alone takes 1.2 s, the 3 s monitor would add more.
     adapter = plugSimulator("9201");
-    ASSERT_TRUE(runUntil([&] { return logCount(text("messages.save_to_adapter_enabled")) == 1; }, 6000))
-        << controller.logText().toStdString();
+    ASSERT_TRUE(runUntil([&] { return logCount(text("messages.save_to_adapter_enabled")) == 1; }, 6000));
     EXPECT_EQ(adapter->received.size(), 6);
     EXPECT_LT(adapter->received.last().atMs, 2200);
 }
@@ -104,7 +103,7 @@ TEST_F(ConnectionLifecycle, aBusyPortIsRetriedQuietlyWithTheCauseLastAndNoSettin
         ASSERT_TRUE(runUntil([&] { return failures.count(PortOpenFailed) == retry; }));
     }
     // A busy port's line waits for the search for its holder.
-    EXPECT_TRUE(runUntil([&] { return lastLine().startsWith("❌"); })) << controller.logText().toStdString();
+    EXPECT_TRUE(runUntil([&] { return lastLine().startsWith("❌"); }));
     runFor(100);
     Settings::shared().sync();
     EXPECT_EQ(logCount(text("messages.auto_connecting")), 1);
