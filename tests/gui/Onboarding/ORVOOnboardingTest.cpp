@@ -2,6 +2,7 @@
 // completion per language, and the first-run guide's environment switch and ending.
 
 #include "EventLoop.h"
+#include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
 #include "ORVOFirstRunGuide.h"
 #include "ORVOHero.h"
@@ -50,10 +51,7 @@ uint8_t languageIndex(const QString& code) {
 // A fresh settings file and English for every case; "relaunching" is a new window on the same settings.
 class OnboardingTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    }
+    static void SetUpTestSuite() { useIsolatedEnvironment(); }
 
     void SetUp() override {
         Settings::setFilePathForTesting(config.filePath("ORVO.conf"));
@@ -202,11 +200,8 @@ TEST(FirstRunGuideLanguage,
         EXPECT_EQ(copy.exitCode(), 0) << copy.readAll().toStdString();
         return;
     }
-    QTemporaryDir folders;
-    qputenv("XDG_RUNTIME_DIR", folders.path().toUtf8());
-    qputenv("ORVO_SKIP_GUIDE", "1");
-    qputenv("ORVO_SKIP_TOUR", "1");
-    Settings::setFilePathForTesting(folders.filePath("ORVO.conf"));
+    useIsolatedEnvironment();
+    Settings::shared().remove("AppLanguageCode"); // nothing chosen yet
     ViewController controller;
     LocalizationManager& languages = LocalizationManager::shared();
     EXPECT_EQ(languages.getCurrentLanguage(), languageIndex("de"))
