@@ -9,20 +9,11 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QRegularExpression>
-#include <QTextEdit>
-#include <QUrl>
+#include <QSignalSpy>
+#include <QTextBrowser>
 #include <algorithm>
 
 namespace {
-
-// Receives the URLs the program asks the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
 
 class ViewControllerTest : public WindowTest {
 protected:
@@ -155,13 +146,14 @@ TEST_F(ViewControllerTest, theDetectionLineCountsAdapterPortsAmongAllPorts) {
 }
 
 TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    QTextBrowser desktop; // takes the page the program asks the desktop to open
+    QSignalSpy opened(&desktop, &QTextBrowser::sourceChanged);
+    QDesktopServices::setUrlHandler("file", &desktop, "setSource");
     controller.Language->setCurrentIndex(3); // 日本語
     controller.On_Language_Selected();
     QTest::mouseClick(controller.button_Help, Qt::LeftButton);
-    ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_TRUE(catcher.opened[0].toLocalFile().endsWith("/Help_JA.htm"));
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(desktop.source().toLocalFile().endsWith("/Help_JA.htm"));
     controller.displayHTMLFileWithFormat("Help_XX");
     EXPECT_TRUE(controller.logText().endsWith(
         "❌ " + text("messages.help_page_missing").replace("{0}", "Help_XX.htm")));
@@ -231,5 +223,3 @@ TEST_F(ViewControllerTest, noPortMeansNoMonitorLinesAndAnArrowKeyOnTheClosedLang
     EXPECT_EQ(LocalizationManager::shared().getCurrentLanguage(), before + 1);
     LocalizationManager::shared().setLanguage(uint8_t(before));
 }
-
-#include "ViewControllerTest.moc"
