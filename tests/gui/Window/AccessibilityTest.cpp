@@ -46,6 +46,16 @@ void walk(QAccessibleInterface* node, Walk& result) {
     }
 }
 
+// What shows a control's focus: a field's box, any other control itself.
+QWidget* focusShownBy(QWidget* control) {
+    for (QWidget* w = control; w; w = w->parentWidget()) {
+        if (auto* box = qobject_cast<ORVOFieldContainer*>(w)) {
+            return box;
+        }
+    }
+    return control;
+}
+
 class AccessibilityTest : public WindowTest {
 protected:
     void SetUp() override {
@@ -129,14 +139,6 @@ TEST_F(AccessibilityTest, tabFollowsTheWindowFromTheHeaderToSaveAndEveryStopShow
                                "Menu"};
     EXPECT_EQ(visited.join(" | ").toStdString(), expected.join(" | ").toStdString());
 
-    const auto shown = [](QWidget* control) -> QWidget* {
-        for (QWidget* w = control; w; w = w->parentWidget()) {
-            if (auto* box = qobject_cast<ORVOFieldContainer*>(w)) {
-                return box;
-            }
-        }
-        return control;
-    };
     for (const bool light : {false, true}) {
         if (presentation().usesLightAppearance != light) {
             QTest::mouseClick(presentation().hero->themeToggle, Qt::LeftButton);
@@ -144,9 +146,9 @@ TEST_F(AccessibilityTest, tabFollowsTheWindowFromTheHeaderToSaveAndEveryStopShow
         QStringList unmarked;
         for (qsizetype i = 0; i < stops.size(); ++i) {
             stops[(i + stops.size() - 1) % stops.size()]->setFocus(Qt::TabFocusReason);
-            const QImage before = shown(stops[i])->grab().toImage();
+            const QImage before = focusShownBy(stops[i])->grab().toImage();
             stops[i]->setFocus(Qt::TabFocusReason);
-            if (shown(stops[i])->grab().toImage() == before) {
+            if (focusShownBy(stops[i])->grab().toImage() == before) {
                 unmarked << name(stops[i]);
             }
         }
