@@ -23,6 +23,7 @@
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <memory>
 
 inline QString text(const char* key) {
@@ -74,7 +75,11 @@ protected:
             return answers.isEmpty() ? 0 : answers.takeFirst();
         });
     }
+    // A failed case shows the log: what the window told the user says most about what went wrong.
     void TearDown() override {
+        if (HasFailure()) {
+            std::cerr << controller.logText().toStdString() << '\n';
+        }
         ORVODialogs::setResponder({});
         controller.performCleanup();
         adapter.reset();
@@ -88,8 +93,7 @@ protected:
         const int before = logCount(text("messages.save_to_adapter_enabled"));
         controller.show();
         ASSERT_TRUE(
-            runUntil([&] { return logCount(text("messages.save_to_adapter_enabled")) > before; }, 8000))
-            << controller.logText().toStdString();
+            runUntil([&] { return logCount(text("messages.save_to_adapter_enabled")) > before; }, 8000));
         runFor(100);
     }
     int logCount(const QString& part) const { return int(controller.logText().count(part)); }

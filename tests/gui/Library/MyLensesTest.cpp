@@ -3,59 +3,27 @@
 // can be undone, and a change made by orvoctl meanwhile shows in the open window.
 
 #include "BackupStore.h"
-#include "EventLoop.h"
-#include "IsolatedEnvironment.h"
 #include "LensLibrary.h"
-#include "LocalizationManager.h"
-#include "ORVODialogs.h"
 #include "ORVOLibraryController.h"
 #include "ORVOLibraryWindow.h"
-#include "ORVOPresentation.h"
-#include "SerialPortManager.h"
-#include "SimulatorProcess.h"
-#include "ViewController.h"
+#include "WindowTestSupport.h"
 
 #include <QAccessible>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 namespace {
 
-class MyLenses : public testing::Test {
+class MyLenses : public WindowTest {
 protected:
-    static void SetUpTestSuite() { useIsolatedEnvironment(); }
     void SetUp() override {
-        qputenv("XDG_STATE_HOME", home.filePath("state").toUtf8());
-        qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
-        ORVODialogs::setResponder([](QMessageBox&, const QList<QPushButton*>&) { return 0; });
+        WindowTest::SetUp();
+        qputenv("XDG_DATA_HOME", state.filePath("data").toUtf8());
         library = new ORVOLibraryController(controller);
-    }
-    void TearDown() override {
-        ORVODialogs::setResponder({});
-        controller.performCleanup();
-        runFor(100);
-    }
-
-    void plugAdapter() {
-        adapter = std::make_unique<SimulatorProcess>(
-            QStringList{"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "2727"});
-        ASSERT_FALSE(adapter->linkPath().isEmpty());
-    }
-    void connectAdapter() {
-        plugAdapter();
-        controller.show();
-        ASSERT_TRUE(runUntil([&] { return controller.button_SaveToAdapter->isEnabled(); }, 6000));
     }
 
     // The library as the file holds it now, read as orvoctl would.
@@ -81,21 +49,17 @@ protected:
         return view->model()->index(row, 0).data().toString();
     }
 
-    QTemporaryDir home;
-    ViewController controller;
     ORVOLibraryController* library = nullptr;
-    std::unique_ptr<SimulatorProcess> adapter;
 };
 
 } // namespace
 
 TEST_F(MyLenses, aProfileAddedFromTheCardIsInTheLibraryWithItsValues) {
-    connectAdapter();
+    plugAndRead("2727");
     controller.LensModels[0]->setText(QStringLiteral("Planar 50"));
     controller.LensFocalLengths[0]->setText(QStringLiteral("50"));
     controller.presentation->profileCard->addToLibraryButton->click();
-    ASSERT_TRUE(runUntil([&] { return onDisk().lensIndex("Planar 50") >= 0; }, 5000))
-        << controller.logText().toStdString();
+    ASSERT_TRUE(runUntil([&] { return onDisk().lensIndex("Planar 50") >= 0; }, 5000));
     EXPECT_EQ(onDisk().lenses.first().focalLength, 50);
     EXPECT_TRUE(runUntil([&] { return controller.logText().contains("Planar 50"); }, 2000));
 
@@ -117,7 +81,7 @@ TEST_F(MyLenses, aLoadedKitIsSavedToTheAdapterVerifiedWithABackup) {
                data.addLens(lens("Planar 50", 50), LensLibraryData::NameConflict::Refuse, error) &&
                data.addKit(kit, LensLibraryData::NameConflict::Refuse, error);
     });
-    connectAdapter();
+    plugAndRead("2727");
     const QString heldInA = controller.LensModels[0]->text();
     const QString heldInB = controller.LensModels[1]->text();
     ORVOLibraryWindow& window = library->showWindow();
@@ -129,12 +93,7 @@ TEST_F(MyLenses, aLoadedKitIsSavedToTheAdapterVerifiedWithABackup) {
     EXPECT_TRUE(controller.hasUnwrittenChanges()) << "nothing is written before Save";
 
     QTest::mouseClick(controller.button_SaveToAdapter, Qt::LeftButton);
-    ASSERT_TRUE(runUntil(
-        [&] {
-            return controller.logText().contains(LocalizationManager::text("messages.device_info_saved"));
-        },
-        8000))
-        << controller.logText().toStdString();
+    ASSERT_TRUE(waitForLog(text("messages.device_info_saved"), 8000));
     const QJsonArray after = adapter->state()["profiles"].toArray();
     EXPECT_EQ(after[0].toObject()["name"].toString(), "Summicron 35");
     EXPECT_EQ(after[0].toObject()["WideFlocalLength"].toInt(), 35);
@@ -181,7 +140,7 @@ TEST_F(MyLenses, aLensAddedByOrvoctlShowsInTheOpenWindow) {
     ORVOLibraryWindow& window = library->showWindow();
     ASSERT_TRUE(runUntil([&] { return window.emptyLabel->isVisible(); }, 3000));
     EXPECT_TRUE(window.emptyLabel->text().contains("import")) << window.emptyLabel->text().toStdString();
-    plugAdapter();
+    adapter = plugSimulator("2727");
     QProcess orvoctl;
     orvoctl.start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"),
                   {"lens", "add", "--from-adapter", "B", "--port", adapter->linkPath()});
@@ -226,8 +185,7 @@ TEST_F(MyLenses, aDamagedLibraryIsReportedOnceAndLeftAsItIs) {
     EXPECT_FALSE(window.saveKitButton->isEnabled());
     library->showWindow();
     runFor(200);
-    EXPECT_EQ(controller.logText().count(LensLibrary::defaultPath()), 1)
-        << controller.logText().toStdString();
+    EXPECT_EQ(controller.logText().count(LensLibrary::defaultPath()), 1);
     ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
     EXPECT_TRUE(damaged.readAll().endsWith("\"lenses\": ["));
 }

@@ -2,6 +2,7 @@
 // completion per language, and the first-run guide's environment switch and ending.
 
 #include "EventLoop.h"
+#include "IsolatedEnvironment.h"
 #include "LocalizationManager.h"
 #include "ORVOFirstRunGuide.h"
 #include "ORVOHero.h"
@@ -44,19 +45,13 @@ TEST(TourCardPlacement, belowTheTargetElseAboveElseCentredAndAlways16FromTheSide
 namespace {
 
 uint8_t languageIndex(const QString& code) {
-    const auto& languages = LocalizationManager::availableLanguages();
-    const auto found =
-        std::find_if(languages.begin(), languages.end(), [&](const auto& l) { return l.code == code; });
-    return static_cast<uint8_t>(found - languages.begin());
+    return *LocalizationManager::languageForLocale({code});
 }
 
 // A fresh settings file and English for every case; "relaunching" is a new window on the same settings.
 class OnboardingTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    }
+    static void SetUpTestSuite() { useIsolatedEnvironment(); }
 
     void SetUp() override {
         Settings::setFilePathForTesting(config.filePath("ORVO.conf"));
@@ -88,7 +83,8 @@ protected:
 
 } // namespace
 
-TEST_F(OnboardingTest, theTourWalksByKeys) {
+// The tour walks by keys; Escape ends it and stores its completion for the language only.
+TEST_F(OnboardingTest, theTourWalksByKeysAndEscapeStoresTheCompletionForTheLanguageOnly) {
     relaunch();
     ASSERT_TRUE(tourShowing());
     EXPECT_TRUE(tour()->prevButton->isHidden());
@@ -109,11 +105,6 @@ TEST_F(OnboardingTest, theTourWalksByKeys) {
     ASSERT_EQ(tour()->currentIndex(), tour()->stepCount() - 1);
     EXPECT_TRUE(tour()->skipButton->isHidden());
     EXPECT_EQ(tour()->nextButton->text(), LocalizationManager::shared().localizedString(TextKeys::kTourDone));
-}
-
-TEST_F(OnboardingTest, escapeStoresTheCompletionForTheLanguageOnly) {
-    relaunch();
-    ASSERT_TRUE(tourShowing());
     press(Qt::Key_Escape);
     EXPECT_FALSE(tourShowing());
     EXPECT_TRUE(Settings::shared().value("ORVOTourCompleted_en").toBool());
@@ -125,15 +116,7 @@ TEST_F(OnboardingTest, escapeStoresTheCompletionForTheLanguageOnly) {
     EXPECT_TRUE(tourShowing());
 }
 
-TEST_F(OnboardingTest, theEnvironmentHoldsBackTheGuideAndTheTourAtStartButNotTheTourButton) {
-    qputenv("ORVO_SKIP_TOUR", "1");
-    relaunch();
-    EXPECT_FALSE(guide());
-    EXPECT_FALSE(tourShowing());
-    QTest::mouseClick(presentation().hero->tourButton, Qt::LeftButton);
-    EXPECT_TRUE(tourShowing());
-}
-
+// The guide's language list opens within the guide, which is on the screen whole, and scrolls.
 TEST_F(OnboardingTest, laterAndBeginBothEndWithOkLeadToTheTourAndTheGuideStaysAwayForTheRun) {
     qunsetenv("ORVO_SKIP_GUIDE");
     for (const bool later : {true, false}) {
@@ -142,6 +125,14 @@ TEST_F(OnboardingTest, laterAndBeginBothEndWithOkLeadToTheTourAndTheGuideStaysAw
         relaunch();
         ASSERT_TRUE(guide() && guide()->isVisible());
         EXPECT_FALSE(tourShowing());
+        QComboBox* selector = guide()->languageSelector;
+        selector->showPopup();
+        QWidget* list = selector->view()->window();
+        ASSERT_TRUE(runUntil([&] { return list->isVisible(); }, 2000));
+        runFor(50);
+        EXPECT_TRUE(guide()->frameGeometry().contains(list->geometry()));
+        EXPECT_GT(selector->view()->verticalScrollBar()->maximum(), 0) << "every language at once";
+        selector->hidePopup();
         QTest::mouseClick(guide()->languageConfirm, Qt::LeftButton);
         QSignalSpy finished(guide(), &QDialog::finished);
         QTest::mouseClick(later ? guide()->laterButton : guide()->beginButton, Qt::LeftButton);
@@ -156,24 +147,14 @@ TEST_F(OnboardingTest, laterAndBeginBothEndWithOkLeadToTheTourAndTheGuideStaysAw
     }
 }
 
-TEST_F(OnboardingTest, theGuidesLanguageListOpensWithinTheGuideAndScrolls) {
-    qunsetenv("ORVO_SKIP_GUIDE");
-    relaunch();
-    ASSERT_TRUE(guide() && guide()->isVisible());
-    QComboBox* selector = guide()->languageSelector;
-    selector->showPopup();
-    QWidget* list = selector->view()->window();
-    ASSERT_TRUE(runUntil([&] { return list->isVisible(); }, 2000));
-    runFor(50);
-    // The guide is on the screen whole: a list inside it is too, on every screen and compositor.
-    EXPECT_TRUE(guide()->frameGeometry().contains(list->geometry()));
-    EXPECT_GT(selector->view()->verticalScrollBar()->maximum(), 0) << "every language at once";
-    selector->hidePopup();
-}
-
-TEST_F(OnboardingTest, everyCardShowsItsWholeTextInEveryLanguage) {
+// The environment holds back the guide and the tour at start, but not the tour button.
+TEST_F(OnboardingTest, theEnvironmentHoldsBackTheTourButNotItsButtonAndEveryCardShowsItsWholeText) {
     qputenv("ORVO_SKIP_TOUR", "1");
     relaunch();
+    EXPECT_FALSE(guide());
+    EXPECT_FALSE(tourShowing());
+    QTest::mouseClick(presentation().hero->tourButton, Qt::LeftButton);
+    EXPECT_TRUE(tourShowing());
     const auto& languages = LocalizationManager::availableLanguages();
     for (size_t language = 0; language < languages.size(); ++language) {
         LocalizationManager::shared().setLanguage(static_cast<uint8_t>(language));
@@ -219,11 +200,8 @@ TEST(FirstRunGuideLanguage,
         EXPECT_EQ(copy.exitCode(), 0) << copy.readAll().toStdString();
         return;
     }
-    QTemporaryDir folders;
-    qputenv("XDG_RUNTIME_DIR", folders.path().toUtf8());
-    qputenv("ORVO_SKIP_GUIDE", "1");
-    qputenv("ORVO_SKIP_TOUR", "1");
-    Settings::setFilePathForTesting(folders.filePath("ORVO.conf"));
+    useIsolatedEnvironment();
+    Settings::shared().remove("AppLanguageCode"); // nothing chosen yet
     ViewController controller;
     LocalizationManager& languages = LocalizationManager::shared();
     EXPECT_EQ(languages.getCurrentLanguage(), languageIndex("de"))

@@ -3,33 +3,17 @@
 
 #include "AppDelegate.h"
 
-#include "DataStructureManager.h"
 #include "DraftStore.h"
-#include "LocalizationManager.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
-#include "ORVODialogs.h"
-#include "SerialPortManager.h"
-#include "SharedConnection.h"
 #include "ShellTestSupport.h"
-#include "SimulatorProcess.h"
-#include "ViewController.h"
+#include "WindowTestSupport.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
 #include <csignal>
 #include <tuple>
 
 namespace {
-
-QString text(const char* key) {
-    return LocalizationManager::shared().localizedString(QString::fromLatin1(key));
-}
 
 using SingleInstanceTest = ShellTest;
 
@@ -96,8 +80,7 @@ TEST_F(ProgramTest, helpAndVersionPrintAndExitWithZero) {
 // The close button of the real program: after the same question as Exit the program ends, and the
 // adapter's port is free for the next program at once.
 TEST_F(ProgramTest, theCloseButtonEndsTheProgramAndFreesThePort) {
-    SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5102"});
-    ASSERT_FALSE(adapter.linkPath().isEmpty());
+    const auto adapter = plugSimulator("5102");
     auto program = startProgram({{"ORVO_ACCEPTANCE", "1"}, {"ORVO_ANSWER_ALERTS", "0"}});
     const QString logFile = runtime.filePath("close-log.txt");
     ASSERT_TRUE(runUntil(
@@ -115,7 +98,7 @@ TEST_F(ProgramTest, theCloseButtonEndsTheProgramAndFreesThePort) {
                     .contains("ORVO alert: " + text("dialogs.exit_title")));
 
     QProcess orvoctl;
-    orvoctl.start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"), {"read", "--port", adapter.linkPath()});
+    orvoctl.start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"), {"read", "--port", adapter->linkPath()});
     ASSERT_TRUE(orvoctl.waitForFinished(10000));
     EXPECT_EQ(orvoctl.exitCode(), 0) << orvoctl.readAllStandardError().toStdString();
 }
@@ -143,6 +126,13 @@ protected:
         AppDelegate::shared().resetTerminationForTesting();
     }
     int terminations() const { return willTerminate.count(NotificationNames::ApplicationWillTerminate); }
+    // Plugs the simulator and waits until the window has read it out.
+    std::unique_ptr<SimulatorProcess> plugAndRead(const QString& serial, const QStringList& options = {}) {
+        auto adapter = plugSimulator(serial, options);
+        EXPECT_TRUE(runUntil(
+            [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
+        return adapter;
+    }
 
     ViewController controller;
     NotificationRecorder willTerminate{{NotificationNames::ApplicationWillTerminate}};
@@ -191,10 +181,7 @@ TEST_P(WayOut, asksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
 INSTANTIATE_TEST_SUITE_P(CtrlQCloseButtonAndExit, WayOut, testing::Values(0, 1, 2));
 
 TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDiscardOrGoBack) {
-    SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5103"});
-    ASSERT_FALSE(adapter.linkPath().isEmpty());
-    ASSERT_TRUE(runUntil(
-        [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
+    const auto adapter = plugAndRead("5103");
     controller.LensModels[0]->setText(QStringLiteral("Not written"));
 
     answers = {2}; // Go back
@@ -208,12 +195,7 @@ TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDisc
 }
 
 TEST_F(QuittingTest, sigtermClosesThePortSavesTheWindowAndKeepsUnwrittenEditsWithoutAsking) {
-    SimulatorProcess adapter({"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5101",
-                              "--model", "ORVO-EF", "--sn", "ORVO4242", "--firmware", "2.21"});
-    ASSERT_FALSE(adapter.linkPath().isEmpty());
-    ASSERT_TRUE(runUntil(
-        [&] { return controller.logText().contains(text("messages.save_to_adapter_enabled")); }, 10000));
-    ASSERT_TRUE(controller.dataManager.getConnectionStatus().isConnected());
+    const auto adapter = plugAndRead("5101", {"--sn", "ORVO4242"});
     ASSERT_FALSE(controller.LensModels[0]->text().isEmpty());
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());

@@ -92,10 +92,7 @@ TEST(MenuBar, itemsTakeTheirTextsFromTheLanguageFileAndFollowALanguageChange) {
     QMenuBar* bar = ORVOMenuBar::install(&window, [&quits] { ++quits; });
     LocalizationManager& languages = LocalizationManager::shared();
     for (const char* code : {"de", "ja", "en"}) {
-        const auto& table = LocalizationManager::availableLanguages();
-        const auto row =
-            std::find_if(table.begin(), table.end(), [&](const auto& l) { return l.code == code; });
-        languages.setLanguage(static_cast<uint8_t>(row - table.begin()));
+        languages.setLanguage(*LocalizationManager::languageForLocale({code}));
         SCOPED_TRACE(code);
         const QMenu* edit = bar->actions().at(1)->menu();
         EXPECT_EQ(bar->actions().at(1)->text(), languages.localizedString("menu.edit"));

@@ -1,7 +1,6 @@
-// Started by the Wayland test inside a headless compositor: shows the main window, opens the lens
-// suggestions beside the lens-model field and reports, one "name=value" line each, what it saw.
-// With the argument "windows" it shows the main window with its first-run guide, ends the guide and
-// opens an alert over the window instead, for the test to read what the compositor was told.
+// Started by the Wayland test inside a headless compositor: shows the main window with its first-run
+// guide, ends the guide and opens an alert over the window, then opens the lens suggestions beside
+// the lens-model field, and reports, one "name=value" line each, what it saw.
 
 #include "IsolatedEnvironment.h"
 #include "ORVOCatalogAssistant.h"
@@ -30,10 +29,7 @@ QString rect(const QRect& r) {
 }
 
 // The guide as a first start shows it, then an alert; each closes once it is on the screen.
-int showWindows() {
-    qunsetenv("ORVO_SKIP_GUIDE");
-    ViewController controller;
-    controller.show();
+void showGuideAndAlert(ViewController& controller) {
     ORVOPresentation& presentation = *controller.presentation;
     const bool guide = QTest::qWaitFor(
         [&] { return presentation.onboarding && presentation.onboarding->isVisible(); }, 10000);
@@ -49,7 +45,6 @@ int showWindows() {
     });
     ORVODialogs::confirmExit(&controller);
     report("alert", "1");
-    return 0;
 }
 
 } // namespace
@@ -57,14 +52,12 @@ int showWindows() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     useIsolatedEnvironment();
+    qunsetenv("ORVO_SKIP_GUIDE");
     report("platform", QGuiApplication::platformName());
-    if (app.arguments().contains(QStringLiteral("windows"))) {
-        return showWindows();
-    }
-
     ViewController controller;
     controller.show();
     report("exposed", QTest::qWaitForWindowExposed(&controller, 10000) ? "1" : "0");
+    showGuideAndAlert(controller);
 
     ORVOPresentation& presentation = *controller.presentation;
     QLineEdit* field = presentation.profileFields(0).lensModel;

@@ -73,21 +73,16 @@ protected:
         }
         return env;
     }
-    // The probe's report as name -> value; with a protocol log, what the probe told the compositor.
-    QMap<QString, QString> runProbe(const QStringList& arguments = {}, QString* protocolLog = nullptr) {
+    // The probe's report as name -> value, and in protocolLog what the probe told the compositor.
+    QMap<QString, QString> runProbe(QString& protocolLog) {
         QProcess probe;
         QProcessEnvironment env = environment();
-        if (protocolLog) {
-            env.insert("WAYLAND_DEBUG", "1");
-        }
+        env.insert("WAYLAND_DEBUG", "1");
         probe.setProcessEnvironment(env);
-        probe.start(QStringLiteral(ORVO_TEST_BIN_DIR "/orvo-wayland-probe"), arguments);
+        probe.start(QStringLiteral(ORVO_TEST_BIN_DIR "/orvo-wayland-probe"));
         EXPECT_TRUE(probe.waitForFinished(30000));
-        const QString errors = QString::fromUtf8(probe.readAllStandardError());
-        EXPECT_EQ(probe.exitCode(), 0) << errors.right(2000).toStdString();
-        if (protocolLog) {
-            *protocolLog = errors;
-        }
+        protocolLog = QString::fromUtf8(probe.readAllStandardError());
+        EXPECT_EQ(probe.exitCode(), 0) << protocolLog.right(2000).toStdString();
         QMap<QString, QString> report;
         for (const QString& line : QString::fromUtf8(probe.readAllStandardOutput()).split('\n')) {
             const qsizetype equals = line.indexOf('=');
@@ -103,38 +98,16 @@ protected:
     QProcess weston;
 };
 
-TEST_F(WaylandTest, theWindowShowsAndTheSuggestionsOpenBesideTheLensModelField) {
-    const QMap<QString, QString> report = runProbe();
-    ASSERT_EQ(report.value("platform"), "wayland");
-    EXPECT_EQ(report.value("exposed"), "1");
-    ASSERT_EQ(report.value("panel"), "1");
-    // A popup of the main window's surface: Wayland places only those relative to their parent.
-    EXPECT_EQ(report.value("panelParent"), "1");
-    const int type = report.value("panelType").toInt();
-    EXPECT_TRUE(type == Qt::ToolTip || type == Qt::Popup) << "window type " << type;
-
-    const QRect field = rectFrom(report.value("fieldRect"));
-    const QRect panel = rectFrom(report.value("panelRect"));
-    ASSERT_FALSE(field.isEmpty());
-    ASSERT_FALSE(panel.isEmpty());
-    // Directly under or over the field, starting where it starts, never on top of it.
-    EXPECT_LE(std::abs(panel.left() - field.left()), 40) << report.value("panelRect").toStdString();
-    EXPECT_TRUE(std::abs(panel.top() - field.bottom()) <= 24 || std::abs(panel.bottom() - field.top()) <= 24)
-        << "field " << report.value("fieldRect").toStdString() << " panel "
-        << report.value("panelRect").toStdString();
-    EXPECT_EQ(report.value("focusKept"), "1");
-    EXPECT_EQ(report.value("fieldFocus"), "1");
-}
-
 // How often the client announced a request in its protocol log ("get_toplevel", "set_parent(xdg").
 qsizetype requests(const QString& protocolLog, const QString& request) {
     return protocolLog.count(QRegularExpression("-> xdg_\\w+@\\d+\\." + QRegularExpression::escape(request)));
 }
 
-TEST_F(WaylandTest, theGuideAndTheAlertsOpenAsChildrenOfTheMainWindow) {
+TEST_F(WaylandTest, theGuideAndTheAlertAreChildrenOfTheWindowAndTheSuggestionsOpenBesideTheField) {
     QString protocol;
-    const QMap<QString, QString> report = runProbe({"windows"}, &protocol);
+    const QMap<QString, QString> report = runProbe(protocol);
     ASSERT_EQ(report.value("platform"), "wayland");
+    EXPECT_EQ(report.value("exposed"), "1");
     ASSERT_EQ(report.value("guide"), "1");
     ASSERT_EQ(report.value("alert"), "1");
     // A child stays above its parent on every compositor; a window without one goes wherever the
@@ -142,6 +115,22 @@ TEST_F(WaylandTest, theGuideAndTheAlertsOpenAsChildrenOfTheMainWindow) {
     // the main window names its parent as it appears.
     EXPECT_EQ(requests(protocol, "get_toplevel"), 3);
     EXPECT_EQ(requests(protocol, "set_parent(xdg_toplevel@"), 2) << "the guide and the alert";
+
+    ASSERT_EQ(report.value("panel"), "1");
+    // A popup of the main window's surface: Wayland places only those relative to their parent.
+    EXPECT_EQ(report.value("panelParent"), "1");
+    const int type = report.value("panelType").toInt();
+    EXPECT_TRUE(type == Qt::ToolTip || type == Qt::Popup) << "window type " << type;
+    const QRect field = rectFrom(report.value("fieldRect"));
+    const QRect panel = rectFrom(report.value("panelRect"));
+    ASSERT_FALSE(field.isEmpty());
+    ASSERT_FALSE(panel.isEmpty());
+    // Directly under or over the field, starting where it starts, never on top of it.
+    EXPECT_LE(std::abs(panel.left() - field.left()), 40) << report.value("panelRect").toStdString();
+    EXPECT_TRUE(std::abs(panel.top() - field.bottom()) <= 24 || std::abs(panel.bottom() - field.top()) <= 24)
+        << "field " << report.value("fieldRect").toStdString();
+    EXPECT_EQ(report.value("focusKept"), "1");
+    EXPECT_EQ(report.value("fieldFocus"), "1");
 }
 
 } // namespace

@@ -19,15 +19,11 @@ void clickAt(QWidget* widget, QPoint local) {
                       widget->mapTo(widget->window(), local));
 }
 
-void showActive(QWidget& window) {
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-}
-
 } // namespace
 
-TEST(ORVOFieldContainer, aClickOnItsMarginDoesNotMoveTheFocus) {
+// A click on the field container's margin leaves the focus where it was, one on its field moves it;
+// clicks on the passthrough cover reach the button beneath it, under its decorations too.
+TEST(ClickThrough, theContainersMarginKeepsTheFocusAndTheCoverPassesClicksToItsButton) {
     QWidget window;
     window.resize(300, 200);
     QLineEdit focused(&window);
@@ -36,30 +32,24 @@ TEST(ORVOFieldContainer, aClickOnItsMarginDoesNotMoveTheFocus) {
     container.setGeometry(10, 60, 240, 44);
     QLineEdit field(&container);
     field.setGeometry(12, 10, 190, 24);
-    showActive(window);
-
-    focused.setFocus();
-    clickAt(&container, {4, 4});
-    clickAt(&container, {230, 22});
-    EXPECT_EQ(QApplication::focusWidget(), &focused);
-    // The same kind of click on the field inside does move it.
-    clickAt(&field, {20, 12});
-    EXPECT_EQ(QApplication::focusWidget(), &field);
-}
-
-TEST(ORVOPassthroughView, clicksReachTheButtonBeneathItAndItsDecorations) {
-    QWidget window;
-    window.resize(200, 100);
     QPushButton button("Open", &window);
-    button.setGeometry(10, 10, 160, 40);
+    button.setGeometry(10, 120, 160, 40);
     ORVOPassthroughView cover(&window);
     cover.setGeometry(button.geometry());
     QLabel chevron("v", &cover);
     chevron.setGeometry(130, 0, 30, 40);
     int clicks = 0;
     QObject::connect(&button, &QPushButton::clicked, [&] { ++clicks; });
-    showActive(window);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
+    focused.setFocus();
+    clickAt(&container, {4, 4});
+    clickAt(&container, {230, 22});
+    EXPECT_EQ(QApplication::focusWidget(), &focused);
+    clickAt(&field, {20, 12});
+    EXPECT_EQ(QApplication::focusWidget(), &field);
     clickAt(&button, {40, 20});
     clickAt(&button, {145, 20}); // under the chevron label
     EXPECT_EQ(clicks, 2);

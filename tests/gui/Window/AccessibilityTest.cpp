@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QSet>
+#include <tuple>
 
 namespace {
 
@@ -43,6 +44,16 @@ void walk(QAccessibleInterface* node, Walk& result) {
         }
         walk(child, result);
     }
+}
+
+// What shows a control's focus: a field's box, any other control itself.
+QWidget* focusShownBy(QWidget* control) {
+    for (QWidget* w = control; w; w = w->parentWidget()) {
+        if (auto* box = qobject_cast<ORVOFieldContainer*>(w)) {
+            return box;
+        }
+    }
+    return control;
 }
 
 class AccessibilityTest : public WindowTest {
@@ -89,14 +100,20 @@ TEST_F(AccessibilityTest, everyShowingControlHasATranslatedNameAndThePlainLayout
     chooseLanguage(2);
 }
 
-TEST_F(AccessibilityTest, tabFollowsTheWindowFromTheHeaderToSave) {
+// Tab follows the window from the header to Save and the menu, and each stop looks different once it has the
+// focus, in both themes: a field by its box, every other control by itself.
+TEST_F(AccessibilityTest, tabFollowsTheWindowFromTheHeaderToSaveAndEveryStopShowsAFocusRingInBothThemes) {
+    const auto name = [](QWidget* control) {
+        return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+    };
     controller.button_SaveToAdapter->setEnabled(true); // as with an adapter connected
     controller.Language->setFocus();
+    QList<QWidget*> stops;
     QStringList visited;
-    for (int i = 0; i < 20; ++i) {
-        QWidget* focus = QApplication::focusWidget();
-        ASSERT_NE(focus, nullptr);
-        visited << QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name);
+    for (QWidget* focus = QApplication::focusWidget(); focus && !stops.contains(focus);
+         focus = QApplication::focusWidget()) {
+        stops << focus;
+        visited << name(focus);
         QTest::keyClick(focus, Qt::Key_Tab);
     }
     const QStringList expected{"Interface language",
@@ -118,30 +135,10 @@ TEST_F(AccessibilityTest, tabFollowsTheWindowFromTheHeaderToSave) {
                                "Profile A, aperture 3",
                                "Profile A, aperture 4",
                                "Exit",
-                               "Save to Adapter"};
+                               "Save to Adapter",
+                               "Menu"};
     EXPECT_EQ(visited.join(" | ").toStdString(), expected.join(" | ").toStdString());
-}
 
-// Each Tab stop looks different once it has the focus, in both themes: a field by its box, every
-// other control by itself.
-TEST_F(AccessibilityTest, everyTabStopShowsAFocusRingInBothThemes) {
-    controller.button_SaveToAdapter->setEnabled(true); // as with an adapter connected
-    controller.Language->setFocus();
-    QList<QWidget*> stops;
-    for (QWidget* focus = QApplication::focusWidget(); focus && !stops.contains(focus);
-         focus = QApplication::focusWidget()) {
-        stops << focus;
-        QTest::keyClick(focus, Qt::Key_Tab);
-    }
-    ASSERT_GE(stops.size(), 20);
-    const auto shown = [](QWidget* control) -> QWidget* {
-        for (QWidget* w = control; w; w = w->parentWidget()) {
-            if (auto* box = qobject_cast<ORVOFieldContainer*>(w)) {
-                return box;
-            }
-        }
-        return control;
-    };
     for (const bool light : {false, true}) {
         if (presentation().usesLightAppearance != light) {
             QTest::mouseClick(presentation().hero->themeToggle, Qt::LeftButton);
@@ -149,22 +146,27 @@ TEST_F(AccessibilityTest, everyTabStopShowsAFocusRingInBothThemes) {
         QStringList unmarked;
         for (qsizetype i = 0; i < stops.size(); ++i) {
             stops[(i + stops.size() - 1) % stops.size()]->setFocus(Qt::TabFocusReason);
-            const QImage before = shown(stops[i])->grab().toImage();
+            const QImage before = focusShownBy(stops[i])->grab().toImage();
             stops[i]->setFocus(Qt::TabFocusReason);
-            if (shown(stops[i])->grab().toImage() == before) {
-                unmarked << QAccessible::queryAccessibleInterface(stops[i])->text(QAccessible::Name);
+            if (focusShownBy(stops[i])->grab().toImage() == before) {
+                unmarked << name(stops[i]);
             }
         }
         EXPECT_EQ(unmarked.join(" | ").toStdString(), "") << (light ? "light" : "dark");
     }
 }
 
-TEST_F(AccessibilityTest, arrowKeysMoveThroughTheProfilesAndAltKeysReachSaveAndExit) {
+TEST_F(AccessibilityTest, arrowKeysSelectTheProfilesWithTheirBadgeAndAltKeysReachSaveAndExit) {
     QPushButton* segmentA = presentation().profileSelector->profileButtons[0];
     segmentA->setFocus();
     QTest::keyClick(segmentA, Qt::Key_Right);
     EXPECT_EQ(presentation().selectedProfileIndex, 1);
     EXPECT_TRUE(presentation().profileSelector->profileButtons[1]->hasFocus());
+    EXPECT_EQ(presentation().profileCard->profileBadgeLabel->text(), "B");
+    // No divider touches the selected segment.
+    const auto& dividers = presentation().profileSelector->profileDividers;
+    EXPECT_EQ(std::tuple(dividers[0]->isVisible(), dividers[1]->isVisible(), dividers[2]->isVisible()),
+              std::tuple(false, false, true));
     QTest::keyClick(presentation().profileSelector->profileButtons[1], Qt::Key_Right);
     QTest::keyClick(presentation().profileSelector->profileButtons[2], Qt::Key_Left);
     EXPECT_EQ(presentation().selectedProfileIndex, 1);

@@ -1,6 +1,6 @@
 // The window's side of connecting: a read-out that must be complete before Save, reconnecting after
 // an early unplug, quiet retries of a port that cannot open, the notice with the fix for missing
-// access, hot-plug at once and a bounded log.
+// access and hot-plug at once.
 
 #include "AdapterAccessAdvice.h"
 #include "NotificationNames.h"
@@ -33,7 +33,7 @@ protected:
 
 } // namespace
 
-TEST_F(ConnectionLifecycle, anEarlyUnplugThenReplugOfTheSameAdapterIsReadOutAgain) {
+TEST_F(ConnectionLifecycle, anEarlyUnplugThenReplugOfTheSameAdapterIsNoticedAtOnceAndReadOutAgain) {
     adapter = plugSimulator("9201");
     controller.show();
     ASSERT_TRUE(runUntil([&] { return logCount(portOpened()) == 1; }));
@@ -43,10 +43,11 @@ TEST_F(ConnectionLifecycle, anEarlyUnplugThenReplugOfTheSameAdapterIsReadOutAgai
     runFor(1000);
     EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled()) << "the rest of the chain ran on a dead port";
 
+    // Plugged again, it is noticed at once: the chain alone takes 1.2 s, the 3 s monitor would add more.
     adapter = plugSimulator("9201");
-    ASSERT_TRUE(runUntil([&] { return logCount(text("messages.save_to_adapter_enabled")) == 1; }, 6000))
-        << controller.logText().toStdString();
+    ASSERT_TRUE(runUntil([&] { return logCount(text("messages.save_to_adapter_enabled")) == 1; }, 6000));
     EXPECT_EQ(adapter->received.size(), 6);
+    EXPECT_LT(adapter->received.last().atMs, 2200);
 }
 
 TEST_F(ConnectionLifecycle, saveStaysOffAndAnUnreadProfileShowsNoValuesUntilItsAnswerArrives) {
@@ -102,7 +103,7 @@ TEST_F(ConnectionLifecycle, aBusyPortIsRetriedQuietlyWithTheCauseLastAndNoSettin
         ASSERT_TRUE(runUntil([&] { return failures.count(PortOpenFailed) == retry; }));
     }
     // A busy port's line waits for the search for its holder.
-    EXPECT_TRUE(runUntil([&] { return lastLine().startsWith("❌"); })) << controller.logText().toStdString();
+    EXPECT_TRUE(runUntil([&] { return lastLine().startsWith("❌"); }));
     runFor(100);
     Settings::shared().sync();
     EXPECT_EQ(logCount(text("messages.auto_connecting")), 1);
@@ -112,24 +113,6 @@ TEST_F(ConnectionLifecycle, aBusyPortIsRetriedQuietlyWithTheCauseLastAndNoSettin
     controller.checkConnection();
     ASSERT_TRUE(runUntil([&] { return logCount(text("messages.save_to_adapter_enabled")) == 1; }, 4000));
     EXPECT_EQ(logCount(text("messages.auto_connecting")), 2) << "the attempt that works is told";
-}
-
-TEST_F(ConnectionLifecycle, aPluggedAdapterIsNoticedAtOnceNotAtTheNextMonitorTick) {
-    controller.show();
-    runFor(300);
-    adapter = plugSimulator("9204");
-    ASSERT_TRUE(runUntil([&] { return adapter->received.size() == 6; }, 5000));
-    // The chain alone takes 1.2 s; the 3 s monitor would add up to 3 s more.
-    EXPECT_LT(adapter->received.last().atMs, 2200);
-}
-
-TEST_F(ConnectionLifecycle, theLogKeepsItsNewestFiveThousandLines) {
-    for (int i = 1; i <= 6000; ++i) {
-        controller.appendToPrintView(QStringLiteral("\n📝 line %1").arg(i));
-    }
-    const QStringList lines = controller.logText().split('\n', Qt::SkipEmptyParts);
-    EXPECT_TRUE(lines.size() <= 5000 && lines.size() >= 4990) << lines.size();
-    EXPECT_EQ(lines.last(), "📝 line 6000");
 }
 
 TEST_F(ConnectionLifecycle, theRuleNoticeOffersTheInstallCommandsToCopyAndGoesWhenTheAdapterConnects) {

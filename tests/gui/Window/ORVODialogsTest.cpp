@@ -31,7 +31,9 @@ QStringList linesOf(const QList<SummaryRow>& rows, QSize* size = nullptr) {
 
 } // namespace
 
-TEST(SummaryView, hasTwoLinesPerRowAndADashForAnEmptyName) {
+// Two lines a profile and a dash for an empty name; the adapter keeps 40 bytes of UTF-8 and never
+// half a character, and the summary shows the names so.
+TEST(SummaryView, hasTwoLinesPerRowAndShowsNamesAsTheAdapterWillStoreThem) {
     QSize size;
     const QStringList lines = linesOf({{"A", "Planar 50", "50", "1.4 / 2 / 2.8 / 4", ""},
                                        {"B", "", "35", "2 / 2.8 / 4 / 5.6", ""},
@@ -43,10 +45,7 @@ TEST(SummaryView, hasTwoLinesPerRowAndADashForAnEmptyName) {
     EXPECT_EQ(lines[3], "B" + kSpace + kDash);
     linesOf({}, &size);
     EXPECT_EQ(size, QSize(460, 34));
-}
 
-// The adapter keeps 40 bytes of UTF-8 and never half a character; the summary shows that.
-TEST(SummaryView, namesAppearAsTheAdapterWillStoreThem) {
     const QString forty = QStringLiteral("Voigtlaender Nokton 40mm f/1.2 Asph SEII");
     const QString accents(20, QChar(0xE9));
     const QString ellipsis = QStringLiteral(u"\u2026");

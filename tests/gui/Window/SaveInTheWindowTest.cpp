@@ -20,23 +20,9 @@ protected:
 
 } // namespace
 
-TEST_F(SaveInTheWindow, typedAndPickedFocalLengthsAreWrittenAsTheNearestWholeMillimetre) {
-    plugAndRead("6161");
-    QLineEdit* focal = controller.LensFocalLengths[0];
-    retype(focal, QStringLiteral("８５"));
-    EXPECT_EQ(focal->text(), "85");
-    retype(focal, QStringLiteral("28.5"));
-    EXPECT_EQ(focal->text(), "28.5") << "the decimal separator stays";
-    EXPECT_EQ(controller.focalLengthToWrite(0), 29);
-    presentation().catalog->focalLengthPicked(QStringLiteral("7.5"));
-    EXPECT_EQ(focal->text(), "7.5");
-
-    ASSERT_TRUE(saveVerified()) << controller.logText().toStdString();
-    EXPECT_EQ(storedProfile(0)["WideFlocalLength"].toInt(), 8);
-    EXPECT_EQ(focal->text(), "7.5") << "the fields keep what the user wrote";
-}
-
-TEST_F(SaveInTheWindow, revertAndRestoreFillTheFieldsAndWriteNothing) {
+// Typed and picked focal lengths are written as the nearest whole millimetre while the fields keep
+// what the user wrote; after the verified save, Revert and Restore fill the fields and write nothing.
+TEST_F(SaveInTheWindow, focalLengthsAreWrittenToTheNearestMillimetreAndRevertAndRestoreWriteNothing) {
     int backupLines = -1;
     inspectAlert = [&](QMessageBox& alert) {
         if (auto* list = alert.findChild<QListWidget*>()) {
@@ -45,16 +31,26 @@ TEST_F(SaveInTheWindow, revertAndRestoreFillTheFieldsAndWriteNothing) {
         }
     };
     plugAndRead("6161");
+    QLineEdit* focal = controller.LensFocalLengths[0];
     QLineEdit* name = controller.LensModels[0];
     const QString adapterName = name->text();
+    retype(focal, QStringLiteral("８５"));
+    EXPECT_EQ(focal->text(), "85");
+    retype(focal, QStringLiteral("28.5"));
+    EXPECT_EQ(focal->text(), "28.5") << "the decimal separator stays";
+    EXPECT_EQ(controller.focalLengthToWrite(0), 29);
+    presentation().catalog->focalLengthPicked(QStringLiteral("7.5"));
+    EXPECT_EQ(focal->text(), "7.5");
     retype(name, QStringLiteral("Planar 50"));
+
     ASSERT_TRUE(saveVerified());
+    EXPECT_EQ(storedProfile(0)["WideFlocalLength"].toInt(), 8);
+    EXPECT_EQ(focal->text(), "7.5") << "the fields keep what the user wrote";
 
     const qsizetype received = adapter->received.size();
     retype(name, QStringLiteral("Something else"));
     controller.button_Revert->click();
     EXPECT_EQ(name->text(), "Planar 50") << "the adapter's values after the save";
-
     controller.button_Restore->click();
     EXPECT_EQ(backupLines, 1);
     EXPECT_EQ(name->text(), adapterName) << "the backup holds the values before the save";

@@ -8,11 +8,14 @@
 #include "ORVOFieldContainer.h"
 #include "ORVOHero.h"
 #include "ORVOProfileSelector.h"
+#include "Settings.h"
 #include "WindowTestSupport.h"
 
 #include <QJsonArray>
 #include <QLabel>
 #include <QListWidget>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 
 namespace {
@@ -102,7 +105,7 @@ TEST_F(UnwrittenEdits, exitWithUnwrittenChangesOffersWriteDiscardAndGoBackAndEnd
     answers = {0, 0}; // Write, then the save's own confirmation
     controller.button_Exit->click();
     EXPECT_EQ(ends.size(), 0) << "nothing ends before the save is verified";
-    ASSERT_TRUE(runUntil([&] { return ends.size() == 1; }, 8000)) << controller.logText().toStdString();
+    ASSERT_TRUE(runUntil([&] { return ends.size() == 1; }, 8000));
     EXPECT_TRUE(logCount(text("messages.device_info_saved")));
     EXPECT_EQ(adapter->state()["profiles"].toArray()[1].toObject()["name"].toString(), "Planar 50");
 }
@@ -114,14 +117,20 @@ TEST_F(UnwrittenEdits, aWriteThatIsNotVerifiedOnExitKeepsTheWindowAndDiscardEnds
 
     answers = {0, 0};
     controller.button_Exit->click();
-    ASSERT_TRUE(waitForLog(text("messages.save_not_verified").section("{0}", 0, 0), 8000))
-        << controller.logText().toStdString();
+    ASSERT_TRUE(waitForLog(text("messages.save_not_verified").section("{0}", 0, 0), 8000));
     runFor(700);
     EXPECT_EQ(ends.size(), 0);
 
-    answers = {1}; // Discard
+    // Discard: the clean-up runs in order and keeps the window's state; only then does the program end.
+    answers = {1};
     controller.button_Exit->click();
+    const QRegularExpression cleanUp(QStringLiteral("\n🚪[^\n]*\n🔌[^\n]*\n📝[^\n]*\n✅[^\n]*$"));
+    EXPECT_TRUE(controller.logText().contains(cleanUp));
+    EXPECT_EQ(ends.size(), 0);
     EXPECT_TRUE(runUntil([&] { return ends.size() == 1; }, 3000));
+    EXPECT_FALSE(controller.dataManager.getConnectionStatus().isConnected());
+    EXPECT_EQ(QSettings(Settings::shared().fileName(), QSettings::IniFormat).value("LensB_Model"),
+              "Stored wrongly");
 }
 
 TEST_F(UnwrittenEdits, aReplugOfTheSameAdapterKeepsTheEditsAsADraftThatRestoreBringsBack) {
@@ -135,7 +144,7 @@ TEST_F(UnwrittenEdits, aReplugOfTheSameAdapterKeepsTheEditsAsADraftThatRestoreBr
     plugAndRead();
     EXPECT_EQ(controller.LensModels[3]->text(), adapterName) << "the read-out fills the fields";
     EXPECT_TRUE(logCount(text("messages.draft_kept").section("{0}", 0, 0)));
-    ASSERT_EQ(DraftStore::list("ORVO7301").size(), 1) << controller.logText().toStdString();
+    ASSERT_EQ(DraftStore::list("ORVO7301").size(), 1);
 
     QString firstRestoreLine;
     inspectAlert = [&](QMessageBox& alert) {
