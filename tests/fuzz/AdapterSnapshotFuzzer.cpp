@@ -6,21 +6,15 @@
 // 40 bytes) and the focal lengths it asked for.
 
 #include "AdapterSnapshot.h"
+#include "FuzzCheck.h"
 #include "ProfileValues.h"
 #include "SampleAdapter.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <cstdlib>
 
 namespace {
-
-void check(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
 
 void checkRefusal(const QString& error) {
     static const QRegularExpression path(

@@ -4,21 +4,15 @@
 // keeps its promises (unique names, names the adapter can store, kits that name lenses of the file),
 // imports whole into an empty library, and each of its kits loads as profiles the adapter can store.
 
+#include "FuzzCheck.h"
 #include "LensLibraryData.h"
 #include "ProfileValues.h"
 #include "SampleAdapter.h"
 
 #include <QRegularExpression>
 #include <QSet>
-#include <cstdlib>
 
 namespace {
-
-void check(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
 
 void checkRefusal(const QString& error) {
     static const QRegularExpression place(QStringLiteral(

@@ -3,16 +3,13 @@
 // decodes only whole, with its own prefix and a checksum that adds up.
 
 #include "DataStructures.h"
-
-#include <cstdlib>
+#include "FuzzCheck.h"
 
 namespace {
 
 template <typename Packet> std::optional<Packet> decodeAndReencode(const QByteArray& bytes) {
     const auto packet = Packet::fromData(bytes);
-    if (packet ? packet->toData() != bytes.left(Packet::wireSize) : bytes.size() >= Packet::wireSize) {
-        std::abort();
-    }
+    check(packet ? packet->toData() == bytes.left(Packet::wireSize) : bytes.size() < Packet::wireSize);
     if (packet) {
         (void)packet->verifyChecksum();
     }
@@ -24,9 +21,7 @@ template <typename Packet> void decodeHostPacket(const QByteArray& bytes) {
     const QByteArray whole = bytes.left(Packet::wireSize);
     const bool valid = whole.size() == Packet::wireSize && whole.startsWith(packetPrefix<Packet>()) &&
                        packetChecksum(whole) == uint8_t(whole[whole.size() - 2]);
-    if (packet.has_value() != valid || (packet && packet->toData() != whole)) {
-        std::abort();
-    }
+    check(packet.has_value() == valid && (!packet || packet->toData() == whole));
 }
 
 } // namespace
@@ -48,9 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         echo.setLensNameString(name);
         L2PC03_TD back;
         back.LensNameString = echo.LensNameString;
-        if (back.getLensNameString() != name) {
-            std::abort();
-        }
+        check(back.getLensNameString() == name);
     }
     return 0;
 }
