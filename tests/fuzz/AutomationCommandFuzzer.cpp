@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     static const QStringList words{"activate", "snapshot", "click", "key", "list", "log", "close", "quit"};
     static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
-    const QStringList parts = line.split(blanks, Qt::SkipEmptyParts);
-    check(!parts.isEmpty() && words.contains(parts.first()));
+    check(words.contains(line.split(blanks, Qt::SkipEmptyParts).value(0)));
     using Kind = ORVOAcceptanceCommand::Kind;
     const bool needsArgument =
         command->kind == Kind::Snapshot || command->kind == Kind::List || command->kind == Kind::Log;
