@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes to the six packet decoders, the adapter packets' checksum check and text
-// getters, and checks that whatever decodes re-encodes to the bytes it came from; a host packet
-// decodes only whole, with its own prefix and a checksum that adds up.
+// Feeds arbitrary bytes to the six packet decoders and the adapter packets' text getters, and checks
+// that whatever decodes re-encodes to the bytes it came from; a host packet decodes only whole, with
+// its own prefix and a checksum that adds up.
 
 #include "DataStructures.h"
 #include "FuzzCheck.h"
@@ -10,9 +10,6 @@ namespace {
 template <typename Packet> std::optional<Packet> decodeAndReencode(const QByteArray& bytes) {
     const auto packet = Packet::fromData(bytes);
     check(packet ? packet->toData() == bytes.left(Packet::wireSize) : bytes.size() < Packet::wireSize);
-    if (packet) {
-        (void)packet->verifyChecksum();
-    }
     return packet;
 }
 
