@@ -24,11 +24,6 @@
 
 namespace {
 
-LensCatalog& grownCatalog() {
-    static LensCatalog catalog(grownLensCatalog(LensCatalog::shared().records(), 100000));
-    return catalog;
-}
-
 void typeIntoLensModel(benchmark::State& state, const QString& mount, bool grown) {
     const QString typed = QStringLiteral("Summilux-M 50mm f/1.4 ASPH");
     ViewController controller;
@@ -40,7 +35,8 @@ void typeIntoLensModel(benchmark::State& state, const QString& mount, bool grown
     }
     ORVOPresentation& presentation = *controller.presentation;
     if (grown) {
-        presentation.catalog->lensCatalog = &grownCatalog();
+        static LensCatalog catalog(grownLensCatalog(LensCatalog::shared().records(), 100000));
+        presentation.catalog->lensCatalog = &catalog;
     }
     presentation.catalog->mountPicked(mount);
     presentation.catalog->focalLengthPicked(QStringLiteral("50"));
