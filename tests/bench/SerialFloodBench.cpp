@@ -6,31 +6,24 @@
 
 #include "AdapterLine.h"
 #include "DataStructureManager.h"
-#include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "NotificationRecorder.h"
 #include "ReadOutRequests.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QProcess>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 namespace {
 
 double peakResidentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-        }
-    }
-    return 0;
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
 }
 
 // The longest time between two turns of the event loop while it runs for the given time.
@@ -68,50 +61,32 @@ void floodedStore(benchmark::State& state) {
     }
     const QString link = QString::fromUtf8(simulator.readLine()).trimmed();
     DataStructureManager store;
-    int logLines = 0;
-    int answers = 0;
-    auto& center = NotificationCenter::defaultCenter();
-    center.addObserver(&logLines, QString::fromLatin1(NotificationNames::UpdatePrintView),
-                       [&](const Notification&) { ++logLines; });
-    for (const char* name : {NotificationNames::L2PC01PacketReceived, NotificationNames::L2PC02PacketReceived,
-                             NotificationNames::L2PC03PacketReceived}) {
-        center.addObserver(&answers, QString::fromLatin1(name), [&](const Notification&) { ++answers; });
-    }
+    const NotificationRecorder recorder{
+        {NotificationNames::UpdatePrintView, NotificationNames::L2PC01PacketReceived,
+         NotificationNames::L2PC02PacketReceived, NotificationNames::L2PC03PacketReceived}};
     store.connectToPort(link, kAdapterBaudRate);
     int readOuts = 0;
-    for (auto _ : state) {
-        static_cast<void>(_);
+    for ([[maybe_unused]] auto _ : state) {
         const qint64 gap = longestGapMs(seconds, [&] {
             requestEverything(store);
             ++readOuts;
         });
         state.counters["max_event_loop_gap_ms"] = double(gap);
     }
+    const int logLines = recorder.count(NotificationNames::UpdatePrintView);
     state.counters["log_lines"] = logLines;
-    state.counters["answers"] = answers;
+    state.counters["answers"] = int(recorder.received.size()) - logLines;
     state.counters["answers_asked_for"] = 6 * readOuts;
     state.counters["peak_rss_mb"] = peakResidentMegabytes();
-    center.removeObserver(&logLines);
-    center.removeObserver(&answers);
     simulator.terminate();
     simulator.waitForFinished(2000);
 }
-} // namespace
 
 // ORVO_FLOOD_SECONDS (default 60) and ORVO_FLOOD_RATE (bytes a second, default 150000) set the flood.
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const qint64 seconds = qEnvironmentVariableIsSet("ORVO_FLOOD_SECONDS")
-                               ? qEnvironmentVariableIntValue("ORVO_FLOOD_SECONDS")
-                               : 60;
-    const qint64 rate = qEnvironmentVariableIsSet("ORVO_FLOOD_RATE")
-                            ? qEnvironmentVariableIntValue("ORVO_FLOOD_RATE")
-                            : 150000;
-    benchmark::RegisterBenchmark("floodedStore", floodedStore)
-        ->Args({seconds, rate})
-        ->Iterations(1)
-        ->Unit(benchmark::kSecond);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-}
+BENCHMARK(floodedStore)
+    ->Args({qEnvironmentVariable("ORVO_FLOOD_SECONDS", "60").toLongLong(),
+            qEnvironmentVariable("ORVO_FLOOD_RATE", "150000").toLongLong()})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+} // namespace

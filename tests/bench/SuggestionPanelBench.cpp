@@ -11,26 +11,18 @@
 #include "ORVOPresentation.h"
 #include "ORVOSuggestionPanel.h"
 #include "PaintCounter.h"
-#include "ResourceBundle.h"
-#include "Settings.h"
 #include "ViewController.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <vector>
 
 namespace {
-
-LensCatalog& grownCatalog() {
-    static LensCatalog catalog(grownLensCatalog(LensCatalog::shared().records(), 100000));
-    return catalog;
-}
 
 void typeIntoLensModel(benchmark::State& state, const QString& mount, bool grown) {
     const QString typed = QStringLiteral("Summilux-M 50mm f/1.4 ASPH");
@@ -43,7 +35,8 @@ void typeIntoLensModel(benchmark::State& state, const QString& mount, bool grown
     }
     ORVOPresentation& presentation = *controller.presentation;
     if (grown) {
-        presentation.catalog->lensCatalog = &grownCatalog();
+        static LensCatalog catalog(grownLensCatalog(LensCatalog::shared().records(), 100000));
+        presentation.catalog->lensCatalog = &catalog;
     }
     presentation.catalog->mountPicked(mount);
     presentation.catalog->focalLengthPicked(QStringLiteral("50"));
@@ -56,8 +49,7 @@ void typeIntoLensModel(benchmark::State& state, const QString& mount, bool grown
 
     std::vector<double> timesMs;
     qsizetype next = 0;
-    for (auto _ : state) {
-        static_cast<void>(_);
+    for ([[maybe_unused]] auto _ : state) {
         if (next % typed.size() == 0) {
             field->clear();
         }
@@ -79,32 +71,14 @@ void typeIntoLensModel(benchmark::State& state, const QString& mount, bool grown
     state.counters["worst_ms"] = timesMs.back();
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QTemporaryDir folder;
-    qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8());
-    qputenv("ORVO_SKIP_GUIDE", "1");
-    qputenv("ORVO_SKIP_TOUR", "1");
-    benchmark::Initialize(&argc, argv);
-    QApplication app(argc, argv);
-    Settings::setFilePathForTesting(folder.filePath("ORVO.conf"));
-    ResourceBundle::setOverrideDirectory(QStringLiteral(ORVO_SOURCE_DIR "/resources"));
-    // Ten times through the typed name, over all mounts and over one mount's group, with the
-    // shipped catalog and with 100,000 records.
-    for (const bool grown : {false, true}) {
-        for (const auto& [name, mount] :
-             {std::pair{"allMounts", QString()}, {"leicaM", QStringLiteral("Leica M")}}) {
-            const std::string caseName = std::string("typeIntoLensModel/") + name + (grown ? "100k" : "");
-            benchmark::RegisterBenchmark(caseName.c_str(), typeIntoLensModel, mount, grown)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(260);
-        }
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+// Ten times through the typed name, over all mounts and over one mount's group, with the shipped
+// catalog and with 100,000 records.
+void typing(benchmark::internal::Benchmark* family) {
+    family->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(260);
 }
+BENCHMARK_CAPTURE(typeIntoLensModel, allMounts, QString(), false)->Apply(typing);
+BENCHMARK_CAPTURE(typeIntoLensModel, leicaM, QStringLiteral("Leica M"), false)->Apply(typing);
+BENCHMARK_CAPTURE(typeIntoLensModel, allMounts100k, QString(), true)->Apply(typing);
+BENCHMARK_CAPTURE(typeIntoLensModel, leicaM100k, QStringLiteral("Leica M"), true)->Apply(typing);
+
+} // namespace

@@ -5,35 +5,21 @@
 // checksums, every profile at its own place, a name cut at its end or at a whole character within the
 // 40 bytes) and the focal lengths it asked for.
 
-#include "AdapterSnapshot.h"
 #include "ProfileValues.h"
 #include "SampleAdapter.h"
+#include "StorableSnapshot.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <cstdlib>
 
 namespace {
-
-void check(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
 
 void checkRefusal(const QString& error) {
     static const QRegularExpression path(
         QStringLiteral("^(format|version|defaultLens|raw|raw\\.L2PC0[12]|raw\\.L2PC03(\\[[0-3]\\])?|profiles"
                        "(\\[[0-3]\\](\\.letter|\\.focalLength|\\.name|\\.apertures(\\[[0-3]\\])?)?)?): \\S"));
     check(path.match(error).hasMatch());
-}
-
-void checkProfile(const L2PC03_TD& profile, int index) {
-    check(profile.lensSeq == index && profile.verifyChecksum());
-    for (const uint8_t aperture : profile.ApretureValue) {
-        check(ProfileValues::apertureText(aperture).has_value());
-    }
 }
 
 // The profile a file's entry at position names: its letter's, or the position's without one.
@@ -61,10 +47,7 @@ void checkRequested(const QJsonObject& request, const L2PC03_TD& profile) {
 }
 
 void checkAccepted(const QJsonObject& json, const AdapterSnapshot& s) {
-    check(s.settings.DefaultCustomLens < kAdapterProfileCount && s.settings.verifyChecksum());
-    for (int i = 0; i < kAdapterProfileCount; ++i) {
-        checkProfile(s.profiles[size_t(i)], i);
-    }
+    checkStorable(s);
     // Each letter is given once.
     const QJsonArray profiles = json.value("profiles").toArray();
     for (int i = 0; i < profiles.size(); ++i) {

@@ -1,12 +1,12 @@
 // Arbitrary text as an automation command line, as any process on the session bus may send it:
 // only a line whose first word is a command is one, and a click is two finite numbers in reach.
 
+#include "FuzzCheck.h"
 #include "ORVOAcceptanceCommand.h"
 
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString line = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
@@ -16,22 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     static const QStringList words{"activate", "snapshot", "click", "key", "list", "log", "close", "quit"};
     static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
-    const QStringList parts = line.split(blanks, Qt::SkipEmptyParts);
-    if (parts.isEmpty() || !words.contains(parts.first())) {
-        std::abort();
-    }
+    check(words.contains(line.split(blanks, Qt::SkipEmptyParts).value(0)));
     using Kind = ORVOAcceptanceCommand::Kind;
     const bool needsArgument =
         command->kind == Kind::Snapshot || command->kind == Kind::List || command->kind == Kind::Log;
-    if (needsArgument && command->argument.isEmpty()) {
-        std::abort();
-    }
+    check(!needsArgument || !command->argument.isEmpty());
     if (command->kind == Kind::Click) {
         const QPointF p = command->point;
         const double limit = ORVOAcceptanceCommand::kLargestClickOffset;
-        if (!(std::abs(p.x()) <= limit && std::abs(p.y()) <= limit)) {
-            std::abort();
-        }
+        check(std::abs(p.x()) <= limit && std::abs(p.y()) <= limit);
         (void)p.toPoint(); // whole pixels, as the click is delivered
     }
     return 0;

@@ -13,10 +13,18 @@ extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** arg
 
 namespace {
 
-void replay(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
+int replay(const std::filesystem::path& path) {
+    if (std::filesystem::is_directory(path)) {
+        int replayed = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(path)) {
+            replayed += entry.is_regular_file() ? replay(entry.path()) : 0;
+        }
+        return replayed;
+    }
+    std::ifstream stream(path, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    return 1;
 }
 
 } // namespace
@@ -27,18 +35,7 @@ int main(int argc, char** argv) {
     }
     int replayed = 0;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path path(argv[i]);
-        if (!std::filesystem::is_directory(path)) {
-            replay(path);
-            ++replayed;
-            continue;
-        }
-        for (const auto& entry : std::filesystem::directory_iterator(path)) {
-            if (entry.is_regular_file()) {
-                replay(entry.path());
-                ++replayed;
-            }
-        }
+        replayed += replay(argv[i]);
     }
     std::printf("replayed %d inputs\n", replayed);
     return replayed > 0 ? 0 : 1;

@@ -2,6 +2,7 @@
 // program uses and keys cut from the input. Whatever the bytes, a file that is not a JSON object
 // must leave the texts loaded before it in place.
 
+#include "FuzzCheck.h"
 #include "LocalizationManager.h"
 #include "ResourceBundle.h"
 #include "Settings.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
-#include <cstdlib>
 
 namespace {
 
@@ -22,9 +22,7 @@ LocalizationManager* manager = nullptr;
 
 void writeFile(const QString& name, const QByteArray& bytes) {
     QFile file(folder->filePath(name));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        std::abort();
-    }
+    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
 }
 
@@ -48,9 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Deliver the queued log line of a failed load now rather than piling them up.
     QCoreApplication::sendPostedEvents();
 
-    if (!QJsonDocument::fromJson(bytes).isObject() && manager->localizedString("fuzz.sentinel") != "kept") {
-        std::abort();
-    }
+    check(QJsonDocument::fromJson(bytes).isObject() || manager->localizedString("fuzz.sentinel") == "kept");
     for (const QString& key : TextKeys::all()) {
         (void)manager->localizedString(key, "default");
     }
@@ -60,9 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const QString& key : QString::fromUtf8(bytes).split(' ')) {
         const QString withMarker = manager->localizedString(key, marker);
         const QString plain = manager->localizedString(key);
-        if (plain != withMarker && !(withMarker == marker && plain == key)) {
-            std::abort();
-        }
+        check(plain == withMarker || (withMarker == marker && plain == key));
     }
     return 0;
 }

@@ -3,12 +3,12 @@
 // write and a reload unchanged, and every focal length it offers in its menu must find lenses again
 // when picked.
 
+#include "FuzzCheck.h"
 #include "LensCatalog.h"
 #include "LensCatalogText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
@@ -24,15 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const LensCatalogRecord& record : *records) {
         written << record.toJson();
     }
-    if (LensCatalog::decode(QJsonDocument(written).toJson()) != records) {
-        std::abort();
-    }
+    check(LensCatalog::decode(QJsonDocument(written).toJson()) == records);
 
     const LensCatalog catalog(*records);
     for (const QString& option : catalog.focalLengthOptions(QString())) {
-        if (catalog.matchingRecords(QString(), option).isEmpty()) {
-            std::abort();
-        }
+        check(!catalog.matchingRecords(QString(), option).isEmpty());
     }
     for (const QString& mount : LensCatalog::mountOptions()) {
         (void)catalog.matchingRecords(mount, text, text, text);

@@ -5,20 +5,13 @@
 // imports whole into an empty library, and each of its kits loads as profiles the adapter can store.
 
 #include "LensLibraryData.h"
-#include "ProfileValues.h"
 #include "SampleAdapter.h"
+#include "StorableSnapshot.h"
 
 #include <QRegularExpression>
 #include <QSet>
-#include <cstdlib>
 
 namespace {
-
-void check(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
 
 void checkRefusal(const QString& error) {
     static const QRegularExpression place(QStringLiteral(
@@ -41,13 +34,9 @@ void checkKitLoads(const LensLibraryData& data, const LensKit& kit) {
     static const AdapterSnapshot base = sampleSnapshot();
     const auto target = data.kitTarget(kit.name, base, nullptr);
     check(target.has_value() && target->settings.DefaultCustomLens == kit.defaultLens);
+    checkStorable(*target);
     for (size_t i = 0; i < target->profiles.size(); ++i) {
-        const L2PC03_TD& profile = target->profiles[i];
-        check(profile.verifyChecksum());
-        for (const uint8_t aperture : profile.ApretureValue) {
-            check(ProfileValues::apertureText(aperture).has_value());
-        }
-        check(kit.lenses[i].isEmpty() || profile.getLensNameString() == kit.lenses[i]);
+        check(kit.lenses[i].isEmpty() || target->profiles[i].getLensNameString() == kit.lenses[i]);
     }
 }
 

@@ -1,21 +1,15 @@
-// Feeds arbitrary bytes to the six packet decoders, the adapter packets' checksum check and text
-// getters, and checks that whatever decodes re-encodes to the bytes it came from; a host packet
-// decodes only whole, with its own prefix and a checksum that adds up.
+// Feeds arbitrary bytes to the six packet decoders and the adapter packets' text getters, and checks
+// that whatever decodes re-encodes to the bytes it came from; a host packet decodes only whole, with
+// its own prefix and a checksum that adds up.
 
 #include "DataStructures.h"
-
-#include <cstdlib>
+#include "FuzzCheck.h"
 
 namespace {
 
 template <typename Packet> std::optional<Packet> decodeAndReencode(const QByteArray& bytes) {
     const auto packet = Packet::fromData(bytes);
-    if (packet ? packet->toData() != bytes.left(Packet::wireSize) : bytes.size() >= Packet::wireSize) {
-        std::abort();
-    }
-    if (packet) {
-        (void)packet->verifyChecksum();
-    }
+    check(packet ? packet->toData() == bytes.left(Packet::wireSize) : bytes.size() < Packet::wireSize);
     return packet;
 }
 
@@ -24,9 +18,7 @@ template <typename Packet> void decodeHostPacket(const QByteArray& bytes) {
     const QByteArray whole = bytes.left(Packet::wireSize);
     const bool valid = whole.size() == Packet::wireSize && whole.startsWith(packetPrefix<Packet>()) &&
                        packetChecksum(whole) == uint8_t(whole[whole.size() - 2]);
-    if (packet.has_value() != valid || (packet && packet->toData() != whole)) {
-        std::abort();
-    }
+    check(packet.has_value() == valid && (!packet || packet->toData() == whole));
 }
 
 } // namespace
@@ -48,9 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         echo.setLensNameString(name);
         L2PC03_TD back;
         back.LensNameString = echo.LensNameString;
-        if (back.getLensNameString() != name) {
-            std::abort();
-        }
+        check(back.getLensNameString() == name);
     }
     return 0;
 }

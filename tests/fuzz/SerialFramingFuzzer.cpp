@@ -4,10 +4,9 @@
 // descriptor listened for and no longer than its maximum; and no delivered packet may overlap a
 // packet delivered before it that passed its check.
 
+#include "DataStructures.h"
+#include "FuzzCheck.h"
 #include "PacketFramer.h"
-
-#include <cstdlib>
-#include <numeric>
 
 namespace {
 
@@ -19,12 +18,7 @@ QByteArray take(QByteArrayView& input, qsizetype n) {
 
 // The adapter's rule: the byte before the last is the sum of the ones before it.
 bool checksumAddsUp(QByteArrayView packet) {
-    if (packet.size() < 2) {
-        return false;
-    }
-    const int sum = std::accumulate(packet.begin(), packet.end() - 2, 0,
-                                    [](int total, char byte) { return total + uint8_t(byte); });
-    return uint8_t(sum) == uint8_t(packet[packet.size() - 2]);
+    return packet.size() >= 2 && packetChecksum(packet.toByteArray()) == uint8_t(packet[packet.size() - 2]);
 }
 
 SerialPacketDescriptor descriptorFrom(QByteArrayView& input) {
@@ -56,21 +50,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     qsizetype fed = 0;
     qsizetype usedUpTo = 0; // the end of the last packet delivered that passed its check
-    const auto check = [&](const QByteArray& packet, const SerialPacketDescriptor& descriptor) {
+    const auto delivered = [&](const QByteArray& packet, const SerialPacketDescriptor& descriptor) {
         const qsizetype start = fed - framer.heldByteCount();
         const bool listenedFor = std::ranges::find(listened, descriptor) != listened.end();
-        if (!listenedFor || start < usedUpTo || start + packet.size() > fed ||
-            input.sliced(start, packet.size()) != packet || !descriptor.dataIsValidPacket(packet) ||
-            packet.size() > descriptor.maximumPacketLength()) {
-            std::abort();
-        }
+        check(listenedFor && start >= usedUpTo && start + packet.size() <= fed &&
+              input.sliced(start, packet.size()) == packet && descriptor.dataIsValidPacket(packet) &&
+              packet.size() <= descriptor.maximumPacketLength());
         if (descriptor.passesIntegrityCheck(packet)) {
             usedUpTo = start + packet.size();
         }
     };
     for (const char byte : input) {
         ++fed;
-        framer.feedByte(byte, check);
+        framer.feedByte(byte, delivered);
     }
     return 0;
 }

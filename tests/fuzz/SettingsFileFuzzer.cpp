@@ -2,6 +2,7 @@
 // language manager restores a language from it that exists, and what it writes back leads a second
 // start to the same language.
 
+#include "FuzzCheck.h"
 #include "LocalizationManager.h"
 #include "ResourceBundle.h"
 #include "Settings.h"
@@ -9,15 +10,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <cstdlib>
 
 namespace {
 
 QTemporaryDir* folder = nullptr;
-
-uint8_t restoredLanguage() {
-    return LocalizationManager().getCurrentLanguage();
-}
 
 } // namespace
 
@@ -35,20 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = folder->filePath(QStringLiteral("ORVO-%1.conf").arg(run++));
     {
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) {
-            std::abort();
-        }
+        check(file.open(QIODevice::WriteOnly));
         file.write(reinterpret_cast<const char*>(data), qsizetype(size));
     }
     Settings::setFilePathForTesting(path);
-    const uint8_t first = restoredLanguage();
-    if (first >= LocalizationManager::languageCount) {
-        std::abort();
-    }
+    const uint8_t first = LocalizationManager().getCurrentLanguage();
+    check(first < LocalizationManager::languageCount);
     Settings::setFilePathForTesting(path); // written back, read again as a second start would
-    if (restoredLanguage() != first) {
-        std::abort();
-    }
+    check(LocalizationManager().getCurrentLanguage() == first);
     Settings::setFilePathForTesting(QString());
     QFile::remove(path);
     // Deliver the queued log lines now rather than piling them up.
