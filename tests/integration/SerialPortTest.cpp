@@ -19,7 +19,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -107,34 +106,6 @@ protected:
 };
 
 } // namespace
-
-// A pseudo-terminal keeps its own character size and parity, so stop bits and echo stand for the
-// line format here.
-TEST_F(SerialPortTest, lineSettingsReachTheTerminalAtOnceWhileOpen) {
-    FarEnd far;
-    const SerialPortPtr port = openPort(far.linkPath());
-    const auto terminal = [&] {
-        termios attributes{};
-        EXPECT_EQ(::tcgetattr(port->fileDescriptor(), &attributes), 0);
-        return attributes;
-    };
-    const termios opened = terminal();
-    EXPECT_EQ(opened.c_lflag & (ICANON | ECHO | ISIG), 0u);
-    EXPECT_EQ(opened.c_cflag & CSTOPB, 0u);
-    EXPECT_EQ(::cfgetospeed(&opened), speed_t(B1500000));
-
-    port->setNumberOfStopBits(2);
-    port->setShouldEchoReceivedData(true);
-    EXPECT_NE(terminal().c_cflag & CSTOPB, 0u);
-    EXPECT_NE(terminal().c_lflag & ECHO, 0u);
-
-    port->setNumberOfStopBits(1);
-    port->setShouldEchoReceivedData(false);
-    EXPECT_EQ(terminal().c_cflag & CSTOPB, 0u);
-    EXPECT_EQ(terminal().c_lflag & ECHO, 0u);
-    port->close();
-    EXPECT_TRUE(closed());
-}
 
 TEST_F(SerialPortTest, sendsAndReceivesOnlyWhileOpenAndKeepsTheDeviceToItself) {
     FarEnd far;
