@@ -131,28 +131,6 @@ TEST_F(LensLibraryTest, eachBadFileIsRefusedWithThePathOfItsField) {
     EXPECT_EQ(read->kits, sample().kits);
 }
 
-// A damaged library is never written over: it is reported with its path and field, the previous
-// version opens read-only, and a change is refused.
-TEST_F(LensLibraryTest, aDamagedLibraryIsKeptAndThePreviousVersionOpensReadOnly) {
-    LensLibrary library(libraryPath());
-    ASSERT_TRUE(add(library, lens("Planar 50")));
-    ASSERT_TRUE(add(library, lens("Summicron 35", 35)));
-    for (const BadFile& bad : {badFiles()[3], badFiles()[10]}) {
-        QFile file(libraryPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bad.bytes);
-        file.close();
-        library.load();
-        EXPECT_TRUE(library.isReadOnly());
-        EXPECT_TRUE(library.problem().startsWith(libraryPath() + ": " + bad.error))
-            << library.problem().toStdString();
-        ASSERT_EQ(library.data().lenses.size(), 1) << "the version before the last change";
-        QString error;
-        EXPECT_FALSE(add(library, lens("Noct 58"), &error));
-        EXPECT_EQ(contents(libraryPath()), bad.bytes);
-    }
-}
-
 TEST_F(LensLibraryTest, aNameAlreadyThereIsRefusedReplacedOrKeptBesideWithinFortyBytes) {
     const QString long40 = QString(18, QChar(0x00E9)) + "abcd"; // 36 + 4 bytes
     struct Case {
