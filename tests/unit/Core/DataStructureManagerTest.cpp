@@ -49,6 +49,7 @@ TEST_F(DataStructureManagerTest, profileUpdatesKeepTheChecksumsAndIgnoreWhatIsOu
     EXPECT_EQ(store.pc2l03Packets[0].TeleFlocalLength, 85) << "one focal length sets both ends";
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(store.pc2l03Packets[1].LensNameString.data()), 40),
               QByteArray(40, 'z'));
+    EXPECT_EQ(store.pc2l03Packets[2].ApretureValue[3], 21);
     for (const PC2L03_TD& packet : store.pc2l03Packets) {
         EXPECT_EQ(packet.checksum, packetChecksum(packet.toData()));
     }
