@@ -56,10 +56,7 @@ TEST(FocalLengthEntry, anyDigitsAndOneSeparatorGiveTheNearestWholeMillimetreHalv
 }
 
 TEST(ApertureTexts, textsAndBytesMapBothWays) {
-    EXPECT_EQ(ProfileValues::apertureTexts().size(), 22);
-    EXPECT_EQ(ProfileValues::apertureIndex("F2.8"), 8);
     EXPECT_EQ(ProfileValues::apertureIndex("f/2.8"), 8);
-    EXPECT_EQ(ProfileValues::apertureIndex("F32"), 21);
     EXPECT_EQ(ProfileValues::apertureIndex("F0.95"), std::nullopt);
     EXPECT_EQ(ProfileValues::apertureText(21), "F32");
     EXPECT_EQ(ProfileValues::apertureText(22), std::nullopt);

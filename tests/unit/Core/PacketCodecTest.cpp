@@ -62,7 +62,7 @@ QByteArray withChecksum(QByteArray bytes) {
 
 } // namespace
 
-TEST(PacketDecoding, shortInputGivesNoRecordAndExtraBytesAreIgnored) {
+TEST(PacketDecoding, shortInputGivesNoRecordExtraBytesAreIgnoredAndTextsEndAtTheirZero) {
     const QByteArray bytes = deviceInfo().toData();
     EXPECT_EQ(bytes.mid(35, 2), hex("03 01")) << "the firmware version goes minor first";
     EXPECT_FALSE(L2PC01_TD::fromData(bytes.left(38)));
@@ -78,6 +78,18 @@ TEST(PacketDecoding, shortInputGivesNoRecordAndExtraBytesAreIgnored) {
     EXPECT_EQ(decoded->getDeviceModelString(), "QUILLON XT-40");
     EXPECT_EQ(decoded->getDeviceSNString(), "SN123456789");
     EXPECT_TRUE(decoded->verifyChecksum());
+
+    // Text fields end at their first zero; one that is no UTF-8 shows empty.
+    L2PC01_TD p;
+    p.DeviceModel.fill('M');
+    EXPECT_EQ(p.getDeviceModelString(), QString(16, 'M'));
+    p.DeviceModel[0] = 0;
+    EXPECT_EQ(p.getDeviceModelString(), QString());
+    p.DeviceSN.fill(0);
+    p.DeviceSN[0] = 'S';
+    p.DeviceSN[1] = 0xC3; // a lead byte with no continuation
+    p.DeviceSN[2] = 'x';
+    EXPECT_EQ(p.getDeviceSNString(), QString());
 }
 
 // A name is cut to the field's 40 bytes, never inside a character, and padded with zeros; a full
@@ -104,22 +116,6 @@ TEST(LensNameField, namesAreCutAtFortyBytesBetweenCharactersAndPadded) {
     }
 }
 
-TEST(DeviceTextFields, decodeUpToTheFirstZeroAndRejectInvalidUtf8) {
-    L2PC01_TD p;
-    p.DeviceModel.fill('M');
-    EXPECT_EQ(p.getDeviceModelString(), QString(16, 'M'));
-
-    p.DeviceModel[0] = 0;
-    EXPECT_EQ(p.getDeviceModelString(), QString());
-
-    p.DeviceSN.fill(0);
-    p.DeviceSN[0] = 'S';
-    p.DeviceSN[1] = 0xC3; // a lead byte with no continuation
-    p.DeviceSN[2] = 'x';
-    EXPECT_EQ(p.getDeviceSNString(), QString());
-}
-
-// The checksum adds every byte before it, the header among them, and leaves out the end byte.
 TEST(HostPackets, goOutAsTheAdapterExpectsThemAndTheAdapterReadsThemBack) {
     PC2L02_TD carried;
     setCarriedValues(carried);
