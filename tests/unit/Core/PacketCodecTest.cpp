@@ -169,27 +169,3 @@ TEST(HostPacketDecoding, refusesAWrongPrefixAShortPacketAndABadChecksum) {
     answer.calculateChecksum();
     EXPECT_FALSE(PC2L02_TD::fromData(answer.toData() + hex("00")));
 }
-
-TEST(PacketConversion, aProfileKeepsEveryFieldBetweenHostAndAdapterPackets) {
-    PC2L03_TD sent = profileRequest();
-    sent.lensSeq = 2;
-    sent.TeleFlocalLength = 0x1234;
-    sent.calculateChecksum();
-    const L2PC03_TD stored = L2PC03_TD::fromHostPacket(sent);
-    EXPECT_TRUE(stored.verifyChecksum());
-    EXPECT_EQ(stored.toData().size(), L2PC03_TD::wireSize);
-    EXPECT_EQ(stored.toData().left(3), packetPrefix<L2PC03_TD>());
-    EXPECT_EQ(PC2L03_TD::fromAdapterPacket(stored, 0).toData(), sent.toData());
-
-    PC2L02_TD settings;
-    setCarriedValues(settings);
-    settings.DefaultCustomLens = 3;
-    settings.U8_2 = 7;
-    settings.calculateChecksum();
-    const L2PC02_TD answer = L2PC02_TD::fromHostPacket(settings);
-    EXPECT_TRUE(answer.verifyChecksum());
-    PC2L02_TD write = settings;
-    write.rw = 1;
-    write.calculateChecksum();
-    EXPECT_EQ(PC2L02_TD::fromAdapterPacket(answer, 1).toData(), write.toData());
-}
