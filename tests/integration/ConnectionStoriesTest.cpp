@@ -1,11 +1,15 @@
 // Connecting and reading out in every order of events, end to end: the store, its serial controller
 // and the read-out sequence against adapters on real pseudo-terminals in the ports folder.
 
+#include "AdapterTestEnvironment.h"
+#include "DataStructureManager.h"
+#include "NotificationNames.h"
+#include "NotificationRecorder.h"
+#include "ReadOutRequests.h"
 #include "ReadOutSequence.h"
 #include "SerialPortManager.h"
 #include "Settings.h"
 #include "SimulatedAdapter.h"
-#include "StoreTest.h"
 #include "TestSideAdapter.h"
 
 #include <QDir>
@@ -16,6 +20,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -31,8 +36,27 @@ int failedWrites(const NotificationRecorder& outcomes) {
 
 using namespace NotificationNames;
 
-class ConnectionStories : public StoreTest {
+// The packet store against adapters in the ports folder, with what it announces recorded. Each case
+// ends with the store's connection closed.
+class ConnectionStories : public AdapterTest {
 protected:
+    void TearDown() override {
+        store->serialController->disconnect();
+        runUntil([&] { return !store->getConnectionStatus().isConnected(); }, 1000);
+        store.reset();
+        AdapterTest::TearDown();
+    }
+
+    // Connects to the first adapter port (or the remembered one) and waits for the nth connection.
+    bool connectAndWait(int connections = 1) {
+        return store->autoConnect() && runUntil([&] { return recorder.count(PortConnected) == connections; });
+    }
+
+    int receivedPackets() const {
+        return recorder.count(L2PC01PacketReceived) + recorder.count(L2PC02PacketReceived) +
+               recorder.count(L2PC03PacketReceived);
+    }
+
     // Reads everything once and lets stragglers arrive.
     bool readOutCompletes(ReadOutSequence& readOut) {
         QSignalSpy finished(&readOut, &ReadOutSequence::finished);
@@ -41,6 +65,10 @@ protected:
         runFor(300);
         return done && finished.first().first().toBool();
     }
+
+    std::unique_ptr<DataStructureManager> store = std::make_unique<DataStructureManager>();
+    NotificationRecorder recorder{{PortConnected, PortDisconnected, PortOpenFailed, UpdatePrintView,
+                                   L2PC01PacketReceived, L2PC02PacketReceived, L2PC03PacketReceived}};
 };
 
 // ---- One delivery per packet, however often the port was tried or replugged

@@ -53,7 +53,7 @@ protected:
                 QString::fromUtf8(process->readAllStandardError())};
     }
 
-    std::unique_ptr<SimulatorProcess> plug(QStringList extra = {}) {
+    std::unique_ptr<SimulatorProcess> plug(const QStringList& extra = {}) {
         auto adapter = std::make_unique<SimulatorProcess>(
             QStringList{"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5151"} + extra);
         EXPECT_FALSE(adapter->linkPath().isEmpty());
@@ -276,6 +276,7 @@ TEST_F(Orvoctl, anExportedLensImportsEqualOnAFreshHome) {
 // Many orvoctl processes and this one change the library at once; every change is in the file.
 TEST_F(Orvoctl, writersAtOnceNeverLoseEachOthersChange) {
     std::vector<std::unique_ptr<QProcess>> writers;
+    writers.reserve(6);
     for (int i = 0; i < 6; ++i) {
         writers.push_back(start({"import", sharedLens(QStringLiteral("Shell %1").arg(i), 20 + i)}));
     }

@@ -33,7 +33,7 @@ LensLibraryData sample() {
     LensKit kit;
     kit.name = "Street";
     kit.lenses = {"Summicron 35", QString(), "Planar 50", QString()};
-    kit.defaultLens = 2;
+    kit.defaultLens = 3;
     kit.addedAt = d.lenses[0].addedAt;
     d.kits = {kit};
     return d;
@@ -209,7 +209,7 @@ TEST_F(LensLibraryTest, aKitLoadsItsLensesAndDefaultAndKeepsTheOtherSlots) {
     EXPECT_EQ(target->profiles[2].ApretureValue, (ApertureBytes{5, 8, 11, 14}));
     EXPECT_EQ(target->profiles[1].toData(), adapter.profiles[1].toData());
     EXPECT_EQ(target->profiles[3].toData(), adapter.profiles[3].toData());
-    EXPECT_EQ(target->settings.DefaultCustomLens, 2);
+    EXPECT_EQ(target->settings.DefaultCustomLens, 3) << "the adapter's own is C";
     EXPECT_TRUE(target->profiles[0].verifyChecksum() && target->settings.verifyChecksum());
 }
 
