@@ -9,20 +9,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-TEST(NotificationCenter, asyncPostRunsAfterThePosterReturnsAndSeesItsState) {
-    auto& center = NotificationCenter::defaultCenter();
-    int owner = 0;
-    int state = 0;
-    QList<int> seen;
-    center.addObserver(&owner, "Changed", [&](const Notification& n) { seen << state << n.object.toInt(); });
-    center.postAsync("Changed", 7);
-    EXPECT_TRUE(seen.isEmpty());
-    state = 42; // the poster goes on updating after it posted
-    ASSERT_TRUE(runUntil([&] { return !seen.isEmpty(); }));
-    EXPECT_EQ(seen, (QList<int>{42, 7}));
-    center.removeObserver(&owner);
-}
-
 // An observer goes by owner and name or by owner alone, also from inside a post under way.
 TEST(NotificationCenter, observersAreRemovedByOwnerOrByOwnerAndNameEvenDuringAPost) {
     auto& center = NotificationCenter::defaultCenter();
