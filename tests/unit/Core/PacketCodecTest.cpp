@@ -45,14 +45,9 @@ const QList<QByteArray>& hostExamples() {
 
 // Whether the decoder of the host packet type that example i shows takes bytes.
 bool hostDecoderTakes(int i, const QByteArray& bytes) {
-    switch (i) {
-    case 0:
-        return PC2L01_TD::fromData(bytes).has_value();
-    case 1:
-        return PC2L02_TD::fromData(bytes).has_value();
-    default:
-        return PC2L03_TD::fromData(bytes).has_value();
-    }
+    return i == 0   ? PC2L01_TD::fromData(bytes).has_value()
+           : i == 1 ? PC2L02_TD::fromData(bytes).has_value()
+                    : PC2L03_TD::fromData(bytes).has_value();
 }
 
 QByteArray withChecksum(QByteArray bytes) {
