@@ -1,18 +1,26 @@
 // Connecting and reading out in every order of events, end to end: the store, its serial controller
 // and the read-out sequence against adapters on real pseudo-terminals in the ports folder.
 
+#include "AdapterTestEnvironment.h"
+#include "DataStructureManager.h"
+#include "NotificationNames.h"
+#include "NotificationRecorder.h"
+#include "ReadOutRequests.h"
 #include "ReadOutSequence.h"
 #include "SerialPortManager.h"
+#include "Settings.h"
 #include "SimulatedAdapter.h"
-#include "StoreTest.h"
 #include "TestSideAdapter.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -28,8 +36,27 @@ int failedWrites(const NotificationRecorder& outcomes) {
 
 using namespace NotificationNames;
 
-class ConnectionStories : public StoreTest {
+// The packet store against adapters in the ports folder, with what it announces recorded. Each case
+// ends with the store's connection closed.
+class ConnectionStories : public AdapterTest {
 protected:
+    void TearDown() override {
+        store->serialController->disconnect();
+        runUntil([&] { return !store->getConnectionStatus().isConnected(); }, 1000);
+        store.reset();
+        AdapterTest::TearDown();
+    }
+
+    // Connects to the first adapter port (or the remembered one) and waits for the nth connection.
+    bool connectAndWait(int connections = 1) {
+        return store->autoConnect() && runUntil([&] { return recorder.count(PortConnected) == connections; });
+    }
+
+    int receivedPackets() const {
+        return recorder.count(L2PC01PacketReceived) + recorder.count(L2PC02PacketReceived) +
+               recorder.count(L2PC03PacketReceived);
+    }
+
     // Reads everything once and lets stragglers arrive.
     bool readOutCompletes(ReadOutSequence& readOut) {
         QSignalSpy finished(&readOut, &ReadOutSequence::finished);
@@ -38,13 +65,18 @@ protected:
         runFor(300);
         return done && finished.first().first().toBool();
     }
+
+    std::unique_ptr<DataStructureManager> store = std::make_unique<DataStructureManager>();
+    NotificationRecorder recorder{{PortConnected, PortDisconnected, PortOpenFailed, UpdatePrintView,
+                                   L2PC01PacketReceived, L2PC02PacketReceived, L2PC03PacketReceived}};
 };
 
 // ---- One delivery per packet, however often the port was tried or replugged
 
 // Another program holds the port: every attempt is announced, the log tells it once, and once the
-// port is free the next attempt connects.
-TEST_F(ConnectionStories, threeFailedOpensAreLoggedOnceThenEachPacketIsDeliveredOnce) {
+// port is free the next attempt connects. A replug on the same path is a new connection each time, and
+// a read-out then delivers each packet once.
+TEST_F(ConnectionStories, failedOpensAreLoggedOnceAndAfterReplugsEachPacketIsDeliveredOnce) {
     auto adapter = plugSimulatedAdapter("8101");
     const int holder = ::open(QFile::encodeName(adapter->linkPath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
@@ -61,32 +93,23 @@ TEST_F(ConnectionStories, threeFailedOpensAreLoggedOnceThenEachPacketIsDelivered
     EXPECT_EQ(recorder.objectsOf(PortOpenFailed).first(), adapter->linkPath());
     EXPECT_EQ(recorder.count(PortConnected), 0);
     ::close(holder);
-    ASSERT_TRUE(connectAndWait());
 
-    ReadOutSequence readOut(*store);
-    ASSERT_TRUE(readOutCompletes(readOut));
-    EXPECT_EQ(recorder.count(L2PC01PacketReceived), 1);
-    EXPECT_EQ(recorder.count(L2PC02PacketReceived), 1);
-    EXPECT_EQ(recorder.count(L2PC03PacketReceived), 4);
-}
-
-TEST_F(ConnectionStories, replugTwiceThenEachPacketIsDeliveredOnceOnANewConnection) {
     std::set<quint64> connections;
-    auto adapter = plugSimulatedAdapter("8102");
     for (int round = 1; round <= 3; ++round) {
         ASSERT_TRUE(connectAndWait(round));
         connections.insert(store->currentConnectionNumber());
         if (round < 3) {
             adapter->unplug();
             ASSERT_TRUE(runUntil([&] { return recorder.count(PortDisconnected) == round; }));
-            adapter = plugSimulatedAdapter("8102");
+            adapter = plugSimulatedAdapter("8101");
         }
     }
-    EXPECT_EQ(connections.size(), 3u) << "a replug on the same path is a new connection";
-
+    EXPECT_EQ(connections.size(), 3u);
     ReadOutSequence readOut(*store);
     ASSERT_TRUE(readOutCompletes(readOut));
-    EXPECT_EQ(receivedPackets(), 6);
+    EXPECT_EQ(recorder.count(L2PC01PacketReceived), 1);
+    EXPECT_EQ(recorder.count(L2PC02PacketReceived), 1);
+    EXPECT_EQ(recorder.count(L2PC03PacketReceived), 4);
 }
 
 // ---- A read-out that notices what is missing
@@ -116,40 +139,103 @@ TEST_F(ConnectionStories, aLostAnswerIsAskedForAgainAndOneThatNeverComesLeavesTh
 
 // ---- Noise and fragments on the line
 
-TEST_F(ConnectionStories, aFragmentBeforeAValidPacketWithAnInnerEndByteDoesNotSwallowIt) {
-    TestSideAdapter adapter(SerialPortManager::portsDirectory(), "8106");
-    ASSERT_TRUE(waitForPort(adapter.linkPath()));
-    ASSERT_TRUE(connectAndWait());
-
-    // 35 letters and "ª" (C2 AA) put 0xAA at byte 48, where a window opened by the fragment ends.
-    L2PC03_TD profile;
-    profile.lensSeq = 1;
-    profile.WideFlocalLength = profile.TeleFlocalLength = 58;
-    fillZeroPaddedText(profile.LensNameString.data(), profile.LensNameString.size(),
-                       QString(35, u'N') + QStringLiteral("ª"));
-    profile.calculateChecksum();
-    const QByteArray packet = profile.toData();
-    ASSERT_EQ(uint8_t(packet[48]), 0xAA);
-    adapter.writeRaw(packet.first(5) + packet);
-
-    ASSERT_TRUE(runUntil([&] { return recorder.count(L2PC03PacketReceived) == 1; }));
-    EXPECT_EQ(store->l2pc03Packets[1].getLensNameString(), QString(35, u'N') + QStringLiteral("ª"));
-    const QStringList lines = recorder.objectsOf(UpdatePrintView);
-    ASSERT_EQ(lines.size(), 1) << "the false start is reported once";
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("❌ "))) << lines[0].toStdString();
-}
-
+// The read-out takes what the adapter says of itself, and every part whole, in spite of the line.
 TEST_F(ConnectionStories, truncatedRepliesAndNoiseStillGiveACompleteReadOut) {
+    AdapterSimulator::Options protocol;
+    protocol.model = "ORVO-EF";
+    protocol.serialNumber = "ORVO7001";
+    protocol.firmwareMajor = 2;
+    protocol.firmwareMinor = 0x15;
     SimulatedAdapter::LineOptions line;
     line.noiseBytes = 12;
     line.truncateEvery = 3;
-    auto adapter = plugSimulatedAdapter("8107", {}, line);
+    auto adapter = plugSimulatedAdapter("8107", protocol, line);
     ASSERT_TRUE(connectAndWait());
+    EXPECT_EQ(store->getConnectionStatus().portPath, adapter->linkPath());
     ReadOutSequence readOut(*store);
     EXPECT_TRUE(readOutCompletes(readOut));
+    EXPECT_EQ(store->l2pc01Packet->getDeviceModelString(), "ORVO-EF");
+    EXPECT_EQ(store->l2pc01Packet->getDeviceSNString(), "ORVO7001");
+    EXPECT_EQ(store->l2pc01Packet->VerNo_major, 2);
+    EXPECT_EQ(store->l2pc01Packet->VerNo_minor, 0x15);
+    EXPECT_EQ(store->l2pc02Packet->toData(), adapter->protocol().settings().toData());
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(store->l2pc03Packets[i].toData(), adapter->protocol().profile(i).toData());
     }
+}
+
+// ---- The store's own requests, as the window sends them without the read-out around them
+
+TEST_F(ConnectionStories, onALineWithFaultsOnlyValidPacketsAreStored) {
+    AdapterSimulator::Options protocol;
+    protocol.corruptEvery = 3;
+    SimulatedAdapter::LineOptions line;
+    line.chunkSize = 3;
+    line.noiseBytes = 7;
+    auto adapter = plugSimulatedAdapter("7003", protocol, line);
+    ASSERT_TRUE(connectAndWait());
+    const auto before = store->l2pc03Packets;
+
+    requestEverything(*store);
+    // Replies 3 and 6 (profiles 0 and 3) carry a bad checksum.
+    ASSERT_TRUE(runUntil([&] { return receivedPackets() == 4 && recorder.count(UpdatePrintView) == 2; }));
+    runFor(300);
+    EXPECT_EQ(receivedPackets(), 4);
+    EXPECT_EQ(recorder.objectsOf(UpdatePrintView),
+              (QStringList{"❌ L2PC03_TD数据包校验和错误", "❌ L2PC03_TD数据包校验和错误"}));
+    EXPECT_EQ(store->l2pc03Packets[0].toData(), before[0].toData());
+    EXPECT_EQ(store->l2pc03Packets[1].toData(), adapter->protocol().profile(1).toData());
+    EXPECT_EQ(store->l2pc03Packets[2].toData(), adapter->protocol().profile(2).toData());
+    EXPECT_EQ(store->l2pc03Packets[3].toData(), before[3].toData());
+}
+
+TEST_F(ConnectionStories, unplugDuringTrafficIsAnnouncedOnceAndKeepsTheValues) {
+    auto adapter = plugSimulatedAdapter("7004");
+    ASSERT_TRUE(connectAndWait());
+    requestEverything(*store);
+    ASSERT_TRUE(runUntil([&] { return receivedPackets() == 6; }));
+    const QByteArray profile = store->l2pc03Packets[1].toData();
+
+    requestEverything(*store);
+    adapter->unplug();
+    ASSERT_TRUE(runUntil([&] { return recorder.count(PortDisconnected) == 1; }));
+    runFor(500);
+    EXPECT_EQ(recorder.count(PortDisconnected), 1);
+    EXPECT_EQ(recorder.count(PortConnected), 1);
+    EXPECT_EQ(store->l2pc03Packets[1].toData(), profile);
+    EXPECT_FALSE(store->getConnectionStatus().isConnected());
+    EXPECT_TRUE(runUntil([&] { return store->getConnectionStatus().orvoPortCount == 0; }));
+}
+
+TEST_F(ConnectionStories, autoConnectTakesTheFirstAdapterPortOrTheRememberedOne) {
+    auto first = plugSimulatedAdapter("8001");
+    auto second = plugSimulatedAdapter("8002");
+    EXPECT_EQ(store->getORVOPorts().size(), 2);
+    ASSERT_TRUE(connectAndWait());
+    EXPECT_EQ(store->serialController->serialPort->path(), first->linkPath());
+    EXPECT_EQ(Settings::shared().value("LastConnectedPortPath").toString(), first->linkPath());
+}
+
+TEST_F(ConnectionStories, withoutAnAdapterPortTheRememberedPathIsUsed) {
+    // A port without the adapter marker, linked by hand to the simulator's terminal.
+    QTemporaryDir elsewhere;
+    SimulatedAdapter::LineOptions line;
+    line.portsDirectory = elsewhere.path();
+    SimulatedAdapter adapter({}, line);
+    ASSERT_TRUE(adapter.start());
+    const QString plain = QDir(SerialPortManager::portsDirectory()).filePath("bench-port");
+    QDir().mkpath(SerialPortManager::portsDirectory());
+    ASSERT_TRUE(QFile::link(QFile::symLinkTarget(adapter.linkPath()), plain));
+    ASSERT_TRUE(waitForPort(plain));
+
+    EXPECT_FALSE(store->autoConnect());
+    Settings::shared().setValue("LastConnectedPortPath", plain);
+    EXPECT_TRUE(store->autoConnect());
+    ASSERT_TRUE(runUntil([&] { return recorder.count(PortConnected) == 1; }));
+    EXPECT_EQ(recorder.objectsOf(PortConnected).first(),
+              QStringLiteral("DataStructureManager: 成功连接到串口: ") + plain);
+    EXPECT_EQ(Settings::shared().value("LastConnectedPortPath").toString(), plain);
+    QFile::remove(plain);
 }
 
 // ---- Descriptors and writes
@@ -175,7 +261,7 @@ TEST_F(ConnectionStories, aPortOpenedOnDescriptorZeroWorksAndCloses) {
     EXPECT_TRUE(closed);
 }
 
-TEST_F(ConnectionStories, aPeerThatNeverReadsNeitherBlocksTheMainThreadNorReportsAWrite) {
+TEST_F(ConnectionStories, aPeerThatStopsReadingNeitherBlocksTheMainThreadNorReportsAWriteUntilItReads) {
     TestSideAdapter adapter(SerialPortManager::portsDirectory(), "8109", /*reads=*/false);
     ASSERT_TRUE(waitForPort(adapter.linkPath()));
     ASSERT_TRUE(connectAndWait());
@@ -198,21 +284,16 @@ TEST_F(ConnectionStories, aPeerThatNeverReadsNeitherBlocksTheMainThreadNorReport
     EXPECT_GT(failed, 0) << "what the peer never took is reported as not written";
     EXPECT_LE(qsizetype(64 - failed) * block.size(), adapter.drain())
         << "a block the terminal took only in part is not written";
-}
 
-TEST_F(ConnectionStories, aFullTerminalHoldsTheWritesUntilThePeerReadsAgain) {
-    TestSideAdapter adapter(SerialPortManager::portsDirectory(), "8110", /*reads=*/false);
-    ASSERT_TRUE(waitForPort(adapter.linkPath()));
-    ASSERT_TRUE(connectAndWait());
-    NotificationRecorder outcomes({PacketWriteFinished});
-    const QByteArray block(4096, '\0');
+    // A terminal that is full for a moment only delays the writes.
+    outcomes.received.clear();
     for (int i = 0; i < 16; ++i) {
-        store->sendToAdapter(block);
+        store->sendToAdapter(QByteArray(4096, '\0'));
     }
     runFor(200);
     adapter.startReading();
     ASSERT_TRUE(runUntil([&] { return outcomes.count(PacketWriteFinished) == 16; }, 4000));
-    EXPECT_EQ(failedWrites(outcomes), 0) << "a terminal that is full for a moment only delays the writes";
+    EXPECT_EQ(failedWrites(outcomes), 0);
 }
 
 } // namespace

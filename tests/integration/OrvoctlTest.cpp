@@ -1,6 +1,8 @@
-// orvoctl as a person runs it from a shell, against the simulator as its own process.
+// orvoctl as a person runs it from a shell, against the simulator as its own process: the adapter's
+// commands, the lens library's, and two writers of the library at once.
 
 #include "EventLoop.h"
+#include "LensLibrary.h"
 #include "LockingProgram.h"
 #include "SerialPortManager.h"
 #include "SimulatorProcess.h"
@@ -11,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 #include <numeric>
 
 namespace {
@@ -27,22 +30,30 @@ protected:
         static QTemporaryDir runtime;
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     }
-    void SetUp() override { qputenv("XDG_STATE_HOME", state.path().toUtf8()); }
-
-    static Outcome orvoctl(const QStringList& arguments, const QString& outputFile = {}) {
-        QProcess process;
-        if (!outputFile.isEmpty()) {
-            process.setStandardOutputFile(outputFile);
-        }
-        process.start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"), arguments);
-        process.waitForStarted();
-        // The event loop keeps the simulator's output flowing meanwhile.
-        runUntil([&] { return process.state() == QProcess::NotRunning; }, 20000);
-        return {process.exitCode(), process.readAllStandardOutput(),
-                QString::fromUtf8(process.readAllStandardError())};
+    void SetUp() override {
+        qputenv("XDG_STATE_HOME", state.path().toUtf8());
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
     }
 
-    std::unique_ptr<SimulatorProcess> plug(QStringList extra = {}) {
+    static std::unique_ptr<QProcess> start(const QStringList& arguments, const QString& outputFile = {}) {
+        auto process = std::make_unique<QProcess>();
+        if (!outputFile.isEmpty()) {
+            process->setStandardOutputFile(outputFile);
+        }
+        process->start(QStringLiteral(ORVO_BIN_DIR "/orvoctl"), arguments);
+        process->waitForStarted();
+        return process;
+    }
+
+    static Outcome orvoctl(const QStringList& arguments, const QString& outputFile = {}) {
+        const auto process = start(arguments, outputFile);
+        // The event loop keeps the simulator's output flowing meanwhile.
+        runUntil([&] { return process->state() == QProcess::NotRunning; }, 20000);
+        return {process->exitCode(), process->readAllStandardOutput(),
+                QString::fromUtf8(process->readAllStandardError())};
+    }
+
+    std::unique_ptr<SimulatorProcess> plug(const QStringList& extra = {}) {
         auto adapter = std::make_unique<SimulatorProcess>(
             QStringList{"--ports-dir", SerialPortManager::portsDirectory(), "--serial", "5151"} + extra);
         EXPECT_FALSE(adapter->linkPath().isEmpty());
@@ -56,7 +67,26 @@ protected:
         return file.fileName();
     }
 
+    // A file sharing one lens of the library's format.
+    QString sharedLens(const QString& name, int focal) {
+        LensLibraryData d;
+        LibraryLens lens;
+        lens.name = name;
+        lens.focalLength = uint16_t(focal);
+        lens.apertures = {8, 11, 14, 17};
+        lens.addedAt = QDateTime::currentDateTimeUtc();
+        d.lenses = {lens};
+        return fileWith(name + ".orvolens", d.toJson());
+    }
+
+    // What the adapter holds, each profile answer's bytes as hex.
+    static QJsonArray heldProfiles() {
+        const QJsonObject held = QJsonDocument::fromJson(orvoctl({"read", "--json"}).out).object();
+        return held["raw"].toObject()["L2PC03"].toArray();
+    }
+
     QTemporaryDir state;
+    QTemporaryDir data;
     QTemporaryDir files;
 };
 
@@ -81,12 +111,7 @@ TEST_F(Orvoctl, readJsonDescribesWhatTheAdapterHoldsAndWriteRoundTripsVerified) 
     edited[1] = b;
     json["profiles"] = edited;
     json["defaultLens"] = "D";
-    QFile file(files.filePath("edited.json"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QJsonDocument(json).toJson());
-    file.close();
-
-    const Outcome write = orvoctl({"write", file.fileName()});
+    const Outcome write = orvoctl({"write", fileWith("edited.json", QJsonDocument(json).toJson())});
     EXPECT_EQ(write.status, 0) << write.err.toStdString();
     const QJsonObject kept = adapter->state();
     EXPECT_EQ(kept["profiles"].toArray()[1].toObject()["name"].toString(), "Planar 50");
@@ -99,20 +124,12 @@ TEST_F(Orvoctl, readJsonDescribesWhatTheAdapterHoldsAndWriteRoundTripsVerified) 
 }
 
 TEST_F(Orvoctl, badInputIsRefusedWithItsPathBeforeTheAdapterIsTouched) {
-    QFile file(files.filePath("bad.json"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        R"({"format": "orvo-adapter", "version": 1, "profiles": [{"letter": "A", "focalLength": 1e20}]})");
-    file.close();
-    const Outcome bad = orvoctl({"write", file.fileName()});
+    const Outcome bad = orvoctl({"write", fileWith("bad.json", R"({"format": "orvo-adapter", "version": 1,
+                                                                 "profiles": [{"letter": "A", "focalLength": 1e20}]})")});
     EXPECT_EQ(bad.status, 2);
     EXPECT_TRUE(bad.err.contains("profiles[0].focalLength")) << bad.err.toStdString();
     EXPECT_TRUE(bad.err.contains("0 to 65535"));
-
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("{ not json");
-    file.close();
-    EXPECT_EQ(orvoctl({"write", file.fileName()}).status, 2);
+    EXPECT_EQ(orvoctl({"write", fileWith("broken.json", "{ not json")}).status, 2);
     EXPECT_EQ(orvoctl({"frobnicate"}).status, 2);
     EXPECT_EQ(orvoctl({"read", "--help"}).status, 0);
 }
@@ -154,19 +171,16 @@ TEST_F(Orvoctl, noAdapterAndAnUnplugAtEachStepOfAWriteHaveTheirOwnStatuses) {
     }
 }
 
-TEST_F(Orvoctl, outputThatCannotBeWrittenIsAFailure) {
-    // A full disk: `orvoctl read --json > file` must not leave a cut file behind a success.
+// A full disk: `orvoctl read --json > file` must not leave a cut file behind a success, and a failure
+// keeps its own status; but a verified write stands when the line reporting it cannot be written.
+TEST_F(Orvoctl, outputThatCannotBeWrittenIsAFailureExceptAfterAVerifiedWrite) {
     auto adapter = plug();
     const Outcome read = orvoctl({"read", "--json"}, "/dev/full");
     EXPECT_EQ(read.status, 1);
     EXPECT_TRUE(read.err.contains("standard output could not be written")) << read.err.toStdString();
     EXPECT_EQ(orvoctl({"--help"}, "/dev/full").status, 1);
-    // A failure keeps its own status.
     EXPECT_EQ(orvoctl({"write", files.filePath("missing.json")}, "/dev/full").status, 2);
-}
 
-TEST_F(Orvoctl, aVerifiedWriteStandsWhenTheLineReportingItCannotBeWritten) {
-    auto adapter = plug();
     const QString file = fileWith(
         "name.json",
         R"({"format": "orvo-adapter", "version": 1, "profiles": [{"letter": "C", "name": "Noct 58"}]})");
@@ -205,4 +219,102 @@ TEST_F(Orvoctl, aBackupHoldingAValueThisToolCannotWriteIsListedAndRestoredExcept
     const Outcome restore = orvoctl({"write", backup.fileName()});
     EXPECT_EQ(restore.status, 0) << restore.err.toStdString();
     EXPECT_TRUE(restore.err.contains("profiles[3].apertures[1]")) << restore.err.toStdString();
+}
+
+// A kit saved from the adapter and loaded back after the adapter changed: the adapter holds the kit
+// again, verified, with a backup of what it held; a kit that keeps slots leaves them as they are.
+TEST_F(Orvoctl, kitLoadWritesTheKitVerifiedAndKeepsTheSlotsItKeeps) {
+    auto adapter = plug();
+    const Outcome saved = orvoctl({"kit", "save", "Everyday"});
+    ASSERT_EQ(saved.status, 0) << saved.err.toStdString();
+    const QJsonArray before = heldProfiles();
+    ASSERT_EQ(before.size(), 4);
+
+    ASSERT_EQ(orvoctl({"import", sharedLens("Noct 58", 58)}).status, 0);
+    LensLibrary library;
+    QString error;
+    ASSERT_TRUE(library.change(
+        [](LensLibraryData& d, QString* e) {
+            LensKit kit{
+                "Night", {QString(), "Noct 58", QString(), QString()}, 1, QDateTime::currentDateTimeUtc()};
+            return d.addKit(kit, LensLibraryData::NameConflict::Refuse, e).has_value();
+        },
+        &error))
+        << error.toStdString();
+    const Outcome night = orvoctl({"kit", "load", "Night"});
+    ASSERT_EQ(night.status, 0) << night.err.toStdString();
+    const QJsonArray after = heldProfiles();
+    EXPECT_EQ(adapter->state()["profiles"].toArray().at(1).toObject()["name"].toString(), "Noct 58");
+    for (const int kept : {0, 2, 3}) {
+        EXPECT_EQ(after.at(kept), before.at(kept)) << kept;
+    }
+    EXPECT_EQ(adapter->state()["settings"].toObject()["DefaultCustomLens"].toInt(), 1);
+
+    const Outcome everyday = orvoctl({"kit", "load", "Everyday"});
+    ASSERT_EQ(everyday.status, 0) << everyday.err.toStdString();
+    EXPECT_EQ(heldProfiles(), before);
+    EXPECT_EQ(orvoctl({"backups"}).out.count('\n'), 2) << "one backup per load";
+    library.load();
+    EXPECT_TRUE(library.data().lenses[library.data().lensIndex("Noct 58")].lastUsedAt.isValid());
+    EXPECT_EQ(orvoctl({"kit", "load", "Nowhere"}).status, 2);
+}
+
+TEST_F(Orvoctl, anExportedLensImportsEqualOnAFreshHome) {
+    ASSERT_EQ(orvoctl({"import", sharedLens("Planar 50", 50)}).status, 0);
+    const Outcome listed = orvoctl({"lenses", "--json"});
+    ASSERT_EQ(orvoctl({"lens", "export", "Planar 50", files.filePath("out.orvolens")}).status, 0);
+    QTemporaryDir fresh;
+    qputenv("XDG_DATA_HOME", fresh.path().toUtf8());
+    const Outcome imported = orvoctl({"import", files.filePath("out.orvolens")});
+    ASSERT_EQ(imported.status, 0) << imported.err.toStdString();
+    EXPECT_EQ(orvoctl({"lenses", "--json"}).out, listed.out);
+    EXPECT_EQ(orvoctl({"import", sharedLens("Planar 50", 85)}).status, 2) << "a name taken by another lens";
+    EXPECT_EQ(orvoctl({"import", files.filePath("Planar 50.orvolens"), "--keep-both"}).status, 0);
+    EXPECT_TRUE(orvoctl({"lenses"}).out.contains("Planar 50 (2)  85 mm"));
+}
+
+// Many orvoctl processes and this one change the library at once; every change is in the file.
+TEST_F(Orvoctl, writersAtOnceNeverLoseEachOthersChange) {
+    std::vector<std::unique_ptr<QProcess>> writers;
+    writers.reserve(6);
+    for (int i = 0; i < 6; ++i) {
+        writers.push_back(start({"import", sharedLens(QStringLiteral("Shell %1").arg(i), 20 + i)}));
+    }
+    LensLibrary library;
+    for (int i = 0; i < 6; ++i) {
+        QString error;
+        LibraryLens lens;
+        lens.name = QStringLiteral("Window %1").arg(i);
+        lens.addedAt = QDateTime::currentDateTimeUtc();
+        EXPECT_TRUE(library.change(
+            [&](LensLibraryData& d, QString* e) {
+                return d.addLens(lens, LensLibraryData::NameConflict::Refuse, e).has_value();
+            },
+            &error))
+            << error.toStdString();
+    }
+    for (const auto& writer : writers) {
+        ASSERT_TRUE(writer->waitForFinished(20000));
+        EXPECT_EQ(writer->exitCode(), 0) << writer->readAllStandardError().toStdString();
+    }
+    library.load();
+    EXPECT_EQ(library.data().lenses.size(), 12);
+}
+
+TEST_F(Orvoctl, aDamagedLibraryIsReportedAndLeftAsItIs) {
+    ASSERT_EQ(orvoctl({"import", sharedLens("Planar 50", 50)}).status, 0);
+    ASSERT_EQ(orvoctl({"import", sharedLens("Noct 58", 58)}).status, 0);
+    const QString path = LensLibrary::defaultPath();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray cut = file.readAll().left(100);
+    file.resize(100);
+    file.close();
+    const Outcome listed = orvoctl({"lenses"});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_TRUE(listed.err.contains(path + ": byte")) << listed.err.toStdString();
+    EXPECT_TRUE(listed.out.contains("Planar 50")) << "the previous version";
+    EXPECT_EQ(orvoctl({"import", sharedLens("Summilux 35", 35)}).status, 10);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), cut);
 }

@@ -1,5 +1,5 @@
-// Serial ports on real pseudo-terminals: I/O, exclusivity, hang-up, the ports folder and the
-// request queue. Each test process gets its own ports folder, so the port list sees only the ports
+// Serial ports on real pseudo-terminals: I/O, exclusivity, hang-up, the ports folder and a flood of
+// bad packets. Each test process gets its own ports folder, so the port list sees only the ports
 // its test makes.
 
 #include "SerialPort.h"
@@ -8,7 +8,6 @@
 #include "EventLoop.h"
 #include "NotificationRecorder.h"
 #include "SerialPortManager.h"
-#include "SimulatedAdapter.h"
 #include "TestSideAdapter.h"
 
 #include <QCoreApplication>
@@ -19,7 +18,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -52,13 +50,6 @@ struct Recorder : SerialPortDelegate {
     }
     void serialPortDidEncounterError(const SerialPortPtr&, const SerialPortError& e) override {
         errors << e.code;
-    }
-    void serialPortDidReceiveResponse(const SerialPortPtr&, const QByteArray& response,
-                                      const SerialRequest&) override {
-        note("response " + QString::number(response.size()));
-    }
-    void serialPortRequestDidTimeout(const SerialPortPtr&, const SerialRequest& request) override {
-        note("timeout " + request.UUIDString());
     }
 
     QStringList events;
@@ -107,34 +98,6 @@ protected:
 };
 
 } // namespace
-
-// A pseudo-terminal keeps its own character size and parity, so stop bits and echo stand for the
-// line format here.
-TEST_F(SerialPortTest, lineSettingsReachTheTerminalAtOnceWhileOpen) {
-    FarEnd far;
-    const SerialPortPtr port = openPort(far.linkPath());
-    const auto terminal = [&] {
-        termios attributes{};
-        EXPECT_EQ(::tcgetattr(port->fileDescriptor(), &attributes), 0);
-        return attributes;
-    };
-    const termios opened = terminal();
-    EXPECT_EQ(opened.c_lflag & (ICANON | ECHO | ISIG), 0u);
-    EXPECT_EQ(opened.c_cflag & CSTOPB, 0u);
-    EXPECT_EQ(::cfgetospeed(&opened), speed_t(B1500000));
-
-    port->setNumberOfStopBits(2);
-    port->setShouldEchoReceivedData(true);
-    EXPECT_NE(terminal().c_cflag & CSTOPB, 0u);
-    EXPECT_NE(terminal().c_lflag & ECHO, 0u);
-
-    port->setNumberOfStopBits(1);
-    port->setShouldEchoReceivedData(false);
-    EXPECT_EQ(terminal().c_cflag & CSTOPB, 0u);
-    EXPECT_EQ(terminal().c_lflag & ECHO, 0u);
-    port->close();
-    EXPECT_TRUE(closed());
-}
 
 TEST_F(SerialPortTest, sendsAndReceivesOnlyWhileOpenAndKeepsTheDeviceToItself) {
     FarEnd far;
@@ -198,34 +161,6 @@ TEST_F(SerialPortTest, linksInThePortsFolderArriveAndLeave) {
     ASSERT_TRUE(closed());
     EXPECT_EQ(recorder.events.indexOf("removed"), 1);
     EXPECT_GT(recorder.events.indexOf("closed"), 1);
-}
-
-TEST_F(SerialPortTest, requestsGetTheirResponseOrTimeOutInOrder) {
-    SimulatedAdapter::LineOptions line;
-    line.chunkSize = 3;
-    line.noiseBytes = 4;
-    const auto adapter = plugSimulatedAdapter("requests", {}, line);
-    const SerialPortPtr port = openPort(adapter->linkPath());
-
-    const auto info =
-        SerialPacketDescriptor::withPrefix(QByteArray::fromHex("550127"), QByteArray(1, char(0xAA)), 39);
-    const auto never = SerialPacketDescriptor::withPacketData("never");
-    const auto ask = [&] {
-        return SerialRequest::requestWithDataToSend(QByteArray::fromHex("5501055BAA"), {}, 2.0, info);
-    };
-    const auto unanswered = SerialRequest::requestWithDataToSend("?", {}, 0.2, never);
-    const auto cancelled = SerialRequest::requestWithDataToSend("x", {}, 1.0, never);
-    for (const auto& request : {ask(), unanswered, ask(), cancelled}) {
-        EXPECT_TRUE(port->sendRequest(request));
-    }
-    port->cancelQueuedRequest(cancelled);
-
-    ASSERT_TRUE(runUntil([&] { return recorder.events.size() == 4; }, 4000));
-    EXPECT_EQ(recorder.events.mid(1),
-              (QStringList{"response 39", "timeout " + unanswered.UUIDString(), "response 39"}));
-    runFor(1100);
-    EXPECT_EQ(recorder.events.size(), 4);
-    EXPECT_FALSE(port->pendingRequest());
 }
 
 // Why an open failed, told apart once for the window and the command-line tool alike.

@@ -56,10 +56,7 @@ TEST(FocalLengthEntry, anyDigitsAndOneSeparatorGiveTheNearestWholeMillimetreHalv
 }
 
 TEST(ApertureTexts, textsAndBytesMapBothWays) {
-    EXPECT_EQ(ProfileValues::apertureTexts().size(), 22);
-    EXPECT_EQ(ProfileValues::apertureIndex("F2.8"), 8);
     EXPECT_EQ(ProfileValues::apertureIndex("f/2.8"), 8);
-    EXPECT_EQ(ProfileValues::apertureIndex("F32"), 21);
     EXPECT_EQ(ProfileValues::apertureIndex("F0.95"), std::nullopt);
     EXPECT_EQ(ProfileValues::apertureText(21), "F32");
     EXPECT_EQ(ProfileValues::apertureText(22), std::nullopt);
@@ -67,11 +64,8 @@ TEST(ApertureTexts, textsAndBytesMapBothWays) {
     EXPECT_EQ(ProfileValues::firmwareText(2, 0xFF), "2.15.15");
 }
 
+// The letters themselves go out and come back in every backup and orvoctl story.
 TEST(ProfileLetters, nameTheFourProfilesAndNothingElse) {
-    for (int lensSeq = 0; lensSeq < kAdapterProfileCount; ++lensSeq) {
-        EXPECT_EQ(ProfileValues::profileIndex(ProfileValues::profileLetter(lensSeq)), lensSeq);
-    }
-    EXPECT_EQ(ProfileValues::profileLetter(3), "D");
     EXPECT_EQ(ProfileValues::profileIndex(" b "), 1);
     for (const char* other : {"E", "@", "", "AB"}) {
         EXPECT_EQ(ProfileValues::profileIndex(other), std::nullopt) << other;

@@ -25,6 +25,8 @@ QByteArray profileBytes(int lensSeq, uint16_t focal, const QString& name, bool b
     return p.toData();
 }
 
+using namespace NotificationNames;
+
 class DataStructureManagerTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -32,9 +34,7 @@ protected:
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     }
     DataStructureManager store;
-    NotificationRecorder recorder{{NotificationNames::UpdatePrintView,
-                                   NotificationNames::L2PC01PacketReceived,
-                                   NotificationNames::L2PC03PacketReceived}};
+    NotificationRecorder recorder{{UpdatePrintView, L2PC01PacketReceived, L2PC03PacketReceived}};
 };
 
 } // namespace
@@ -49,6 +49,7 @@ TEST_F(DataStructureManagerTest, profileUpdatesKeepTheChecksumsAndIgnoreWhatIsOu
     EXPECT_EQ(store.pc2l03Packets[0].TeleFlocalLength, 85) << "one focal length sets both ends";
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(store.pc2l03Packets[1].LensNameString.data()), 40),
               QByteArray(40, 'z'));
+    EXPECT_EQ(store.pc2l03Packets[2].ApretureValue[3], 21);
     for (const PC2L03_TD& packet : store.pc2l03Packets) {
         EXPECT_EQ(packet.checksum, packetChecksum(packet.toData()));
     }
@@ -64,8 +65,16 @@ TEST_F(DataStructureManagerTest, profileUpdatesKeepTheChecksumsAndIgnoreWhatIsOu
     }
 }
 
-TEST_F(DataStructureManagerTest, aProfileBeyondTheFourLengthensTheListWithPlaceholders) {
+// Observers hear of a profile once the store holds it; one beyond the four lengthens the list with
+// placeholders.
+TEST_F(DataStructureManagerTest, aProfileBeyondTheFourIsStoredBehindPlaceholdersBeforeObserversHear) {
+    int focalSeen = -1;
+    int owner = 0;
+    NotificationCenter::defaultCenter().addObserver(&owner, L2PC03PacketReceived, [&](const Notification&) {
+        focalSeen = store.l2pc03Packets.at(6).WideFlocalLength;
+    });
     store.handleL2PC03Packet(profileBytes(6, 35, "Far"));
+    EXPECT_EQ(focalSeen, -1); // posted later, not from inside the handler
     ASSERT_EQ(store.l2pc03Packets.size(), 7u);
     for (size_t i : {4u, 5u}) {
         EXPECT_EQ(store.l2pc03Packets[i].WideFlocalLength, 0);
@@ -73,52 +82,36 @@ TEST_F(DataStructureManagerTest, aProfileBeyondTheFourLengthensTheListWithPlaceh
         EXPECT_EQ(store.l2pc03Packets[i].length, 54);
     }
     EXPECT_EQ(store.l2pc03Packets[6].getLensNameString(), "Far");
-    ASSERT_TRUE(runUntil([&] { return recorder.count(NotificationNames::L2PC03PacketReceived) == 1; }));
+    ASSERT_TRUE(runUntil([&] { return recorder.count(L2PC03PacketReceived) == 1; }));
+    EXPECT_EQ(focalSeen, 35);
     EXPECT_EQ(recorder.received.last().object.toByteArray(), profileBytes(6, 35, "Far"));
+    NotificationCenter::defaultCenter().removeObserver(&owner);
 }
 
-TEST_F(DataStructureManagerTest, badPacketsAreReportedOnceAndStoreNothing) {
+// Each kind of bad packet is logged once and stores nothing; a stream of one kind is summed up with
+// its count a second later.
+TEST_F(DataStructureManagerTest, badPacketsAreLoggedOnceEachStoreNothingAndAStreamIsCounted) {
     L2PC01_TD info;
     info.VerNo_major = 9;
     info.calculateChecksum();
     ++info.checksum;
     store.handleL2PC01Packet(info.toData());
     store.handleL2PC01Packet(info.toData().left(38));
-    store.handleL2PC03Packet(profileBytes(1, 24, "Bad", true));
-    runFor(50);
-    EXPECT_EQ(
-        recorder.objectsOf(NotificationNames::UpdatePrintView),
-        (QStringList{"❌ L2PC01_TD数据包校验和错误", "❌ 无效的L2PC01_TD数据包格式", "❌ L2PC03_TD数据包校验和错误"}));
-    EXPECT_EQ(store.l2pc01Packet->VerNo_major, 1);
-    EXPECT_EQ(store.l2pc03Packets[1].getLensNameString(), "Lens 2");
-    EXPECT_EQ(recorder.count(NotificationNames::L2PC01PacketReceived), 0);
-}
-
-TEST_F(DataStructureManagerTest, aStreamOfBadPacketsIsLoggedOnceASecondWithItsCount) {
     for (int i = 0; i < 50; ++i) {
         store.handleL2PC03Packet(profileBytes(1, 24, "Bad", true));
     }
     store.handleL2PC02Packet(QByteArray(3, 'x'));
     runFor(50);
     const QString bad = QStringLiteral("❌ L2PC03_TD数据包校验和错误");
-    EXPECT_EQ(recorder.objectsOf(NotificationNames::UpdatePrintView),
-              (QStringList{bad, QStringLiteral("❌ 无效的L2PC02_TD数据包格式")}));
+    EXPECT_EQ(recorder.objectsOf(UpdatePrintView),
+              (QStringList{"❌ L2PC01_TD数据包校验和错误", "❌ 无效的L2PC01_TD数据包格式", bad,
+                           "❌ 无效的L2PC02_TD数据包格式"}));
+    EXPECT_EQ(store.l2pc01Packet->VerNo_major, 1);
+    EXPECT_EQ(store.l2pc03Packets[1].getLensNameString(), "Lens 2");
+    EXPECT_EQ(recorder.count(L2PC01PacketReceived), 0);
     store.handleL2PC03Packet(profileBytes(1, 24, "Bad", true));
-    ASSERT_TRUE(runUntil([&] { return recorder.count(NotificationNames::UpdatePrintView) == 3; }));
-    EXPECT_EQ(recorder.objectsOf(NotificationNames::UpdatePrintView).last(), bad + QStringLiteral(" (×50)"));
-}
-
-TEST_F(DataStructureManagerTest, observersSeeTheStoreAlreadyUpdated) {
-    int focalSeen = -1;
-    int owner = 0;
-    NotificationCenter::defaultCenter().addObserver(
-        &owner, NotificationNames::L2PC03PacketReceived,
-        [&](const Notification&) { focalSeen = store.l2pc03Packets[2].WideFlocalLength; });
-    store.handleL2PC03Packet(profileBytes(2, 170, "Late"));
-    EXPECT_EQ(focalSeen, -1); // posted later, not from inside the handler
-    ASSERT_TRUE(runUntil([&] { return focalSeen != -1; }));
-    EXPECT_EQ(focalSeen, 170);
-    NotificationCenter::defaultCenter().removeObserver(&owner);
+    ASSERT_TRUE(runUntil([&] { return recorder.count(UpdatePrintView) == 5; }));
+    EXPECT_EQ(recorder.objectsOf(UpdatePrintView).last(), bad + QStringLiteral(" (×50)"));
 }
 
 TEST_F(DataStructureManagerTest, statusCountsThePortsPresentWhenNothingIsOpen) {
@@ -129,7 +122,6 @@ TEST_F(DataStructureManagerTest, statusCountsThePortsPresentWhenNothingIsOpen) {
     EXPECT_FALSE(store.autoConnect());
 
     store.connectToPort("/dev/nowhere", kAdapterBaudRate);
-    ASSERT_TRUE(runUntil([&] { return recorder.count(NotificationNames::UpdatePrintView) == 1; }));
-    EXPECT_EQ(recorder.objectsOf(NotificationNames::UpdatePrintView).first(),
-              "DataManager: 未找到串口 /dev/nowhere");
+    ASSERT_TRUE(runUntil([&] { return recorder.count(UpdatePrintView) == 1; }));
+    EXPECT_EQ(recorder.objectsOf(UpdatePrintView).first(), "DataManager: 未找到串口 /dev/nowhere");
 }

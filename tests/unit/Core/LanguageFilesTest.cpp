@@ -1,4 +1,5 @@
-// The shipped language files and help pages against the keys the program looks up.
+// The shipped language files and help pages against the keys the program looks up and the captions
+// the window shows.
 
 #include "LocalizationManager.h"
 #include "Mnemonic.h"
@@ -8,8 +9,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -38,6 +41,58 @@ QString joined(QStringList keys) {
     return keys.join(", ");
 }
 
+// A menu-style caption ("Restore…") is named in running text without its ellipsis.
+QString withoutEllipsis(QString caption) {
+    if (caption.endsWith(QChar(0x2026))) {
+        caption.chop(1);
+    }
+    return caption.trimmed();
+}
+
+// The help page names each control by the caption the window shows (the header's menu button carries
+// what a menu bar would, so its entries too). It describes no retired behaviour: the adapter is found
+// as soon as it is plugged in, the udev rule comes with the package or from orvo --print-udev-rule, not
+// from a source folder the installed program does not have, and a name is limited in bytes.
+void expectHelpPageMatches(const LocalizationManager& manager,
+                           const LocalizationManager::Language& language) {
+    const QStringList keys{"buttons.save_to_adapter",
+                           "buttons.exit",
+                           "buttons.tour",
+                           "buttons.read_again",
+                           "buttons.revert",
+                           "buttons.restore",
+                           "menu.about",
+                           "menu.quit",
+                           "library.open",
+                           "library.add",
+                           "library.from",
+                           "library.load_kit",
+                           "library.save_kit"};
+    const QHash<QString, QString> pollingSentence{
+        {"de", "alle 3 Sekunden"},   {"en", "every 3 seconds"},
+        {"es", "cada 3 segundos"},   {"fr", "toutes les 3 secondes"},
+        {"id", "setiap 3 detik"},    {"it", "ogni 3 secondi"},
+        {"ja", "3 秒ごと"},          {"ko", "3초마다"},
+        {"nl", "elke 3 seconden"},   {"pl", "co 3 sekundy"},
+        {"pt", "a cada 3 segundos"}, {"ru", "каждые 3 секунды"},
+        {"sv", "var tredje sekund"}, {"th", "ทุก 3 วินาที"},
+        {"zh-Hans", "每 3 秒"},      {"zh-Hant", "每 3 秒"}};
+    QFile file(QDir(kResources).filePath(language.helpPageName + ".htm"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    const QString page = QString::fromUtf8(file.readAll());
+    for (const QString& key : keys) {
+        const QString shown = withoutEllipsis(manager.localizedString(key));
+        EXPECT_TRUE(page.contains(shown)) << key.toStdString() << ": " << shown.toStdString();
+    }
+    ASSERT_TRUE(pollingSentence.contains(language.code));
+    EXPECT_FALSE(page.contains(pollingSentence.value(language.code)));
+    EXPECT_FALSE(page.contains("cp packaging/udev"));
+    EXPECT_TRUE(page.contains("orvo --print-udev-rule"));
+    EXPECT_TRUE(page.contains("orvoctl"));
+    // The name field holds the adapter's 40 bytes, no longer 46 characters.
+    EXPECT_FALSE(page.contains(QRegularExpression(QStringLiteral("46(?!rem)"))));
+}
+
 TEST(LanguageFiles, everyFileHoldsExactlyTheKeysTheProgramLooksUp) {
     const QStringList keyList = TextKeys::all();
     const QSet<QString> expected(keyList.begin(), keyList.end());
@@ -57,7 +112,7 @@ TEST(LanguageFiles, everyFileHoldsExactlyTheKeysTheProgramLooksUp) {
     }
 }
 
-TEST(LanguageFiles, everyLanguageAnswersEveryKeyWithItsOwnText) {
+TEST(LanguageFiles, everyLanguageAnswersEveryKeyWithItsOwnTextAndItsHelpPageMatches) {
     QTemporaryDir dir;
     Settings::setFilePathForTesting(dir.filePath("ORVO.conf"));
     ResourceBundle::setOverrideDirectory(kResources);
@@ -91,6 +146,7 @@ TEST(LanguageFiles, everyLanguageAnswersEveryKeyWithItsOwnText) {
         const QString detected = manager.localizedString(TextKeys::kMessageDeviceDetected);
         EXPECT_EQ(detected.count("{0}"), 1) << detected.toStdString();
         EXPECT_EQ(detected.count("{1}"), 1) << detected.toStdString();
+        expectHelpPageMatches(manager, LocalizationManager::availableLanguages()[index]);
     }
 
     ResourceBundle::setOverrideDirectory({});

@@ -24,7 +24,9 @@ using LockFile = SingleInstance::LockFile;
 const QString kName = QStringLiteral("Test.ORVO");
 const QString kPath = QStringLiteral("/Test/ORVO");
 
-TEST(SingleInstance, aHeldLockKeepsASecondCopyOutUntilItIsReleased) {
+// A held lock keeps a second copy out until it is released; one left by a dead copy is taken over, and
+// a folder that cannot hold a lock is unusable, not another copy.
+TEST(SingleInstance, aLockKeepsASecondCopyOutOnlyWhileItsHolderLives) {
     QTemporaryDir folder;
     SingleInstance running(kName, kPath, folder.path());
     SingleInstance second(kName, kPath, folder.path());
@@ -34,10 +36,8 @@ TEST(SingleInstance, aHeldLockKeepsASecondCopyOutUntilItIsReleased) {
     running.release();
     EXPECT_FALSE(QFile::exists(folder.filePath("Test.ORVO.lock")));
     EXPECT_EQ(second.claimLockFile(), LockFile::Claimed);
-}
+    second.release();
 
-TEST(SingleInstance, aLockLeftByADeadCopyIsTakenOver) {
-    QTemporaryDir folder;
     const pid_t dead = ::fork();
     if (dead == 0) {
         ::_exit(0);
@@ -49,14 +49,7 @@ TEST(SingleInstance, aLockLeftByADeadCopyIsTakenOver) {
     stale.write(QStringLiteral("%1\norvo\n%2\n").arg(dead).arg(QSysInfo::machineHostName()).toUtf8());
     stale.close();
     EXPECT_EQ(SingleInstance(kName, kPath, folder.path()).claimLockFile(), LockFile::Claimed);
-}
-
-TEST(SingleInstance, aFolderThatCannotHoldALockIsUnusableNotAnotherCopy) {
-    QTemporaryDir folder;
-    QFile notAFolder(folder.filePath("file"));
-    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
-    notAFolder.close();
-    EXPECT_EQ(SingleInstance(kName, kPath, notAFolder.fileName()).claimLockFile(), LockFile::Unusable);
+    EXPECT_EQ(SingleInstance(kName, kPath, stale.fileName()).claimLockFile(), LockFile::Unusable);
 }
 
 // Each copy may win the lock or the name first; whichever order, exactly one runs and the other
