@@ -6,10 +6,7 @@
 #include "ORVOAcceptance.h"
 
 #include "AppDelegate.h"
-#include "ORVOPresentation.h"
-#include "ORVOTour.h"
 #include "ShellTestSupport.h"
-#include "ViewController.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,7 +28,6 @@ protected:
     void TearDown() override {
         delete qApp->findChild<ORVOAcceptance*>(QString(), Qt::FindDirectChildrenOnly);
         qunsetenv("ORVO_ACCEPTANCE");
-        qputenv("ORVO_SKIP_TOUR", "1");
     }
     void showAndInstall() {
         window.show();
@@ -101,21 +97,6 @@ TEST_F(AcceptanceTest, clickNeedsExactlyTwoNumbersAndHitsTheContentFromItsTopLef
     EXPECT_EQ(clicks, 0);
     ASSERT_EQ(sendCommand("click 100 40"), 0);
     EXPECT_TRUE(runUntil([&] { return clicks == 1; }, 3000));
-}
-
-TEST_F(AcceptanceTest, keyEscapeEndsTheTour) {
-    qputenv("ORVO_SKIP_GUIDE", "1");
-    qunsetenv("ORVO_SKIP_TOUR");
-    ViewController controller;
-    controller.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&controller));
-    AppDelegate::shared().mainWindow = &controller;
-    installHook();
-    const ORVOPresentation& presentation = *controller.presentation;
-    ASSERT_TRUE(runUntil([&] { return presentation.activeTour && presentation.activeTour->hasFocus(); }));
-
-    ASSERT_EQ(sendCommand("key escape"), 0);
-    EXPECT_TRUE(runUntil([&] { return !presentation.activeTour; }));
 }
 
 TEST_F(AcceptanceTest, withoutTheVariableSetToOneNothingListens) {
