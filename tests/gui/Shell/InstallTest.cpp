@@ -40,10 +40,8 @@ protected:
         const bool listed = runUntil([&] { return listWindows(list, 300); }, 15000);
         sendCommand("quit");
         waitForExit(*program, 5000);
-        const QString line = readText(list).section('\n', 0, 0);
-        const qsizetype start = line.indexOf(" title=");
-        const qsizetype end = line.indexOf(" visible=");
-        return listed && start > 0 && end > start ? line.mid(start + 7, end - start - 7) : QString();
+        const QRegularExpression title(QStringLiteral("^\\S+ title=(.*) visible="));
+        return listed ? title.match(readText(list).section('\n', 0, 0)).captured(1) : QString();
     }
 
     static inline QTemporaryDir scratch;

@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTextBrowser>
-#include <algorithm>
 
 namespace {
 
@@ -34,14 +33,7 @@ protected:
 
     // Lines of the log that begin with one of the monitor's markers.
     QStringList linesWithMarkers(const QStringList& markers) const {
-        QStringList result;
-        for (const QString& line : controller.logText().split('\n')) {
-            if (std::ranges::any_of(markers,
-                                    [&](const QString& marker) { return line.startsWith(marker); })) {
-                result << line;
-            }
-        }
-        return result;
+        return controller.logText().split('\n').filter(QRegularExpression("^(" + markers.join('|') + ")"));
     }
 
     static void pick(QComboBox* box, int index) {
