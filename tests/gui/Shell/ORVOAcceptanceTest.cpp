@@ -32,10 +32,7 @@ protected:
     void showAndInstall() {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        installHook();
-    }
-    // As the application delegate installs it.
-    static void installHook() {
+        // As the application delegate installs it.
         ORVOAcceptance::installIfRequested({[] { return AppDelegate::shared().mainWindow.data(); },
                                             [] { AppDelegate::shared().activateApplication(); }});
     }
