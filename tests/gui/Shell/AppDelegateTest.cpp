@@ -41,11 +41,9 @@ TEST_F(SingleInstanceTest, aSecondCopyHandsOverToTheRunningOneOrSaysItCannotAndE
             window.close();
             elsewhere.close();
         }
-        QMap<QString, QString> environment{{"ORVO_ANSWER_ALERTS", "0"}};
-        if (!bus) {
-            environment.insert("DBUS_SESSION_BUS_ADDRESS", kNoBus);
-        }
-        auto second = startProgram(environment);
+        auto second = startProgram(
+            {{"ORVO_ANSWER_ALERTS", "0"},
+             {"DBUS_SESSION_BUS_ADDRESS", bus ? qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS") : kNoBus}});
         ASSERT_TRUE(waitForExit(*second));
         EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(second->exitCode(), 0);
