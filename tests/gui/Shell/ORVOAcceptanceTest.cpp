@@ -1,7 +1,7 @@
 // The automation hook driven from outside: every command comes from a separate dbus-send process,
-// as an acceptance script sends it. Most cases drive windows of this test process; the last one
-// drives the real program. The list and log commands are read by the shell's other stories (the
-// installed program's title, the close button's log) and by the soak run.
+// as an acceptance script sends it, to windows of this test process. The real program's list, log and
+// quit commands are read by the shell's other stories (the installed program's title, the close
+// button's log) and by the soak run.
 
 #include "ORVOAcceptance.h"
 
@@ -102,20 +102,6 @@ TEST_F(AcceptanceTest, withoutTheVariableSetToOneNothingListens) {
     ASSERT_EQ(sendCommand("list " + path("windows.txt")), 0);
     runFor(1000);
     EXPECT_FALSE(QFile::exists(path("windows.txt")));
-}
-
-TEST_F(AcceptanceTest, theProgramListsItsWindowAndQuitsAtOnceWithoutCleaningUp) {
-    auto program = startProgram({{"ORVO_ACCEPTANCE", "1"}});
-    // The hook is installed last at launch.
-    ASSERT_TRUE(runUntil([&] { return listWindows(path("windows.txt"), 300); }, 15000));
-    EXPECT_TRUE(
-        readText(path("windows.txt")).startsWith("ViewController title=Quillon ORVO Adapter Utility "));
-
-    ASSERT_EQ(sendCommand("quit"), 0);
-    ASSERT_TRUE(waitForExit(*program, 5000));
-    EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program->exitCode(), 0);
-    EXPECT_FALSE(storedLensAModel().isValid());
 }
 
 } // namespace
