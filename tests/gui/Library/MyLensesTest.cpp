@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QTreeView>
+#include <algorithm>
 
 namespace {
 
@@ -32,10 +33,25 @@ protected:
         file.load();
         return file.data();
     }
-    void edit(const LensLibrary::Edit& change) {
+    // The lenses and a kit of them, written into the library file as orvoctl would.
+    static void addKit(const QString& name, const QList<LibraryLens>& lenses, const QStringList& kitSlots,
+                       int defaultLens) {
+        LensKit kit;
+        kit.name = name;
+        std::ranges::copy(kitSlots, kit.lenses.begin());
+        kit.defaultLens = defaultLens;
+        kit.addedAt = QDateTime::currentDateTimeUtc();
         LensLibrary file(LensLibrary::defaultPath());
         QString error;
-        ASSERT_TRUE(file.change(change, &error)) << error.toStdString();
+        const auto addAll = [&](LensLibraryData& data, QString* why) {
+            for (const LibraryLens& made : lenses) {
+                if (!data.addLens(made, LensLibraryData::NameConflict::Refuse, why)) {
+                    return false;
+                }
+            }
+            return data.addKit(kit, LensLibraryData::NameConflict::Refuse, why).has_value();
+        };
+        ASSERT_TRUE(file.change(addAll, &error)) << error.toStdString();
     }
     static LibraryLens lens(const QString& name, uint16_t focalLength) {
         LibraryLens made;
@@ -71,16 +87,8 @@ TEST_F(MyLenses, aProfileAddedFromTheCardIsInTheLibraryWithItsValues) {
 }
 
 TEST_F(MyLenses, aLoadedKitIsSavedToTheAdapterVerifiedWithABackup) {
-    edit([](LensLibraryData& data, QString* error) {
-        LensKit kit;
-        kit.name = QStringLiteral("Street");
-        kit.lenses = {QStringLiteral("Summicron 35"), QString(), QStringLiteral("Planar 50"), QString()};
-        kit.defaultLens = 2;
-        kit.addedAt = QDateTime::currentDateTimeUtc();
-        return data.addLens(lens("Summicron 35", 35), LensLibraryData::NameConflict::Refuse, error) &&
-               data.addLens(lens("Planar 50", 50), LensLibraryData::NameConflict::Refuse, error) &&
-               data.addKit(kit, LensLibraryData::NameConflict::Refuse, error);
-    });
+    addKit("Street", {lens("Summicron 35", 35), lens("Planar 50", 50)}, {"Summicron 35", "", "Planar 50", ""},
+           2);
     plugAndRead("2727");
     const QString heldInA = controller.LensModels[0]->text();
     const QString heldInB = controller.LensModels[1]->text();
@@ -107,15 +115,7 @@ TEST_F(MyLenses, aLoadedKitIsSavedToTheAdapterVerifiedWithABackup) {
 }
 
 TEST_F(MyLenses, deleteIsUndoneAndALensInAKitStays) {
-    edit([](LensLibraryData& data, QString* error) {
-        LensKit kit;
-        kit.name = QStringLiteral("Portrait");
-        kit.lenses = {QStringLiteral("Sonnar 85"), QString(), QString(), QString()};
-        kit.addedAt = QDateTime::currentDateTimeUtc();
-        return data.addLens(lens("Sonnar 85", 85), LensLibraryData::NameConflict::Refuse, error) &&
-               data.addLens(lens("Flektogon 20", 20), LensLibraryData::NameConflict::Refuse, error) &&
-               data.addKit(kit, LensLibraryData::NameConflict::Refuse, error);
-    });
+    addKit("Portrait", {lens("Sonnar 85", 85), lens("Flektogon 20", 20)}, {"Sonnar 85", "", "", ""}, 0);
     ORVOLibraryWindow& window = library->showWindow();
     ASSERT_TRUE(runUntil([&] { return window.lensView->model()->rowCount() == 2; }, 3000));
     // Sorted by name: Flektogon first.

@@ -41,11 +41,9 @@ TEST_F(SingleInstanceTest, aSecondCopyHandsOverToTheRunningOneOrSaysItCannotAndE
             window.close();
             elsewhere.close();
         }
-        QMap<QString, QString> environment{{"ORVO_ANSWER_ALERTS", "0"}};
-        if (!bus) {
-            environment.insert("DBUS_SESSION_BUS_ADDRESS", kNoBus);
-        }
-        auto second = startProgram(environment);
+        auto second = startProgram(
+            {{"ORVO_ANSWER_ALERTS", "0"},
+             {"DBUS_SESSION_BUS_ADDRESS", bus ? qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS") : kNoBus}});
         ASSERT_TRUE(waitForExit(*second));
         EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(second->exitCode(), 0);
@@ -63,15 +61,13 @@ TEST_F(ProgramTest, helpAndVersionPrintAndExitWithZero) {
     for (const auto& [option, starts] :
          {std::pair{"--help", "^Usage: orvo \\[OPTION\\] \\[FILE\\.orvolens \\.\\.\\.\\]\n"},
           {"--version", "^orvo \\d+\\.\\d+"}}) {
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "no-such-platform");
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(ORVO_BIN_DIR "/orvo"), {QString::fromLatin1(option)});
-        ASSERT_TRUE(program.waitForFinished(5000)) << option;
-        EXPECT_EQ(program.exitCode(), 0) << option;
+        const auto program =
+            startProgram({{"QT_QPA_PLATFORM", "no-such-platform"}}, QStringLiteral(ORVO_BIN_DIR "/orvo"),
+                         {QString::fromLatin1(option)});
+        ASSERT_TRUE(program->waitForFinished(5000)) << option;
+        EXPECT_EQ(program->exitCode(), 0) << option;
         EXPECT_TRUE(QRegularExpression(QString::fromLatin1(starts))
-                        .match(QString::fromUtf8(program.readAllStandardOutput()))
+                        .match(QString::fromUtf8(program->readAllStandardOutput()))
                         .hasMatch())
             << option;
     }

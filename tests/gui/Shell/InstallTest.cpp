@@ -33,17 +33,19 @@ protected:
     static QString prefix() { return scratch.filePath("moved/usr"); }
     static QString installedPath(const QString& relative) { return QDir(prefix()).filePath(relative); }
 
-    // Title of the installed program's main window, read through the automation hook.
+    // Title of the installed program's main window, read through the automation hook, which lists
+    // the window once the program is up and, told to quit, ends it at once without cleaning up.
     QString windowTitleOfInstalledProgram() {
         auto program = startProgram({{"ORVO_ACCEPTANCE", "1"}}, installedPath("bin/orvo"));
         const QString list = scratch.filePath("windows.txt");
         const bool listed = runUntil([&] { return listWindows(list, 300); }, 15000);
-        sendCommand("quit");
-        waitForExit(*program, 5000);
-        const QString line = readText(list).section('\n', 0, 0);
-        const qsizetype start = line.indexOf(" title=");
-        const qsizetype end = line.indexOf(" visible=");
-        return listed && start > 0 && end > start ? line.mid(start + 7, end - start - 7) : QString();
+        EXPECT_EQ(sendCommand("quit"), 0);
+        EXPECT_TRUE(waitForExit(*program, 5000));
+        EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program->exitCode(), 0);
+        EXPECT_FALSE(storedLensAModel().isValid());
+        const QRegularExpression title(QStringLiteral("^ViewController title=(.*) visible="));
+        return listed ? title.match(readText(list).section('\n', 0, 0)).captured(1) : QString();
     }
 
     static inline QTemporaryDir scratch;

@@ -1,15 +1,12 @@
 // The automation hook driven from outside: every command comes from a separate dbus-send process,
-// as an acceptance script sends it. Most cases drive windows of this test process; the last one
-// drives the real program. The list and log commands are read by the shell's other stories (the
-// installed program's title, the close button's log) and by the soak run.
+// as an acceptance script sends it, to windows of this test process. The real program's list, log and
+// quit commands are read by the shell's other stories (the installed program's title, the close
+// button's log) and by the soak run.
 
 #include "ORVOAcceptance.h"
 
 #include "AppDelegate.h"
-#include "ORVOPresentation.h"
-#include "ORVOTour.h"
 #include "ShellTestSupport.h"
-#include "ViewController.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,15 +28,11 @@ protected:
     void TearDown() override {
         delete qApp->findChild<ORVOAcceptance*>(QString(), Qt::FindDirectChildrenOnly);
         qunsetenv("ORVO_ACCEPTANCE");
-        qputenv("ORVO_SKIP_TOUR", "1");
     }
     void showAndInstall() {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        installHook();
-    }
-    // As the application delegate installs it.
-    static void installHook() {
+        // As the application delegate installs it.
         ORVOAcceptance::installIfRequested({[] { return AppDelegate::shared().mainWindow.data(); },
                                             [] { AppDelegate::shared().activateApplication(); }});
     }
@@ -103,41 +96,12 @@ TEST_F(AcceptanceTest, clickNeedsExactlyTwoNumbersAndHitsTheContentFromItsTopLef
     EXPECT_TRUE(runUntil([&] { return clicks == 1; }, 3000));
 }
 
-TEST_F(AcceptanceTest, keyEscapeEndsTheTour) {
-    qputenv("ORVO_SKIP_GUIDE", "1");
-    qunsetenv("ORVO_SKIP_TOUR");
-    ViewController controller;
-    controller.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&controller));
-    AppDelegate::shared().mainWindow = &controller;
-    installHook();
-    const ORVOPresentation& presentation = *controller.presentation;
-    ASSERT_TRUE(runUntil([&] { return presentation.activeTour && presentation.activeTour->hasFocus(); }));
-
-    ASSERT_EQ(sendCommand("key escape"), 0);
-    EXPECT_TRUE(runUntil([&] { return !presentation.activeTour; }));
-}
-
 TEST_F(AcceptanceTest, withoutTheVariableSetToOneNothingListens) {
     qputenv("ORVO_ACCEPTANCE", "yes");
     showAndInstall();
     ASSERT_EQ(sendCommand("list " + path("windows.txt")), 0);
     runFor(1000);
     EXPECT_FALSE(QFile::exists(path("windows.txt")));
-}
-
-TEST_F(AcceptanceTest, theProgramListsItsWindowAndQuitsAtOnceWithoutCleaningUp) {
-    auto program = startProgram({{"ORVO_ACCEPTANCE", "1"}});
-    // The hook is installed last at launch.
-    ASSERT_TRUE(runUntil([&] { return listWindows(path("windows.txt"), 300); }, 15000));
-    EXPECT_TRUE(
-        readText(path("windows.txt")).startsWith("ViewController title=Quillon ORVO Adapter Utility "));
-
-    ASSERT_EQ(sendCommand("quit"), 0);
-    ASSERT_TRUE(waitForExit(*program, 5000));
-    EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program->exitCode(), 0);
-    EXPECT_FALSE(storedLensAModel().isValid());
 }
 
 } // namespace

@@ -39,16 +39,12 @@ QStringList titles(const QWidget* menu) {
     return result;
 }
 
-QMenu* applicationMenu(QMenuBar& bar) {
-    // "Settings…" does nothing here.
-    return addMenu(bar, "ORVO",
-                   {"About ORVO=orderFrontStandardAboutPanel:", "-", "Settings…=", "-", "Services>", "-",
-                    "Hide ORVO=hide:", "Quit ORVO=terminate:"});
-}
-
 TEST(MenuBarPruning, theTemplateBarKeepsOnlyWhatASingleWindowToolCanDo) {
     QMenuBar bar;
-    QMenu* application = applicationMenu(bar);
+    // "Settings…" does nothing here.
+    QMenu* application = addMenu(bar, "ORVO",
+                                 {"About ORVO=orderFrontStandardAboutPanel:", "-", "Settings…=", "-",
+                                  "Services>", "-", "Hide ORVO=hide:", "Quit ORVO=terminate:"});
     addMenu(bar, "File", {"New=newDocument:", "Open…=openDocument:", "Close=performClose:"});
     QMenu* edit =
         addMenu(bar, "Edit",

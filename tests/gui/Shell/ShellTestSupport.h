@@ -68,7 +68,8 @@ private:
 // The real program (by default the build's own), without the first-run guide and the tour, with
 // environment on top.
 inline std::unique_ptr<QProcess> startProgram(const QMap<QString, QString>& environment = {},
-                                              const QString& path = QStringLiteral(ORVO_BIN_DIR "/orvo")) {
+                                              const QString& path = QStringLiteral(ORVO_BIN_DIR "/orvo"),
+                                              const QStringList& arguments = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("ORVO_SKIP_GUIDE", "1");
@@ -79,7 +80,7 @@ inline std::unique_ptr<QProcess> startProgram(const QMap<QString, QString>& envi
     }
     auto program = std::make_unique<QProcess>();
     program->setProcessEnvironment(env);
-    program->start(path, {});
+    program->start(path, arguments);
     program->waitForStarted(5000);
     return program;
 }

@@ -31,10 +31,9 @@ QString rect(const QRect& r) {
 // The guide as a first start shows it, then an alert; each closes once it is on the screen.
 void showGuideAndAlert(ViewController& controller) {
     ORVOPresentation& presentation = *controller.presentation;
-    const bool guide = QTest::qWaitFor(
-        [&] { return presentation.onboarding && presentation.onboarding->isVisible(); }, 10000);
-    report("guide", guide ? "1" : "0");
-    if (presentation.onboarding) {
+    // The test counts the windows that appeared; a guide that never showed is one too few.
+    if (QTest::qWaitFor([&] { return presentation.onboarding && presentation.onboarding->isVisible(); },
+                        10000)) {
         QTest::qWait(300);
         presentation.onboarding->done(QDialog::Accepted);
     }
@@ -44,7 +43,6 @@ void showGuideAndAlert(ViewController& controller) {
         }
     });
     ORVODialogs::confirmExit(&controller);
-    report("alert", "1");
 }
 
 } // namespace
@@ -65,15 +63,12 @@ int main(int argc, char** argv) {
     QTest::qWait(300);
     const QWindow* activeBefore = QGuiApplication::focusWindow();
     presentation.catalog->showLensSuggestions();
-    const bool shown = QTest::qWaitFor(
-        [&] {
-            return presentation.catalog->suggestionPanel &&
-                   presentation.catalog->suggestionPanel->isVisible();
-        },
-        5000);
-    const ORVOSuggestionPanel* panel = presentation.catalog->suggestionPanel;
-    report("panel", shown ? "1" : "0");
-    if (panel && panel->windowHandle()) {
+    // A panel that never showed reports no place, and the test finds no rectangle.
+    const auto panelShown = [&] {
+        return presentation.catalog->suggestionPanel && presentation.catalog->suggestionPanel->isVisible();
+    };
+    if (QTest::qWaitFor(panelShown, 5000)) {
+        const ORVOSuggestionPanel* panel = presentation.catalog->suggestionPanel;
         QTest::qWait(200);
         report("panelRect", rect(panel->geometry()));
         report("panelType", QString::number(int(panel->windowHandle()->type())));

@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -108,15 +107,12 @@ TEST_F(WaylandTest, theGuideAndTheAlertAreChildrenOfTheWindowAndTheSuggestionsOp
     const QMap<QString, QString> report = runProbe(protocol);
     ASSERT_EQ(report.value("platform"), "wayland");
     EXPECT_EQ(report.value("exposed"), "1");
-    ASSERT_EQ(report.value("guide"), "1");
-    ASSERT_EQ(report.value("alert"), "1");
     // A child stays above its parent on every compositor; a window without one goes wherever the
     // compositor puts new windows, and the main window came up over the guide. Every window after
     // the main window names its parent as it appears.
     EXPECT_EQ(requests(protocol, "get_toplevel"), 3);
     EXPECT_EQ(requests(protocol, "set_parent(xdg_toplevel@"), 2) << "the guide and the alert";
 
-    ASSERT_EQ(report.value("panel"), "1");
     // A popup of the main window's surface: Wayland places only those relative to their parent.
     EXPECT_EQ(report.value("panelParent"), "1");
     const int type = report.value("panelType").toInt();

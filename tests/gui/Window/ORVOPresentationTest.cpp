@@ -6,7 +6,6 @@
 #include "ORVOHeaderMenu.h"
 #include "ORVOHero.h"
 #include "ORVOLogCard.h"
-#include "ORVOProfileSelector.h"
 #include "ORVOStyleKit.h"
 #include "ORVOThemeToggle.h"
 #include "WindowTestSupport.h"

@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTextBrowser>
-#include <algorithm>
 
 namespace {
 
@@ -21,27 +20,9 @@ protected:
         plugAndRead(serial, {"--model", "ORVO-EF", "--sn", "ORVO4242", "--firmware", "2.21"});
     }
 
-    // The adapter's answer to the request for one profile.
-    std::optional<L2PC03_TD> sentProfile(int lensSeq) const {
-        for (const auto& packet : adapter->sent) {
-            const auto profile = L2PC03_TD::fromData(packet.bytes);
-            if (packet.bytes.size() == 54 && profile && profile->lensSeq == lensSeq) {
-                return profile;
-            }
-        }
-        return std::nullopt;
-    }
-
     // Lines of the log that begin with one of the monitor's markers.
     QStringList linesWithMarkers(const QStringList& markers) const {
-        QStringList result;
-        for (const QString& line : controller.logText().split('\n')) {
-            if (std::ranges::any_of(markers,
-                                    [&](const QString& marker) { return line.startsWith(marker); })) {
-                result << line;
-            }
-        }
-        return result;
+        return controller.logText().split('\n').filter(QRegularExpression("^(" + markers.join('|') + ")"));
     }
 
     static void pick(QComboBox* box, int index) {
@@ -71,9 +52,10 @@ TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShownAndASaveWithAnImpossib
     EXPECT_EQ(controller.FW_Version_Text->text(), "2.1.5");
     EXPECT_EQ(controller.Default_LensSeq->currentIndex(),
               L2PC02_TD::fromData(adapter->sent[1].bytes)->DefaultCustomLens);
+    // The adapter's answers: its settings, then the profiles in order.
     for (int p = 0; p < 4; ++p) {
-        const auto profile = sentProfile(p);
-        ASSERT_TRUE(profile);
+        const auto profile = L2PC03_TD::fromData(adapter->sent[p + 2].bytes);
+        ASSERT_TRUE(profile && profile->lensSeq == p);
         EXPECT_EQ(controller.LensFocalLengths[p]->text(), QString::number(profile->WideFlocalLength));
         EXPECT_EQ(controller.LensModels[p]->text(), profile->getLensNameString());
         for (int k = 0; k < 4; ++k) {
