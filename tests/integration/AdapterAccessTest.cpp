@@ -19,7 +19,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <sys/file.h>

@@ -200,7 +200,6 @@ TEST_F(Orvoctl, aBackupHoldingAValueThisToolCannotWriteIsListedAndRestoredExcept
     QJsonArray answers = raw["L2PC03"].toArray();
     QByteArray d = QByteArray::fromHex(answers[3].toString().toLatin1());
     d[9] = char(30);
-    d[d.size() - 2] = char(0);
     d[d.size() - 2] = char(std::accumulate(d.begin(), d.end() - 2, 0));
     answers[3] = QString::fromLatin1(d.toHex(' '));
     raw["L2PC03"] = answers;

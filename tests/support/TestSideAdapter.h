@@ -71,9 +71,6 @@ public:
     int descriptor() const { return master_; }
     AdapterSimulator& protocol() { return protocol_; }
     void setReplyFilter(ReplyFilter filter) { filter_ = std::move(filter); }
-    void writeRaw(const QByteArray& bytes) {
-        (void)::write(master_, bytes.constData(), size_t(bytes.size()));
-    }
 
     void unplug() {
         if (master_ < 0) {
@@ -94,7 +91,8 @@ private:
             return;
         }
         for (const QByteArray& reply : protocol_.receive(QByteArrayView(buffer, n))) {
-            writeRaw(filter_ ? filter_(reply) : reply);
+            const QByteArray bytes = filter_ ? filter_(reply) : reply;
+            (void)::write(master_, bytes.constData(), size_t(bytes.size()));
         }
     }
 

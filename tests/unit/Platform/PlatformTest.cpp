@@ -3,7 +3,6 @@
 #include "NotificationCenter.h"
 #include "ResourceBundle.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

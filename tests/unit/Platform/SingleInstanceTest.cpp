@@ -6,7 +6,6 @@
 #include "EventLoop.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSysInfo>

@@ -70,12 +70,4 @@ TEST(AdapterSimulator, keepsWritesInItsStateFileAndRefusesValuesOutsideTheirFiel
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), json);
     }
-
-    const auto largest =
-        load(R"({"settings":{"U32_1":4294967295,"U16_1":65535},"profiles":[{"ApretureValue":[255]}]})");
-    EXPECT_TRUE(largest->stateError().isEmpty()) << largest->stateError().toStdString();
-    EXPECT_EQ(largest->settings().U32_1, 4294967295u);
-    EXPECT_EQ(largest->settings().U16_1, 65535);
-    EXPECT_EQ(largest->profile(0).ApretureValue[0], 255);
-    EXPECT_TRUE(largest->profile(0).verifyChecksum());
 }
