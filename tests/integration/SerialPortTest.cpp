@@ -8,6 +8,7 @@
 #include "EventLoop.h"
 #include "NotificationRecorder.h"
 #include "SerialPortManager.h"
+#include "SerialWriteQueue.h"
 #include "TestSideAdapter.h"
 
 #include <QCoreApplication>
@@ -214,4 +215,28 @@ TEST_F(SerialPortTest, aFloodOfBadPacketsIsBoundedAndKeepsTheGoodPacket) {
     EXPECT_EQ(recorder.badPackets.size() + recorder.droppedPackets, 5000);
     port->close();
     EXPECT_TRUE(closed());
+}
+
+// A pipe of one page takes exactly 4096 bytes of a larger block: the block must stay queued with
+// the rest, and be reported written only once the rest went too. A terminal's take depends on its
+// buffering and the machine's load, so only a pipe makes this certain.
+TEST(SerialWriteQueueOnAPipe, aBlockTakenOnlyInPartStaysQueuedUntilTheRestIsTaken) {
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe2(pipeEnds, O_NONBLOCK), 0);
+    ASSERT_EQ(::fcntl(pipeEnds[1], F_SETPIPE_SZ, 4096), 4096);
+    SerialWriteQueue queue;
+    const QByteArray block(6000, char(0x55));
+    queue.push(block, 1);
+    std::vector<SerialWriteOutcome> finished;
+    EXPECT_EQ(queue.writeTo(pipeEnds[1], finished), 0);
+    EXPECT_TRUE(finished.empty());
+    EXPECT_FALSE(queue.isEmpty());
+    char sink[8192];
+    EXPECT_EQ(::read(pipeEnds[0], sink, sizeof sink), 4096);
+    queue.writeTo(pipeEnds[1], finished);
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_TRUE(finished.front().written());
+    EXPECT_EQ(::read(pipeEnds[0], sink, sizeof sink), 6000 - 4096);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
 }
