@@ -1,6 +1,6 @@
 // The lens library at the size of a long-time collector's: 10,000 lenses and 500 kits, made from the
 // shipped catalog. Times what My Lenses waits for: opening the file (read, parse and check every
-// field), a search per keystroke, and one change (lock, re-read, keep the previous version, write and
+// field), and one change (lock, re-read, keep the previous version, write and
 // prove the new one). And the window itself: from show() until its first frame, and until the lists
 // show the library (read on the library's thread meanwhile); the budget for the first frame is
 // 100 ms. Then one keystroke in its search field until the lens list has painted again; the budget is
@@ -174,18 +174,6 @@ void BM_openLibrary(benchmark::State& state) {
     state.counters["fileMiB"] = double(fixture().bytes.size()) / (1 << 20);
 }
 
-// One keystroke at a time, as the search field sends them.
-void BM_searchKeystroke(benchmark::State& state) {
-    LensLibrary library(fixture().path);
-    library.load();
-    const QString typed = QStringLiteral("planar 50mm");
-    qsizetype keystroke = 0;
-    for ([[maybe_unused]] auto _ : state) {
-        keystroke = keystroke % typed.size() + 1;
-        benchmark::DoNotOptimize(library.data().search(typed.left(keystroke)).size());
-    }
-}
-
 void BM_addOneLens(benchmark::State& state) {
     LensLibrary library(fixture().path);
     library.load();
@@ -203,7 +191,6 @@ void BM_addOneLens(benchmark::State& state) {
 }
 
 BENCHMARK(BM_openLibrary)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-BENCHMARK(BM_searchKeystroke)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(openWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(searchKeystrokeInWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
 // Last, since it changes the file.

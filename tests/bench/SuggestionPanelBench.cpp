@@ -5,7 +5,6 @@
 // catalog to 100,000 records by repeating it under numbered names, so the share of 50 mm lenses and
 // of names that match stays what it is in the real file.
 
-#include "GrownLensCatalog.h"
 #include "LensCatalog.h"
 #include "ORVOCatalogAssistant.h"
 #include "ORVOPresentation.h"
@@ -23,6 +22,17 @@
 #include <vector>
 
 namespace {
+
+QList<LensCatalogRecord> grownLensCatalog(const QList<LensCatalogRecord>& shipped, qsizetype size) {
+    QList<LensCatalogRecord> records;
+    for (qsizetype i = 0; i < size; ++i) {
+        records << shipped[i % shipped.size()];
+        if (i >= shipped.size()) {
+            records.last().officialName += QStringLiteral(" (%1)").arg(i / shipped.size());
+        }
+    }
+    return records;
+}
 
 void typeIntoLensModel(benchmark::State& state, const QString& mount, bool grown) {
     const QString typed = QStringLiteral("Summilux-M 50mm f/1.4 ASPH");
