@@ -152,15 +152,3 @@ TEST_F(ORVOPresentationTest, everyMarkedPieceTakesTheColoursOfTheThemeAndTwoTogg
     }
     EXPECT_EQ(themedStyles(), dark);
 }
-
-TEST_F(ORVOPresentationTest, aLanguageChangeRetranslatesTheWindow) {
-    controller.Language->setCurrentIndex(15); // ไทย
-    controller.On_Language_Selected();
-    EXPECT_EQ(presentation().windowTitleLabel->text(), text("app.window_title"));
-    EXPECT_EQ(presentation().profileCard->apertureLabels[2]->text(), text("labels.aperture") + " 3");
-    EXPECT_EQ(presentation().hero->tourButton->text(), text("buttons.tour"));
-    // The header's controls keep their floors however short the texts.
-    EXPECT_GE(presentation().hero->tourButton->width(), 65);
-    EXPECT_GE(presentation().hero->languageContainerView->width(), 130);
-    LocalizationManager::shared().setLanguage(2);
-}
