@@ -32,8 +32,11 @@ protected:
 
 } // namespace
 
-TEST_F(UnwrittenEdits, typing85AfterACatalogPickReplacesTheNameWithANoticeAndCtrlZRestoresIt) {
+// A picked name replaced by a composed one says so and comes back; changed fields mark their slot,
+// their profile's segment and the status until Revert.
+TEST_F(UnwrittenEdits, aReplacedNameComesBackAndChangedFieldsAreMarkedUntilReverted) {
     plugAndRead();
+    EXPECT_FALSE(statusSaysUnwritten());
     QLineEdit* name = controller.LensModels[0];
     QLabel* notice = presentation().profileCard->nameReplacedLabel;
     presentation().catalog->applyCatalogSelection(QStringLiteral("Noct 58 Picked"));
@@ -52,22 +55,16 @@ TEST_F(UnwrittenEdits, typing85AfterACatalogPickReplacesTheNameWithANoticeAndCtr
 
     // A name typed over is the user's too; the notice's Undo brings it back as Ctrl+Z does.
     retype(name, QStringLiteral("My own"));
-    retype(controller.LensFocalLengths[0], QStringLiteral("35"));
+    retype(controller.LensFocalLengths[0], QStringLiteral("123"));
     ASSERT_TRUE(notice->isVisible());
     emit notice->linkActivated(QStringLiteral("undo"));
     EXPECT_EQ(name->text(), "My own");
     EXPECT_FALSE(controller.replacedName(0));
-}
 
-TEST_F(UnwrittenEdits, aChangedFieldMarksItsSlotItsSegmentAndTheStatusUntilReverted) {
-    plugAndRead();
     ORVOProfileCard& card = *presentation().profileCard;
     const auto segmentMarked = [&](int p) {
         return presentation().profileSelector->profileButtons[p]->text().contains(u'•');
     };
-    EXPECT_FALSE(statusSaysUnwritten());
-
-    retype(controller.LensFocalLengths[0], QStringLiteral("123"));
     controller.LensApexes[0][2]->setCurrentIndex(controller.LensApexes[0][2]->currentIndex() + 1);
     controller.Default_LensSeq->setCurrentIndex((controller.Default_LensSeq->currentIndex() + 1) % 4);
     runFor(20);
