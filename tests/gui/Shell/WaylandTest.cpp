@@ -41,23 +41,17 @@ protected:
             runUntil([&] { return socketReady() || weston.state() == QProcess::NotRunning; }, 10000) &&
             socketReady();
         if (!started) {
-            const QString log = QString::fromUtf8(weston.readAll()).right(400);
-            stopWeston();
-            GTEST_SKIP() << "weston cannot start here: " << log.toStdString();
+            GTEST_SKIP() << "weston cannot start here: "
+                         << QString::fromUtf8(weston.readAll()).right(400).toStdString();
         }
     }
-    void TearDown() override { stopWeston(); }
+    // One that does not end within the time is killed with the process object.
+    void TearDown() override {
+        weston.terminate();
+        weston.waitForFinished(5000);
+    }
 
     bool socketReady() const { return QFile::exists(QDir(runtime.path()).filePath(kSocket)); }
-    void stopWeston() {
-        if (weston.state() != QProcess::NotRunning) {
-            weston.terminate();
-            if (!weston.waitForFinished(5000)) {
-                weston.kill();
-                weston.waitForFinished(2000);
-            }
-        }
-    }
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_RUNTIME_DIR", runtime.path());
