@@ -137,11 +137,12 @@ TEST_F(ViewControllerTest, editedProfilesAreWrittenVerifiedRevertedRestoredAndKe
     controller.button_Restore->click();
     EXPECT_EQ(backupLines, 1);
     EXPECT_EQ(name->text(), adapterName) << "the backup holds the values before the save";
+    runFor(300);
+    EXPECT_EQ(adapter->received.size(), received);
 
     adapter->unplug();
     ASSERT_TRUE(waitForLog("⚠️ " + text("messages.save_to_adapter_disabled")));
     runFor(400);
-    EXPECT_EQ(adapter->received.size(), received);
     EXPECT_EQ(linesWithMarkers({"❌"}).size(), 1);
     EXPECT_EQ(linesWithMarkers({"⚠️"}).size(), 1);
     EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
