@@ -70,28 +70,20 @@ protected:
 
 } // namespace
 
-TEST_F(MyLenses, aProfileAddedFromTheCardIsInTheLibraryWithItsValues) {
-    plugAndRead("2727");
-    controller.LensModels[0]->setText(QStringLiteral("Planar 50"));
-    controller.LensFocalLengths[0]->setText(QStringLiteral("50"));
-    controller.presentation->profileCard->addToLibraryButton->click();
-    ASSERT_TRUE(runUntil([&] { return onDisk().lensIndex("Planar 50") >= 0; }, 5000));
-    EXPECT_EQ(onDisk().lenses.first().focalLength, 50);
-    EXPECT_TRUE(runUntil([&] { return controller.logText().contains("Planar 50"); }, 2000));
-
-    // The same name with other values asks; the first answer keeps both.
-    controller.LensFocalLengths[0]->setText(QStringLiteral("58"));
-    controller.presentation->profileCard->addToLibraryButton->click();
-    ASSERT_TRUE(runUntil([&] { return onDisk().lenses.size() == 2; }, 5000));
-    EXPECT_EQ(onDisk().lenses[1].name, "Planar 50 (2)");
-}
-
-TEST_F(MyLenses, aLoadedKitIsSavedToTheAdapterVerifiedWithABackup) {
+TEST_F(MyLenses, aProfileAddedFromTheCardIsKeptBesideItsNamesakeAndALoadedKitIsSavedVerifiedWithABackup) {
     addKit("Street", {lens("Summicron 35", 35), lens("Planar 50", 50)}, {"Summicron 35", "", "Planar 50", ""},
            2);
     plugAndRead("2727");
     const QString heldInA = controller.LensModels[0]->text();
     const QString heldInB = controller.LensModels[1]->text();
+    // A name the library holds with other values asks; the first answer keeps both.
+    controller.LensModels[0]->setText(QStringLiteral("Planar 50"));
+    controller.LensFocalLengths[0]->setText(QStringLiteral("58"));
+    controller.presentation->profileCard->addToLibraryButton->click();
+    ASSERT_TRUE(runUntil([&] { return onDisk().lensIndex("Planar 50 (2)") >= 0; }, 5000));
+    EXPECT_EQ(onDisk().lenses[onDisk().lensIndex("Planar 50 (2)")].focalLength, 58);
+    EXPECT_TRUE(runUntil([&] { return controller.logText().contains("Planar 50 (2)"); }, 2000));
+
     ORVOLibraryWindow& window = library->showWindow();
     ASSERT_TRUE(runUntil([&] { return window.kitView->model()->rowCount() == 1; }, 3000));
     window.kitView->setCurrentIndex(window.kitView->model()->index(0, 0));
