@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <tuple>
 
 namespace {
 
@@ -61,26 +62,23 @@ TEST_F(UnwrittenEdits, aReplacedNameComesBackAndChangedFieldsAreMarkedUntilRever
     EXPECT_EQ(name->text(), "My own");
     EXPECT_FALSE(controller.replacedName(0));
 
-    ORVOProfileCard& card = *presentation().profileCard;
-    const auto segmentMarked = [&](int p) {
-        return presentation().profileSelector->profileButtons[p]->text().contains(u'•');
+    // The marks of the focal length, apertures 2 and 3, the default lens, segments A and B, the status.
+    const auto marks = [&] {
+        const ORVOProfileCard& card = *presentation().profileCard;
+        const auto& segments = presentation().profileSelector->profileButtons;
+        return std::tuple(
+            card.focalSlot->isMarked(), card.apertureSlots[1]->isMarked(), card.apertureSlots[2]->isMarked(),
+            presentation().deviceCard->defaultLensSlot->isMarked(), segments[0]->text().contains(u'•'),
+            segments[1]->text().contains(u'•'), statusSaysUnwritten());
     };
     controller.LensApexes[0][2]->setCurrentIndex(controller.LensApexes[0][2]->currentIndex() + 1);
     controller.Default_LensSeq->setCurrentIndex((controller.Default_LensSeq->currentIndex() + 1) % 4);
     runFor(20);
-    EXPECT_TRUE(card.focalSlot->isMarked());
-    EXPECT_TRUE(card.apertureSlots[2]->isMarked());
-    EXPECT_FALSE(card.apertureSlots[1]->isMarked());
-    EXPECT_TRUE(presentation().deviceCard->defaultLensSlot->isMarked());
-    EXPECT_TRUE(segmentMarked(0));
-    EXPECT_FALSE(segmentMarked(1));
-    EXPECT_TRUE(statusSaysUnwritten());
+    EXPECT_EQ(marks(), std::tuple(true, false, true, true, true, false, true));
 
     controller.button_Revert->click();
     runFor(20);
-    EXPECT_FALSE(card.focalSlot->isMarked());
-    EXPECT_FALSE(segmentMarked(0));
-    EXPECT_FALSE(statusSaysUnwritten());
+    EXPECT_EQ(marks(), std::tuple(false, false, false, false, false, false, false));
 }
 
 TEST_F(UnwrittenEdits, exitWithUnwrittenChangesOffersWriteDiscardAndGoBackAndEndsOnlyAfterAVerifiedSave) {
