@@ -200,8 +200,7 @@ TEST_F(CatalogEditingTest, theFillOfferNeedsThreeStopsANewValueAndFillsOnlyBoxes
     EXPECT_EQ(aperture(2)->currentText(), "F1.0"); // the list has no F45 or F64
     EXPECT_EQ(aperture(3)->currentText(), "F1.0");
 
-    L2PC03_TD packet;
-    packet.lensSeq = 0;
+    L2PC03_TD packet; // for profile A
     packet.ApretureValue = {2, 5, 8, 11};
     controller.handleReceivedL2PC03Packet(packet.toData());
     runFor(30);

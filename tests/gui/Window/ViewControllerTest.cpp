@@ -51,9 +51,8 @@ TEST_F(ViewControllerTest, anAdapterAmongOtherPortsIsFoundReadOutAndShownAndAnIm
     QFile::remove(plainLink);
     const QStringList monitor = linesWithMarkers({"🔍", "🔄", "✅"});
     ASSERT_GE(monitor.size(), 3);
-    EXPECT_EQ(monitor[0], "🔍 " + text("messages.device_detected")
-                                     .replace("{0}", "1")
-                                     .replace("{1}", QString::number(present + 2)));
+    EXPECT_EQ(monitor[0], "🔍 " + LocalizationManager::withArguments(text("messages.device_detected"),
+                                                                    {"1", QString::number(present + 2)}));
     EXPECT_TRUE(monitor[1].startsWith("🔄") && monitor[2].startsWith("✅"));
     EXPECT_TRUE(logCount(text("messages.port_opened").replace("{0}", adapter->linkPath())));
 
