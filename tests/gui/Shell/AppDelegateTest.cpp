@@ -61,14 +61,11 @@ TEST_F(ProgramTest, helpAndVersionPrintAndExitWithZero) {
     for (const auto& [option, starts] :
          {std::pair{"--help", "^Usage: orvo \\[OPTION\\] \\[FILE\\.orvolens \\.\\.\\.\\]\n"},
           {"--version", "^orvo \\d+\\.\\d+"}}) {
-        const auto program =
-            startProgram({{"QT_QPA_PLATFORM", "no-such-platform"}}, QStringLiteral(ORVO_BIN_DIR "/orvo"),
-                         {QString::fromLatin1(option)});
+        const auto program = startProgram({{"QT_QPA_PLATFORM", "no-such-platform"}},
+                                          QStringLiteral(ORVO_BIN_DIR "/orvo"), {option});
         ASSERT_TRUE(program->waitForFinished(5000)) << option;
         EXPECT_EQ(program->exitCode(), 0) << option;
-        EXPECT_TRUE(QRegularExpression(QString::fromLatin1(starts))
-                        .match(QString::fromUtf8(program->readAllStandardOutput()))
-                        .hasMatch())
+        EXPECT_TRUE(QString::fromUtf8(program->readAllStandardOutput()).contains(QRegularExpression(starts)))
             << option;
     }
 }
@@ -140,32 +137,19 @@ protected:
 
 // Ctrl+Q, the window's close button and Exit ask the same question once each time; going back leaves
 // the program running, and only the confirmed answer ends it, once, with the window's state saved.
-class WayOut : public QuittingTest, public testing::WithParamInterface<int> {
-protected:
-    void leave() {
-        switch (GetParam()) {
-        case 0:
-            QTest::keyClick(&controller, Qt::Key_Q, Qt::ControlModifier);
-            break;
-        case 1:
-            controller.close();
-            break;
-        default:
-            QTest::mouseClick(controller.button_Exit, Qt::LeftButton);
-        }
-    }
-};
+// The parameter is the way out taken.
+class WayOut : public QuittingTest, public testing::WithParamInterface<void (*)(ViewController&)> {};
 
 TEST_P(WayOut, asksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
     answers = {1, 0};
-    leave();
+    GetParam()(controller);
     runFor(700);
     EXPECT_EQ(alerts, QStringList{text("dialogs.exit_title")});
     EXPECT_EQ(terminations(), 0);
     EXPECT_TRUE(controller.isVisible());
     EXPECT_FALSE(storedLensAModel().isValid());
 
-    leave();
+    GetParam()(controller);
     ASSERT_TRUE(runUntil([&] { return terminations() == 1; }, 3000));
     runFor(300);
     EXPECT_EQ(alerts.size(), 2);
@@ -174,7 +158,11 @@ TEST_P(WayOut, asksOnceAndOnlyTheConfirmedAnswerEndsTheProgram) {
     EXPECT_TRUE(storedLensAModel().isValid());
 }
 
-INSTANTIATE_TEST_SUITE_P(CtrlQCloseButtonAndExit, WayOut, testing::Values(0, 1, 2));
+INSTANTIATE_TEST_SUITE_P(
+    CtrlQCloseButtonAndExit, WayOut,
+    testing::Values([](ViewController& window) { QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier); },
+                    [](ViewController& window) { window.close(); },
+                    [](ViewController& window) { QTest::mouseClick(window.button_Exit, Qt::LeftButton); }));
 
 TEST_F(QuittingTest, ctrlQWithChangesNotWrittenAsksTheWindowsQuestionOfWriteDiscardOrGoBack) {
     const auto adapter = plugAndRead("5103");

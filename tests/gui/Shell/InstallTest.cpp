@@ -53,11 +53,13 @@ protected:
     static inline QString installLog;
 };
 
-TEST_F(InstallTest, thePrefixHoldsTheProgramAndItsDataButNoTestTool) {
+// The moved prefix holds the program and its data but no test tool, and the program finds its data
+// there alone.
+TEST_F(InstallTest, theMovedPrefixHoldsTheProgramAndItsDataAndTheProgramFindsItThereAlone) {
     QStringList programs = QDir(installedPath("bin")).entryList(QDir::Files);
     programs.removeAll("orvoctl"); // ships once it is built
     EXPECT_EQ(programs, QStringList{"orvo"});
-    // The English file, the desktop files and the udev rule are read by the cases below.
+    // The English file, the desktop files and the udev rule are read below and by the cases after.
     for (const QString& file :
          QStringList{"share/orvo/th.json", "share/orvo/Help_EN.htm", "share/orvo/LensCatalog.json",
                      "share/orvo/images/AdapterRing.svg", "share/orvo/icons/chevron.down.svg",
@@ -68,9 +70,6 @@ TEST_F(InstallTest, thePrefixHoldsTheProgramAndItsDataButNoTestTool) {
                      "share/doc/orvo/changelog.gz", "share/man/man1/orvo.1.gz"}) {
         EXPECT_TRUE(QFileInfo(installedPath(file)).isFile()) << file.toStdString();
     }
-}
-
-TEST_F(InstallTest, theMovedProgramFindsItsDataBesideItAndNeverInTheSourceTree) {
     EXPECT_EQ(windowTitleOfInstalledProgram(), "Quillon ORVO Adapter Utility");
     // Without its English file the installed copy shows keys: the source tree is not a fallback.
     ASSERT_TRUE(QFile::rename(installedPath("share/orvo/en.json"), installedPath("share/orvo/en.json.away")));
@@ -116,24 +115,20 @@ TEST_F(InstallTest, theDesktopEntryAndTheMetainfoPassTheirValidatorsUnderOneId) 
     EXPECT_EQ(images, meta.count("</screenshot>"));
 }
 
+// Printed before any window system is touched: a platform that cannot start does not matter.
 TEST_F(InstallTest, printUdevRuleGivesTheInstalledRuleWithoutAWindowSystem) {
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    program.setProcessEnvironment(env);
-    program.start(installedPath("bin/orvo"), {"--print-udev-rule"});
-    ASSERT_TRUE(program.waitForFinished(10000));
-    EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()),
+    const auto program = startProgram({{"QT_QPA_PLATFORM", "no-such-platform"}}, installedPath("bin/orvo"),
+                                      {"--print-udev-rule"});
+    ASSERT_TRUE(program->waitForFinished(10000));
+    EXPECT_EQ(program->exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(program->readAllStandardOutput()),
               readText(installedPath("lib/udev/rules.d/70-orvo-adapter.rules")));
 
     // A rule that could not be written out (a full disk) is no success.
-    program.setStandardOutputFile(QStringLiteral("/dev/full"));
-    program.start(installedPath("bin/orvo"), {"--print-udev-rule"});
-    ASSERT_TRUE(program.waitForFinished(10000));
-    EXPECT_NE(program.exitCode(), 0);
+    program->setStandardOutputFile(QStringLiteral("/dev/full"));
+    program->start(installedPath("bin/orvo"), {"--print-udev-rule"});
+    ASSERT_TRUE(program->waitForFinished(10000));
+    EXPECT_NE(program->exitCode(), 0);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Started by the Wayland test inside a headless compositor: shows the main window with its first-run
 // guide, ends the guide and opens an alert over the window, then opens the lens suggestions beside
-// the lens-model field, and reports, one "name=value" line each, what it saw.
+// the lens-model field, and reports what it saw in the settings file $ORVO_PROBE_REPORT names.
 
 #include "IsolatedEnvironment.h"
 #include "ORVOCatalogAssistant.h"
@@ -12,21 +12,12 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
-#include <cstdio>
 
 namespace {
-
-void report(const char* name, const QString& value) {
-    std::printf("%s=%s\n", name, value.toUtf8().constData());
-    (void)std::fflush(stdout); // the test reads what arrives; a lost line fails it there
-}
-
-QString rect(const QRect& r) {
-    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-}
 
 // The guide as a first start shows it, then an alert; each closes once it is on the screen.
 void showGuideAndAlert(ViewController& controller) {
@@ -51,10 +42,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     useIsolatedEnvironment();
     qunsetenv("ORVO_SKIP_GUIDE");
-    report("platform", QGuiApplication::platformName());
+    QSettings report(qEnvironmentVariable("ORVO_PROBE_REPORT"), QSettings::IniFormat);
+    report.setValue("platform", QGuiApplication::platformName());
     ViewController controller;
     controller.show();
-    report("exposed", QTest::qWaitForWindowExposed(&controller, 10000) ? "1" : "0");
+    report.setValue("exposed", QTest::qWaitForWindowExposed(&controller, 10000));
     showGuideAndAlert(controller);
 
     ORVOPresentation& presentation = *controller.presentation;
@@ -70,16 +62,15 @@ int main(int argc, char** argv) {
     if (QTest::qWaitFor(panelShown, 5000)) {
         const ORVOSuggestionPanel* panel = presentation.catalog->suggestionPanel;
         QTest::qWait(200);
-        report("panelRect", rect(panel->geometry()));
-        report("panelType", QString::number(int(panel->windowHandle()->type())));
-        report("panelParent",
-               panel->windowHandle()->transientParent() == controller.windowHandle() ? "1" : "0");
+        report.setValue("panelRect", panel->geometry());
+        report.setValue("panelType", int(panel->windowHandle()->type()));
+        report.setValue("panelParent", panel->windowHandle()->transientParent() == controller.windowHandle());
     }
-    report("fieldRect", rect(QRect(field->mapToGlobal(QPoint(0, 0)), field->size())));
+    report.setValue("fieldRect", QRect(field->mapToGlobal(QPoint(0, 0)), field->size()));
     // The compositor may not hand a headless window the keyboard at all; what matters is that the
     // panel takes nothing from the window that had it.
     QTest::qWait(300);
-    report("focusKept", QGuiApplication::focusWindow() == activeBefore ? "1" : "0");
-    report("fieldFocus", field->hasFocus() || !activeBefore ? "1" : "0");
+    report.setValue("focusKept", QGuiApplication::focusWindow() == activeBefore);
+    report.setValue("fieldFocus", field->hasFocus() || !activeBefore);
     return 0;
 }

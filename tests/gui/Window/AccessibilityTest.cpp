@@ -61,11 +61,6 @@ protected:
         controller.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&controller));
     }
-    // As the language selector of the window does it.
-    void chooseLanguage(uint8_t index) {
-        controller.Language->setCurrentIndex(index);
-        controller.On_Language_Selected();
-    }
     Walk walkWindow() {
         Walk result;
         walk(QAccessible::queryAccessibleInterface(controller.window()), result);
@@ -75,7 +70,7 @@ protected:
 
 TEST_F(AccessibilityTest, everyShowingControlHasATranslatedNameAndThePlainLayoutIsGone) {
     for (const uint8_t language : {uint8_t(2), uint8_t(4)}) { // English, German
-        chooseLanguage(language);
+        controller.languageChosen(language);
         SCOPED_TRACE(LocalizationManager::availableLanguages()[language].code.toStdString());
         const Walk tree = walkWindow();
         EXPECT_EQ(tree.unnamed.join(", ").toStdString(), "");
@@ -95,7 +90,7 @@ TEST_F(AccessibilityTest, everyShowingControlHasATranslatedNameAndThePlainLayout
     }
     presentation().selectProfile(1);
     EXPECT_TRUE(walkWindow().names.contains(controller.LensFocalLengths[1]));
-    chooseLanguage(2);
+    controller.languageChosen(2);
 }
 
 // Tab follows the window from the header to Save and the menu, and each stop looks different once it has the

@@ -1,6 +1,9 @@
 // The main window's controller in a real (offscreen) window, against simulated adapters on real
 // pseudo-terminals in the ports folder.
 
+#include "ORVOCatalogAssistant.h"
+#include "ORVOFieldContainer.h"
+#include "ORVOHero.h"
 #include "WindowTestSupport.h"
 
 #include <QAbstractItemView>
@@ -8,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QLabel>
+#include <QListWidget>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTextBrowser>
@@ -35,11 +40,20 @@ protected:
 
 } // namespace
 
-TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShownAndASaveWithAnImpossibleFocalLengthSendsNothing) {
+// The detection line counts adapters among all ports: a port of another device lies beside it.
+TEST_F(ViewControllerTest, anAdapterAmongOtherPortsIsFoundReadOutAndShownAndAnImpossibleSaveSendsNothing) {
+    const qsizetype present = SerialPortManager::sharedSerialPortManager().availablePorts().size();
+    QTemporaryDir elsewhere;
+    SimulatorProcess plain(QStringList{"--ports-dir", elsewhere.path(), "--serial", "7000"});
+    const QString plainLink = QDir(SerialPortManager::portsDirectory()).filePath("plain0");
+    QFile::link(QFile::symLinkTarget(plain.linkPath()), plainLink);
     plugEF("5001");
+    QFile::remove(plainLink);
     const QStringList monitor = linesWithMarkers({"🔍", "🔄", "✅"});
     ASSERT_GE(monitor.size(), 3);
-    EXPECT_TRUE(monitor[0].startsWith("🔍") && monitor[1].startsWith("🔄") && monitor[2].startsWith("✅"));
+    EXPECT_EQ(monitor[0], "🔍 " + LocalizationManager::withArguments(text("messages.device_detected"),
+                                                                    {"1", QString::number(present + 2)}));
+    EXPECT_TRUE(monitor[1].startsWith("🔄") && monitor[2].startsWith("✅"));
     EXPECT_TRUE(logCount(text("messages.port_opened").replace("{0}", adapter->linkPath())));
 
     // Six read requests, 0.2 s apart.
@@ -74,13 +88,29 @@ TEST_F(ViewControllerTest, anAdapterIsFoundReadOutAndShownAndASaveWithAnImpossib
     EXPECT_TRUE(refused[0].contains("profile B")) << refused[0].toStdString();
 }
 
-TEST_F(ViewControllerTest, editedProfilesAreWrittenToTheAdapterAndKeptWhenItIsUnplugged) {
+// What the fields show is written, paced for the adapter, and told as saved only after the read-back;
+// Revert and Restore then fill the fields and write nothing, and an unplug leaves them as they are.
+TEST_F(ViewControllerTest, editedProfilesAreWrittenVerifiedRevertedRestoredAndKeptWhenTheAdapterIsUnplugged) {
+    int backupLines = -1;
+    inspectAlert = [&](QMessageBox& alert) {
+        if (auto* list = alert.findChild<QListWidget*>()) {
+            backupLines = list->count();
+            list->setCurrentRow(0);
+        }
+    };
     plugEF("5002");
-    retype(controller.LensFocalLengths[2], "35");
-    pick(controller.LensApexes[2][0], 8);  // F2.8
-    pick(controller.LensApexes[2][2], 11); // F4.0: not part of the name
-    EXPECT_EQ(controller.LensModels[2]->text(), "35mm F2.8");
-    retype(controller.LensModels[2], "Summicron 35 ASPH.");
+    QLineEdit* focal = controller.LensFocalLengths[0];
+    QLineEdit* name = controller.LensModels[0];
+    const QString adapterName = name->text();
+    retype(focal, QStringLiteral("８５"));
+    EXPECT_EQ(focal->text(), "85");
+    pick(controller.LensApexes[0][0], 8); // F2.8; the fill offer, taken, gives F4, F5.6 and F8 after it
+    EXPECT_EQ(name->text(), "85mm F2.8");
+    retype(focal, QStringLiteral("28.5"));
+    EXPECT_EQ(focal->text(), "28.5") << "the decimal separator stays";
+    EXPECT_EQ(controller.focalLengthToWrite(0), 29);
+    presentation().catalog->focalLengthPicked(QStringLiteral("7.5"));
+    retype(name, QStringLiteral("Planar 50"));
     pick(controller.Default_LensSeq, 2);
 
     adapter->received.clear();
@@ -91,14 +121,23 @@ TEST_F(ViewControllerTest, editedProfilesAreWrittenToTheAdapterAndKeptWhenItIsUn
     EXPECT_NEAR(adapter->received[2].atMs - adapter->received[0].atMs, 600, 100);
     EXPECT_NEAR(adapter->received[5].atMs - adapter->received[0].atMs, 1200, 120);
     const QJsonObject state = adapter->state();
-    const QJsonObject written = state["profiles"].toArray()[2].toObject();
-    EXPECT_EQ(written["WideFlocalLength"].toInt(), 35);
-    EXPECT_EQ(written["ApretureValue"].toArray()[0].toInt(), 8);
-    EXPECT_EQ(written["ApretureValue"].toArray()[2].toInt(), 11);
-    EXPECT_EQ(written["name"].toString(), "Summicron 35 ASPH.");
+    const QJsonObject written = state["profiles"].toArray()[0].toObject();
+    EXPECT_EQ(written["WideFlocalLength"].toInt(), 8);
+    EXPECT_EQ(written["ApretureValue"].toArray(), QJsonArray({8, 11, 14, 17}));
+    EXPECT_EQ(written["name"].toString(), "Planar 50");
     EXPECT_EQ(state["settings"].toObject()["DefaultCustomLens"].toInt(), 2);
-    // Success is told only once the adapter has read back what was written.
     ASSERT_TRUE(waitForLog(text("messages.device_info_saved")));
+    EXPECT_EQ(focal->text(), "7.5") << "the fields keep what the user wrote";
+
+    const qsizetype received = adapter->received.size();
+    retype(name, QStringLiteral("Something else"));
+    controller.button_Revert->click();
+    EXPECT_EQ(name->text(), "Planar 50") << "the adapter's values after the save";
+    controller.button_Restore->click();
+    EXPECT_EQ(backupLines, 1);
+    EXPECT_EQ(name->text(), adapterName) << "the backup holds the values before the save";
+    runFor(300);
+    EXPECT_EQ(adapter->received.size(), received);
 
     adapter->unplug();
     ASSERT_TRUE(waitForLog("⚠️ " + text("messages.save_to_adapter_disabled")));
@@ -106,33 +145,15 @@ TEST_F(ViewControllerTest, editedProfilesAreWrittenToTheAdapterAndKeptWhenItIsUn
     EXPECT_EQ(linesWithMarkers({"❌"}).size(), 1);
     EXPECT_EQ(linesWithMarkers({"⚠️"}).size(), 1);
     EXPECT_FALSE(controller.button_SaveToAdapter->isEnabled());
-    EXPECT_EQ(controller.LensModels[2]->text(), "Summicron 35 ASPH.");
+    EXPECT_EQ(name->text(), adapterName);
     EXPECT_EQ(controller.DeviceModel_Text->text(), "ORVO-EF");
-}
-
-TEST_F(ViewControllerTest, theDetectionLineCountsAdapterPortsAmongAllPorts) {
-    SerialPortManager& ports = SerialPortManager::sharedSerialPortManager();
-    const int present = static_cast<int>(ports.availablePorts().size());
-    QTemporaryDir elsewhere;
-    auto plain =
-        std::make_unique<SimulatorProcess>(QStringList{"--ports-dir", elsewhere.path(), "--serial", "7000"});
-    const QString plainLink = QDir(SerialPortManager::portsDirectory()).filePath("plain0");
-    QFile::link(QFile::symLinkTarget(plain->linkPath()), plainLink);
-    adapter = plugSimulator("6001");
-    ASSERT_TRUE(runUntil([&] { return ports.availablePorts().size() == present + 2; }));
-    controller.show();
-    EXPECT_TRUE(waitForLog(
-        "🔍 " +
-        text("messages.device_detected").replace("{0}", "1").replace("{1}", QString::number(present + 2))));
-    QFile::remove(plainLink);
 }
 
 TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
     QTextBrowser desktop; // takes the page the program asks the desktop to open
     QSignalSpy opened(&desktop, &QTextBrowser::sourceChanged);
     QDesktopServices::setUrlHandler("file", &desktop, "setSource");
-    controller.Language->setCurrentIndex(3); // 日本語
-    controller.On_Language_Selected();
+    controller.languageChosen(3); // 日本語
     QTest::mouseClick(controller.button_Help, Qt::LeftButton);
     ASSERT_EQ(opened.size(), 1);
     EXPECT_TRUE(desktop.source().toLocalFile().endsWith("/Help_JA.htm"));
@@ -143,9 +164,9 @@ TEST_F(ViewControllerTest, helpOpensThePageOfTheCurrentLanguageOrLogsWhyNot) {
     LocalizationManager::shared().setLanguage(2);
 }
 
-// A first start reads the adapter in Chinese; every line read so far then follows each change of
-// language, the adapter's own lines and a repeated checksum failure among them.
-TEST_F(ViewControllerTest, theWholeLogIsShownAgainInEachLanguageChosen) {
+// A first start reads the adapter in Chinese; the window's texts and every line read so far then
+// follow each change of language, the adapter's own lines and a repeated checksum failure among them.
+TEST_F(ViewControllerTest, theWindowAndItsWholeLogAreShownAgainInEachLanguageChosen) {
     const auto indexOf = [](const char* code) { return *LocalizationManager::languageForLocale({code}); };
     const int before = int(controller.localizationManager.getCurrentLanguage());
     controller.languageChosen(indexOf("zh-Hans"));
@@ -160,9 +181,15 @@ TEST_F(ViewControllerTest, theWholeLogIsShownAgainInEachLanguageChosen) {
     const QRegularExpression chinese(QStringLiteral("[\u4e00-\u9fff]"));
     ASSERT_TRUE(controller.logText().contains(chinese));
 
-    for (const char* code : {"en", "de"}) {
+    for (const char* code : {"th", "de"}) {
         SCOPED_TRACE(code);
         controller.languageChosen(indexOf(code));
+        EXPECT_EQ(presentation().windowTitleLabel->text(), text("app.window_title"));
+        EXPECT_EQ(presentation().profileCard->apertureLabels[2]->text(), text("labels.aperture") + " 3");
+        EXPECT_EQ(presentation().hero->tourButton->text(), text("buttons.tour"));
+        // The header's controls keep their floors however short the texts.
+        EXPECT_GE(presentation().hero->tourButton->width(), 65);
+        EXPECT_GE(presentation().hero->languageContainerView->width(), 130);
         const QString log = controller.logText();
         EXPECT_FALSE(log.contains(chinese)) << log.toStdString();
         EXPECT_FALSE(controller.PrintView->toPlainText().contains(chinese));
