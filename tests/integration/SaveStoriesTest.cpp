@@ -53,15 +53,6 @@ protected:
         ASSERT_TRUE(readOut.isComplete());
     }
 
-    // The same adapter's port closed and opened again: a connection of its own.
-    void reconnect() {
-        const SerialPortPtr port = store.serialController->serialPort;
-        store.serialController->disconnect();
-        ASSERT_TRUE(runUntil([&] { return !port->isOpen(); }));
-        store.connectToPort(adapter->linkPath(), kAdapterBaudRate);
-        ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() != 0; }));
-    }
-
     // Profile B becomes a 35 mm F2.8 lens and D the default; everything else is written as it was read.
     WriteSequence::Outcome save() {
         AdapterSnapshot target = store.adapterSnapshot();
@@ -79,10 +70,8 @@ protected:
         return outcome.value_or(WriteSequence::Outcome{});
     }
 
-    QStringList backups() const {
-        return QDir(BackupStore::rootFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()
-                   ? QStringList()
-                   : QDir(BackupStore::rootFolder() + "/ORVO0001").entryList({"*.json"}, QDir::Files);
+    static QStringList backups() {
+        return QDir(BackupStore::rootFolder() + "/ORVO0001").entryList({"*.json"}, QDir::Files);
     }
 
     inline static int serial = 7700;
@@ -229,7 +218,12 @@ TEST_F(SaveStories, aReadOutOfAnEarlierConnectionOrUnfinishedOrAGoneAdapterLetsN
     ReadOutSequence stale(store);
     QSignalSpy staleFinished(&stale, &ReadOutSequence::finished);
     stale.start(store.currentConnectionNumber());
-    reconnect();
+    // The same adapter's port closed and opened again: a connection of its own.
+    const SerialPortPtr port = store.serialController->serialPort;
+    store.serialController->disconnect();
+    ASSERT_TRUE(runUntil([&] { return !port->isOpen(); }));
+    store.connectToPort(adapter->linkPath(), kAdapterBaudRate);
+    ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() != 0; }));
     const int received = adapter->protocol().packetsReceived();
     EXPECT_EQ(save().result, Result::ReadOutIncomplete);
     runFor(300);
