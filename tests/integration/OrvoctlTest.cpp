@@ -228,17 +228,12 @@ TEST_F(Orvoctl, kitLoadWritesTheKitVerifiedAndKeepsTheSlotsItKeeps) {
     const QJsonArray before = heldProfiles();
     ASSERT_EQ(before.size(), 4);
 
-    ASSERT_EQ(orvoctl({"import", sharedLens("Noct 58", 58)}).status, 0);
-    LensLibrary library;
-    QString error;
-    ASSERT_TRUE(library.change(
-        [](LensLibraryData& d, QString* e) {
-            LensKit kit{
-                "Night", {QString(), "Noct 58", QString(), QString()}, 1, QDateTime::currentDateTimeUtc()};
-            return d.addKit(kit, LensLibraryData::NameConflict::Refuse, e).has_value();
-        },
-        &error))
-        << error.toStdString();
+    // A shared kit that brings its lens for B and keeps the other slots.
+    LensLibraryData shared;
+    shared.lenses = {libraryLens("Noct 58", 58)};
+    shared.kits = {
+        LensKit{"Night", {QString(), "Noct 58", QString(), QString()}, 1, QDateTime::currentDateTimeUtc()}};
+    ASSERT_EQ(orvoctl({"import", fileWith("Night.orvolens", shared.toJson())}).status, 0);
     const Outcome night = orvoctl({"kit", "load", "Night"});
     ASSERT_EQ(night.status, 0) << night.err.toStdString();
     const QJsonArray after = heldProfiles();
@@ -252,6 +247,7 @@ TEST_F(Orvoctl, kitLoadWritesTheKitVerifiedAndKeepsTheSlotsItKeeps) {
     ASSERT_EQ(everyday.status, 0) << everyday.err.toStdString();
     EXPECT_EQ(heldProfiles(), before);
     EXPECT_EQ(orvoctl({"backups"}).out.count('\n'), 2) << "one backup per load";
+    LensLibrary library;
     library.load();
     EXPECT_TRUE(library.data().lenses[library.data().lensIndex("Noct 58")].lastUsedAt.isValid());
     EXPECT_EQ(orvoctl({"kit", "load", "Nowhere"}).status, 2);
