@@ -17,7 +17,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -68,10 +67,6 @@ protected:
         runUntil([&] { return outcome.has_value(); }, 10000);
         QObject::disconnect(heard);
         return outcome.value_or(WriteSequence::Outcome{});
-    }
-
-    static QStringList backups() {
-        return QDir(BackupStore::rootFolder() + "/ORVO0001").entryList({"*.json"}, QDir::Files);
     }
 
     inline static int serial = 7700;
@@ -147,13 +142,11 @@ TEST_F(SaveStories, aSaveVerifiesButAnUnplugAfterTheLastWriteIsWrittenNotVerifie
     const WriteSequence::Outcome verified = save();
     ASSERT_EQ(verified.result, Result::Verified);
     EXPECT_TRUE(verified.mismatches.isEmpty());
-    ASSERT_EQ(backups().size(), 1);
-    QFile file(verified.backupPath);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const auto kept =
-        AdapterSnapshot::fromJson(QJsonDocument::fromJson(file.readAll()).object(), {}, nullptr);
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(kept->profiles[1].toData(), overwritten.toData()) << "the backup holds what was overwritten";
+    const QList<BackupStore::Entry> kept = BackupStore::list("ORVO0001");
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept[0].path, verified.backupPath);
+    EXPECT_EQ(kept[0].snapshot.profiles[1].toData(), overwritten.toData())
+        << "the backup holds what was overwritten";
     EXPECT_EQ(adapter->protocol().settings().DefaultCustomLens, 1);
 
     const int before = adapter->protocol().packetsReceived();
@@ -241,5 +234,5 @@ TEST_F(SaveStories, aReadOutOfAnEarlierConnectionOrUnfinishedOrAGoneAdapterLetsN
     adapter->unplug();
     ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() == 0; }));
     EXPECT_EQ(save().result, Result::NoAdapter);
-    EXPECT_TRUE(backups().isEmpty());
+    EXPECT_TRUE(BackupStore::list("ORVO0001").isEmpty());
 }
