@@ -87,7 +87,6 @@ TEST_F(AdapterAccess, aBusyPortIsToldWithTheNameOfTheProgramHoldingItWhenOneIsFo
 TEST_F(AdapterAccess, permissionDeniedIsAMissingGroupThroughTheRulesLinkElseAMissingRule) {
     const auto ruleMissing = AdapterAccessAdvice::forOpenFailure("/dev/ttyACM0", EACCES);
     EXPECT_EQ(ruleMissing.kind, AdapterAccessAdvice::Kind::RuleMissing);
-    EXPECT_EQ(ruleMissing.commands("orvo"), AdapterAccessAdvice::ruleInstallCommands("orvo"));
     EXPECT_TRUE(ruleMissing.commands("orvo").first().startsWith("orvo --print-udev-rule | sudo tee "));
     // Only the rule makes /dev/usbmodem links: the rule is there, the user lacks its group.
     const auto noGroup = AdapterAccessAdvice::forOpenFailure("/dev/usbmodemORVO7103", EACCES);

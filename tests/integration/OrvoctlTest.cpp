@@ -1,6 +1,7 @@
 // orvoctl as a person runs it from a shell, against the simulator as its own process: the adapter's
 // commands, the lens library's, and two writers of the library at once.
 
+#include "AdapterTestEnvironment.h"
 #include "EventLoop.h"
 #include "LensLibrary.h"
 #include "LockingProgram.h"
@@ -24,13 +25,10 @@ struct Outcome {
     QString err;
 };
 
-class Orvoctl : public testing::Test {
+class Orvoctl : public AdapterTest {
 protected:
-    static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    }
     void SetUp() override {
+        AdapterTest::SetUp();
         qputenv("XDG_STATE_HOME", state.path().toUtf8());
         qputenv("XDG_DATA_HOME", data.path().toUtf8());
     }
@@ -60,22 +58,27 @@ protected:
         return adapter;
     }
 
+    // A file of the test's own folder, or at the absolute path given.
     QString fileWith(const QString& name, const QByteArray& bytes) {
-        QFile file(files.filePath(name));
+        QFile file(QDir(files.path()).filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
         return file.fileName();
     }
 
-    // A file sharing one lens of the library's format.
-    QString sharedLens(const QString& name, int focal) {
-        LensLibraryData d;
+    static LibraryLens libraryLens(const QString& name, int focal) {
         LibraryLens lens;
         lens.name = name;
         lens.focalLength = uint16_t(focal);
         lens.apertures = {8, 11, 14, 17};
         lens.addedAt = QDateTime::currentDateTimeUtc();
-        d.lenses = {lens};
+        return lens;
+    }
+
+    // A file sharing one lens of the library's format.
+    QString sharedLens(const QString& name, int focal) {
+        LensLibraryData d;
+        d.lenses = {libraryLens(name, focal)};
         return fileWith(name + ".orvolens", d.toJson());
     }
 
@@ -123,17 +126,6 @@ TEST_F(Orvoctl, readJsonDescribesWhatTheAdapterHoldsAndWriteRoundTripsVerified) 
     EXPECT_TRUE(listed.out.contains("Lens B")) << "it holds the values before the write";
 }
 
-TEST_F(Orvoctl, badInputIsRefusedWithItsPathBeforeTheAdapterIsTouched) {
-    const Outcome bad = orvoctl({"write", fileWith("bad.json", R"({"format": "orvo-adapter", "version": 1,
-                                                                 "profiles": [{"letter": "A", "focalLength": 1e20}]})")});
-    EXPECT_EQ(bad.status, 2);
-    EXPECT_TRUE(bad.err.contains("profiles[0].focalLength")) << bad.err.toStdString();
-    EXPECT_TRUE(bad.err.contains("0 to 65535"));
-    EXPECT_EQ(orvoctl({"write", fileWith("broken.json", "{ not json")}).status, 2);
-    EXPECT_EQ(orvoctl({"frobnicate"}).status, 2);
-    EXPECT_EQ(orvoctl({"read", "--help"}).status, 0);
-}
-
 // A link made by hand is opened like the one in the ports folder, and a busy port is busy either way.
 TEST_F(Orvoctl, aBusyPortIsStatusFiveWithItsHolderByTheFoldersLinkOrAHandMadeOne) {
     auto adapter = plug();
@@ -147,7 +139,17 @@ TEST_F(Orvoctl, aBusyPortIsStatusFiveWithItsHolderByTheFoldersLinkOrAHandMadeOne
     }
 }
 
-TEST_F(Orvoctl, noAdapterAndAnUnplugAtEachStepOfAWriteHaveTheirOwnStatuses) {
+// Bad input is refused with its path before the adapter is looked for; no adapter and an unplug at each
+// step of a write have statuses of their own.
+TEST_F(Orvoctl, badInputNoAdapterAndAnUnplugAtEachStepOfAWriteHaveTheirOwnStatuses) {
+    const Outcome bad = orvoctl({"write", fileWith("bad.json", R"({"format": "orvo-adapter", "version": 1,
+                                                                 "profiles": [{"letter": "A", "focalLength": 1e20}]})")});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains("profiles[0].focalLength")) << bad.err.toStdString();
+    EXPECT_TRUE(bad.err.contains("0 to 65535"));
+    EXPECT_EQ(orvoctl({"write", fileWith("broken.json", "{ not json")}).status, 2);
+    EXPECT_EQ(orvoctl({"frobnicate"}).status, 2);
+    EXPECT_EQ(orvoctl({"read", "--help"}).status, 0);
     EXPECT_EQ(orvoctl({"read"}).status, 3);
     auto adapter = plug();
     const Outcome read = orvoctl({"read", "--json"});
@@ -207,15 +209,12 @@ TEST_F(Orvoctl, aBackupHoldingAValueThisToolCannotWriteIsListedAndRestoredExcept
     json.remove("profiles");
     const QString folder = state.path() + "/orvo/backups/ORVO0001";
     QDir().mkpath(folder);
-    QFile backup(folder + "/20260101T000000.000Z.json");
-    ASSERT_TRUE(backup.open(QIODevice::WriteOnly));
-    backup.write(QJsonDocument(json).toJson());
-    backup.close();
+    const QString backup = fileWith(folder + "/20260101T000000.000Z.json", QJsonDocument(json).toJson());
 
     const Outcome listed = orvoctl({"backups"});
     EXPECT_EQ(listed.status, 0);
-    EXPECT_TRUE(listed.out.contains(backup.fileName().toUtf8())) << listed.out.toStdString();
-    const Outcome restore = orvoctl({"write", backup.fileName()});
+    EXPECT_TRUE(listed.out.contains(backup.toUtf8())) << listed.out.toStdString();
+    const Outcome restore = orvoctl({"write", backup});
     EXPECT_EQ(restore.status, 0) << restore.err.toStdString();
     EXPECT_TRUE(restore.err.contains("profiles[3].apertures[1]")) << restore.err.toStdString();
 }
@@ -229,17 +228,12 @@ TEST_F(Orvoctl, kitLoadWritesTheKitVerifiedAndKeepsTheSlotsItKeeps) {
     const QJsonArray before = heldProfiles();
     ASSERT_EQ(before.size(), 4);
 
-    ASSERT_EQ(orvoctl({"import", sharedLens("Noct 58", 58)}).status, 0);
-    LensLibrary library;
-    QString error;
-    ASSERT_TRUE(library.change(
-        [](LensLibraryData& d, QString* e) {
-            LensKit kit{
-                "Night", {QString(), "Noct 58", QString(), QString()}, 1, QDateTime::currentDateTimeUtc()};
-            return d.addKit(kit, LensLibraryData::NameConflict::Refuse, e).has_value();
-        },
-        &error))
-        << error.toStdString();
+    // A shared kit that brings its lens for B and keeps the other slots.
+    LensLibraryData shared;
+    shared.lenses = {libraryLens("Noct 58", 58)};
+    shared.kits = {
+        LensKit{"Night", {QString(), "Noct 58", QString(), QString()}, 1, QDateTime::currentDateTimeUtc()}};
+    ASSERT_EQ(orvoctl({"import", fileWith("Night.orvolens", shared.toJson())}).status, 0);
     const Outcome night = orvoctl({"kit", "load", "Night"});
     ASSERT_EQ(night.status, 0) << night.err.toStdString();
     const QJsonArray after = heldProfiles();
@@ -253,12 +247,15 @@ TEST_F(Orvoctl, kitLoadWritesTheKitVerifiedAndKeepsTheSlotsItKeeps) {
     ASSERT_EQ(everyday.status, 0) << everyday.err.toStdString();
     EXPECT_EQ(heldProfiles(), before);
     EXPECT_EQ(orvoctl({"backups"}).out.count('\n'), 2) << "one backup per load";
+    LensLibrary library;
     library.load();
     EXPECT_TRUE(library.data().lenses[library.data().lensIndex("Noct 58")].lastUsedAt.isValid());
     EXPECT_EQ(orvoctl({"kit", "load", "Nowhere"}).status, 2);
 }
 
-TEST_F(Orvoctl, anExportedLensImportsEqualOnAFreshHome) {
+// A lens exported and imported on a fresh home; then the library file is damaged: reported, and left
+// as it is.
+TEST_F(Orvoctl, anExportedLensImportsEqualOnAFreshHomeAndADamagedLibraryIsLeftAsItIs) {
     ASSERT_EQ(orvoctl({"import", sharedLens("Planar 50", 50)}).status, 0);
     const Outcome listed = orvoctl({"lenses", "--json"});
     ASSERT_EQ(orvoctl({"lens", "export", "Planar 50", files.filePath("out.orvolens")}).status, 0);
@@ -270,6 +267,20 @@ TEST_F(Orvoctl, anExportedLensImportsEqualOnAFreshHome) {
     EXPECT_EQ(orvoctl({"import", sharedLens("Planar 50", 85)}).status, 2) << "a name taken by another lens";
     EXPECT_EQ(orvoctl({"import", files.filePath("Planar 50.orvolens"), "--keep-both"}).status, 0);
     EXPECT_TRUE(orvoctl({"lenses"}).out.contains("Planar 50 (2)  85 mm"));
+
+    const QString path = LensLibrary::defaultPath();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray cut = file.readAll().left(100);
+    file.resize(100);
+    file.close();
+    const Outcome damaged = orvoctl({"lenses"});
+    EXPECT_EQ(damaged.status, 0);
+    EXPECT_TRUE(damaged.err.contains(path + ": byte")) << damaged.err.toStdString();
+    EXPECT_TRUE(damaged.out.contains("Planar 50")) << "the previous version";
+    EXPECT_EQ(orvoctl({"import", sharedLens("Summilux 35", 35)}).status, 10);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), cut);
 }
 
 // Many orvoctl processes and this one change the library at once; every change is in the file.
@@ -282,9 +293,7 @@ TEST_F(Orvoctl, writersAtOnceNeverLoseEachOthersChange) {
     LensLibrary library;
     for (int i = 0; i < 6; ++i) {
         QString error;
-        LibraryLens lens;
-        lens.name = QStringLiteral("Window %1").arg(i);
-        lens.addedAt = QDateTime::currentDateTimeUtc();
+        const LibraryLens lens = libraryLens(QStringLiteral("Window %1").arg(i), 30 + i);
         EXPECT_TRUE(library.change(
             [&](LensLibraryData& d, QString* e) {
                 return d.addLens(lens, LensLibraryData::NameConflict::Refuse, e).has_value();
@@ -298,22 +307,4 @@ TEST_F(Orvoctl, writersAtOnceNeverLoseEachOthersChange) {
     }
     library.load();
     EXPECT_EQ(library.data().lenses.size(), 12);
-}
-
-TEST_F(Orvoctl, aDamagedLibraryIsReportedAndLeftAsItIs) {
-    ASSERT_EQ(orvoctl({"import", sharedLens("Planar 50", 50)}).status, 0);
-    ASSERT_EQ(orvoctl({"import", sharedLens("Noct 58", 58)}).status, 0);
-    const QString path = LensLibrary::defaultPath();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const QByteArray cut = file.readAll().left(100);
-    file.resize(100);
-    file.close();
-    const Outcome listed = orvoctl({"lenses"});
-    EXPECT_EQ(listed.status, 0);
-    EXPECT_TRUE(listed.err.contains(path + ": byte")) << listed.err.toStdString();
-    EXPECT_TRUE(listed.out.contains("Planar 50")) << "the previous version";
-    EXPECT_EQ(orvoctl({"import", sharedLens("Summilux 35", 35)}).status, 10);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), cut);
 }

@@ -17,7 +17,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -53,15 +52,6 @@ protected:
         ASSERT_TRUE(readOut.isComplete());
     }
 
-    // The same adapter's port closed and opened again: a connection of its own.
-    void reconnect() {
-        const SerialPortPtr port = store.serialController->serialPort;
-        store.serialController->disconnect();
-        ASSERT_TRUE(runUntil([&] { return !port->isOpen(); }));
-        store.connectToPort(adapter->linkPath(), kAdapterBaudRate);
-        ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() != 0; }));
-    }
-
     // Profile B becomes a 35 mm F2.8 lens and D the default; everything else is written as it was read.
     WriteSequence::Outcome save() {
         AdapterSnapshot target = store.adapterSnapshot();
@@ -77,12 +67,6 @@ protected:
         runUntil([&] { return outcome.has_value(); }, 10000);
         QObject::disconnect(heard);
         return outcome.value_or(WriteSequence::Outcome{});
-    }
-
-    QStringList backups() const {
-        return QDir(BackupStore::rootFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()
-                   ? QStringList()
-                   : QDir(BackupStore::rootFolder() + "/ORVO0001").entryList({"*.json"}, QDir::Files);
     }
 
     inline static int serial = 7700;
@@ -126,22 +110,26 @@ TEST_F(SaveStories, anAdapterThatStoresAFieldWronglyFailsVerificationNamingItsVa
         const WriteSequence::Outcome outcome = save();
         EXPECT_EQ(outcome.result, Result::NotVerified);
         ASSERT_EQ(outcome.mismatches.size(), 1);
-        EXPECT_EQ(outcome.mismatches[0].part, c.part);
-        EXPECT_EQ(outcome.mismatches[0].field, c.field);
-        EXPECT_EQ(outcome.mismatches[0].sent, c.sent);
-        EXPECT_EQ(outcome.mismatches[0].read, c.read);
+        const WriteSequence::Mismatch& m = outcome.mismatches[0];
+        EXPECT_EQ(std::tie(m.part, m.field, m.sent, m.read), std::tie(c.part, c.field, c.sent, c.read));
         EXPECT_TRUE(outcome.unanswered.isEmpty()) << "the part answered, with other values";
         store.serialController->disconnect();
         runUntil([&] { return !store.getConnectionStatus().isConnected(); }, 1000);
     }
 }
 
-// The settings' read-back answer lost in the save (after six read-out answers and the save's device
-// request) is asked for again.
-TEST_F(SaveStories, aLostReadBackAnswerIsAskedForAgainAndTheSaveVerifies) {
+// The line is set as the adapter needs it; the settings' read-back answer lost in the save (after six
+// read-out answers and the save's device request) is asked for again.
+TEST_F(SaveStories, theLineIsSetAsTheAdapterNeedsItAndALostReadBackAnswerIsAskedForAgain) {
     AdapterSimulator::Options protocol;
     protocol.dropReply = 6 + 1 + 1;
     plugAndRead(protocol);
+    const auto line = adapter->lineSettings();
+    ASSERT_TRUE(line);
+    EXPECT_EQ(cfgetospeed(&*line), speed_t(B1500000));
+    EXPECT_EQ(cfgetispeed(&*line), speed_t(B1500000));
+    EXPECT_EQ(line->c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(line->c_cflag & (CSTOPB | PARENB | CRTSCTS), 0u) << "one stop bit, no parity, no flow control";
     EXPECT_EQ(save().result, Result::Verified);
     EXPECT_EQ(adapter->protocol().settings().DefaultCustomLens, 1);
 }
@@ -154,13 +142,11 @@ TEST_F(SaveStories, aSaveVerifiesButAnUnplugAfterTheLastWriteIsWrittenNotVerifie
     const WriteSequence::Outcome verified = save();
     ASSERT_EQ(verified.result, Result::Verified);
     EXPECT_TRUE(verified.mismatches.isEmpty());
-    ASSERT_EQ(backups().size(), 1);
-    QFile file(verified.backupPath);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const auto kept =
-        AdapterSnapshot::fromJson(QJsonDocument::fromJson(file.readAll()).object(), {}, nullptr);
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(kept->profiles[1].toData(), overwritten.toData()) << "the backup holds what was overwritten";
+    const QList<BackupStore::Entry> kept = BackupStore::list("ORVO0001");
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept[0].path, verified.backupPath);
+    EXPECT_EQ(kept[0].snapshot.profiles[1].toData(), overwritten.toData())
+        << "the backup holds what was overwritten";
     EXPECT_EQ(adapter->protocol().settings().DefaultCustomLens, 1);
 
     const int before = adapter->protocol().packetsReceived();
@@ -180,61 +166,28 @@ TEST_F(SaveStories, aSaveVerifiesButAnUnplugAfterTheLastWriteIsWrittenNotVerifie
     EXPECT_EQ(adapter->protocol().profile(1).getLensNameString(), "Summicron 35");
 }
 
+// A file where the backup folder must go, and a full disk: the save stops before any byte is sent and
+// leaves no backup behind.
 TEST_F(SaveStories, aBackupThatCannotBeWrittenStopsTheSaveBeforeAnyByte) {
     plugAndRead();
     QFile blocker(state.filePath("orvo"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder must go
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const int received = adapter->protocol().packetsReceived();
-    const WriteSequence::Outcome outcome = save();
-    EXPECT_EQ(outcome.result, Result::BackupFailed);
-    EXPECT_FALSE(outcome.detail.isEmpty());
-    runFor(300);
-    EXPECT_EQ(adapter->protocol().packetsReceived(), received);
-}
-
-// Neither an unfinished read-out, nor one of an earlier connection, nor a gone adapter lets a save start:
-// nothing is sent and no backup is made.
-TEST_F(SaveStories, aReadOutUnfinishedOrOfAnEarlierConnectionOrAGoneAdapterLetsNoSaveStart) {
-    plugAndRead();
-    QSignalSpy finished(&readOut, &ReadOutSequence::finished);
-    readOut.start(store.currentConnectionNumber()); // a new read-out that has not finished
-    EXPECT_EQ(save().result, Result::ReadOutIncomplete);
-    ASSERT_TRUE(runUntil([&] { return !finished.isEmpty(); }));
-    reconnect();
-    const int received = adapter->protocol().packetsReceived();
-    EXPECT_EQ(save().result, Result::ReadOutIncomplete);
-    runFor(300);
-    EXPECT_EQ(adapter->protocol().packetsReceived(), received);
-    adapter->unplug();
-    ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() == 0; }));
-    EXPECT_EQ(save().result, Result::NoAdapter);
-    EXPECT_TRUE(backups().isEmpty());
-}
-
-TEST_F(SaveStories, aFullDiskStopsTheSaveBeforeAnyByteAndLeavesNoBackup) {
     FullDisk disk({"orvo/backups/ORVO0001"});
-    if (!disk.mounted()) {
-        GTEST_SKIP() << "mounting a tmpfs needs root";
+    for (const QString& home : {state.path(), disk.path()}) {
+        SCOPED_TRACE(home.toStdString());
+        qputenv("XDG_STATE_HOME", home.toUtf8());
+        const int received = adapter->protocol().packetsReceived();
+        const WriteSequence::Outcome outcome = save();
+        EXPECT_EQ(outcome.result, Result::BackupFailed);
+        EXPECT_FALSE(outcome.detail.isEmpty());
+        runFor(300);
+        EXPECT_EQ(adapter->protocol().packetsReceived(), received);
+        if (!disk.mounted()) {
+            GTEST_SKIP() << "a full disk needs a tmpfs, and mounting one needs root";
+        }
     }
-    qputenv("XDG_STATE_HOME", disk.path().toUtf8());
-    plugAndRead();
-    const int received = adapter->protocol().packetsReceived();
-    const WriteSequence::Outcome outcome = save();
-    EXPECT_EQ(outcome.result, Result::BackupFailed);
-    runFor(300);
-    EXPECT_EQ(adapter->protocol().packetsReceived(), received);
     EXPECT_TRUE(QDir(disk.path() + "/orvo/backups/ORVO0001").entryList(QDir::Files).isEmpty());
-}
-
-TEST_F(SaveStories, theLineIsSetAsTheAdapterNeedsIt) {
-    plugAndRead();
-    const auto line = adapter->lineSettings();
-    ASSERT_TRUE(line);
-    EXPECT_EQ(cfgetospeed(&*line), speed_t(B1500000));
-    EXPECT_EQ(cfgetispeed(&*line), speed_t(B1500000));
-    EXPECT_EQ(line->c_cflag & CSIZE, tcflag_t(CS8));
-    EXPECT_EQ(line->c_cflag & (CSTOPB | PARENB | CRTSCTS), 0u) << "one stop bit, no parity, no flow control";
 }
 
 TEST_F(SaveStories, writesTheDeviceNeverTakesAreAnInterruptionNeverAVerifiedOrUnverifiedSave) {
@@ -250,17 +203,36 @@ TEST_F(SaveStories, writesTheDeviceNeverTakesAreAnInterruptionNeverAVerifiedOrUn
     EXPECT_EQ(outcome.unwritten.size(), WriteSequence::kPartCount);
 }
 
-TEST_F(SaveStories, aReadOutWhoseConnectionWentEndsQuietlyAndNeverCompletesOnTheNextOne) {
+// A read-out whose connection went ends quietly and never completes on the next one. Neither a read-out of
+// an earlier connection, nor an unfinished one, nor a gone adapter lets a save start: nothing is sent
+// and no backup is made.
+TEST_F(SaveStories, aReadOutOfAnEarlierConnectionOrUnfinishedOrAGoneAdapterLetsNoSaveStart) {
     plugAndRead();
     ReadOutSequence stale(store);
     QSignalSpy staleFinished(&stale, &ReadOutSequence::finished);
     stale.start(store.currentConnectionNumber());
-    reconnect();
+    // The same adapter's port closed and opened again: a connection of its own.
+    const SerialPortPtr port = store.serialController->serialPort;
+    store.serialController->disconnect();
+    ASSERT_TRUE(runUntil([&] { return !port->isOpen(); }));
+    store.connectToPort(adapter->linkPath(), kAdapterBaudRate);
+    ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() != 0; }));
+    const int received = adapter->protocol().packetsReceived();
+    EXPECT_EQ(save().result, Result::ReadOutIncomplete);
+    runFor(300);
+    EXPECT_EQ(adapter->protocol().packetsReceived(), received);
+
     QSignalSpy fresh(&readOut, &ReadOutSequence::finished);
     readOut.start(store.currentConnectionNumber());
+    EXPECT_EQ(save().result, Result::ReadOutIncomplete);
     ASSERT_TRUE(runUntil([&] { return !fresh.isEmpty(); }, 5000));
     runFor(600);
     EXPECT_TRUE(readOut.isComplete());
     EXPECT_FALSE(stale.isRunning());
     EXPECT_TRUE(staleFinished.isEmpty()) << "a read-out of a connection that went never reports one";
+
+    adapter->unplug();
+    ASSERT_TRUE(runUntil([&] { return store.currentConnectionNumber() == 0; }));
+    EXPECT_EQ(save().result, Result::NoAdapter);
+    EXPECT_TRUE(BackupStore::list("ORVO0001").isEmpty());
 }

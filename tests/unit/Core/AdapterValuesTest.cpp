@@ -72,18 +72,6 @@ TEST(ProfileLetters, nameTheFourProfilesAndNothingElse) {
     }
 }
 
-TEST(BackupFormat, readableFieldsOverrideAndWhatTheFileLeavesOutKeepsTheAdaptersValue) {
-    QJsonObject json = sampleSnapshot().toJson();
-    json.remove("raw");
-    const auto edited =
-        AdapterSnapshot::fromJson(withProfileField(json, 1, "focalLength", 135), sampleSnapshot(), nullptr);
-    ASSERT_TRUE(edited);
-    EXPECT_EQ(edited->profiles[1].WideFlocalLength, 135);
-    EXPECT_EQ(edited->profiles[1].TeleFlocalLength, 135);
-    EXPECT_TRUE(edited->profiles[1].verifyChecksum());
-    EXPECT_EQ(edited->settings.U32_1, 123456u);
-}
-
 TEST(BackupFormat, valuesTheAdapterStoredButCannotBeWrittenAreReadAndLeftAloneOnRestore) {
     // A backup of an adapter that held a default lens beyond D and an aperture byte beyond "F32".
     AdapterSnapshot s = sampleSnapshot();
@@ -141,7 +129,7 @@ TEST(BackupFormat, inputThatIsBadAmbiguousOrNotWhatItClaimsIsRefusedWithItsPath)
     }
 }
 
-TEST(BackupFormat, aSnapshotComesBackByteForByteUnshownNamesIncludedAndANameEndsAtItsZero) {
+TEST(BackupFormat, aSnapshotComesBackByteForByteAndAnEditedFileChangesOnlyWhatItGivesUpToANamesZero) {
     AdapterSnapshot s = sampleSnapshot();
     const QByteArray latin1 = QByteArrayLiteral("Objektiv \xE9");             // no UTF-8: shown empty
     const QByteArray tail = QByteArrayLiteral("Lens\0left by an older tool"); // shown as "Lens"
@@ -156,12 +144,20 @@ TEST(BackupFormat, aSnapshotComesBackByteForByteUnshownNamesIncludedAndANameEnds
     ASSERT_TRUE(back);
     EXPECT_TRUE(back->holdsSameValues(s));
 
+    // Readable fields override, and what the file leaves out keeps the adapter's value.
+    QJsonObject readable = sampleSnapshot().toJson();
+    readable.remove("raw");
     const QString shortName = QStringLiteral("Short").append(QChar(0)).append(QStringLiteral("hidden"));
     const auto edited = AdapterSnapshot::fromJson(
-        withProfileField(sampleSnapshot().toJson(), 0, "name", shortName), sampleSnapshot(), nullptr);
+        withProfileField(withProfileField(readable, 0, "name", shortName), 1, "focalLength", 135),
+        sampleSnapshot(), nullptr);
     ASSERT_TRUE(edited);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(edited->profiles[0].LensNameString.data()), 40),
               QByteArray("Short").leftJustified(40, '\0'));
+    EXPECT_EQ(edited->profiles[1].WideFlocalLength, 135);
+    EXPECT_EQ(edited->profiles[1].TeleFlocalLength, 135);
+    EXPECT_TRUE(edited->profiles[1].verifyChecksum());
+    EXPECT_EQ(edited->settings.U32_1, 123456u);
 }
 
 TEST(BackupFolder, eachSerialHasAFolderOfItsOwnThatNeverLeadsOutOfTheBackups) {
@@ -190,12 +186,12 @@ void writeBackupsOf(const QString& serial, const QString& folder, int count, con
     }
 }
 
-TEST(BackupFolder, theNewestHundredStayAndTheBackupJustWrittenIsNeverDropped) {
+// A clock once set a year ahead left a hundred backups that sort after any written now; the earlier
+// scheme put "ORVO/1" and "ORVO_1" into one folder, "ORVO_1".
+TEST(BackupFolder, theNewestHundredStayAndAdaptersWhoseSerialsOnceSharedAFolderListOnlyTheirOwn) {
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
-    const QString folder = BackupStore::rootFolder() + "/ORVO0042";
-    // A clock once set a year ahead left a hundred backups that sort after any written now.
-    writeBackupsOf("ORVO0042", folder, BackupStore::kKeptPerAdapter,
+    writeBackupsOf("ORVO0042", BackupStore::rootFolder() + "/ORVO0042", BackupStore::kKeptPerAdapter,
                    QDateTime::currentDateTimeUtc().addYears(1));
     QString error;
     const auto written = BackupStore::write(sampleSnapshot(), &error);
@@ -206,17 +202,10 @@ TEST(BackupFolder, theNewestHundredStayAndTheBackupJustWrittenIsNeverDropped) {
     EXPECT_TRUE(std::ranges::any_of(kept, [&](const auto& e) { return e.path == *written; }));
     EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end(),
                                [](const auto& a, const auto& b) { return a.takenAt > b.takenAt; }));
-    qunsetenv("XDG_STATE_HOME");
-}
 
-TEST(BackupFolder, adaptersWhoseSerialsOnceSharedAFolderListOnlyTheirOwnBackups) {
-    QTemporaryDir state;
-    qputenv("XDG_STATE_HOME", state.path().toUtf8());
-    // The earlier scheme put "ORVO/1" and "ORVO_1" into one folder, "ORVO_1".
     const QDateTime t = QDateTime::currentDateTimeUtc().addDays(-1);
     writeBackupsOf("ORVO/1", BackupStore::rootFolder() + "/ORVO_1", 2, t);
     writeBackupsOf("ORVO_1", BackupStore::rootFolder() + "/ORVO_1", 3, t.addSecs(60));
-    QString error;
     ASSERT_TRUE(BackupStore::write(sampleSnapshot("ORVO/1"), &error)) << error.toStdString();
     EXPECT_EQ(BackupStore::list("ORVO/1").size(), 3) << "two from the shared folder, one from its own";
     EXPECT_EQ(BackupStore::list("ORVO_1").size(), 3);

@@ -1,12 +1,12 @@
 #include "DataStructureManager.h"
 
 #include "AdapterLine.h"
+#include "AdapterTestEnvironment.h"
 #include "EventLoop.h"
 #include "NotificationNames.h"
 #include "NotificationRecorder.h"
 #include "SerialPortManager.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,12 +27,8 @@ QByteArray profileBytes(int lensSeq, uint16_t focal, const QString& name, bool b
 
 using namespace NotificationNames;
 
-class DataStructureManagerTest : public testing::Test {
+class DataStructureManagerTest : public AdapterTest {
 protected:
-    static void SetUpTestSuite() {
-        static QTemporaryDir runtime;
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    }
     DataStructureManager store;
     NotificationRecorder recorder{{UpdatePrintView, L2PC01PacketReceived, L2PC03PacketReceived}};
 };

@@ -21,17 +21,13 @@ namespace {
 
 const QString kResources = QStringLiteral(ORVO_SOURCE_DIR "/resources");
 
-// Dotted paths of every leaf; leaves that are not strings are reported apart.
-void collectLeaves(const QJsonObject& object, const QString& prefix, QSet<QString>& strings,
-                   QStringList& others) {
+// Dotted paths of every text; a leaf that is no text counts as missing.
+void collectTexts(const QJsonObject& object, const QString& prefix, QSet<QString>& texts) {
     for (auto it = object.begin(); it != object.end(); ++it) {
-        const QString path = prefix + it.key();
         if (it->isObject()) {
-            collectLeaves(it->toObject(), path + '.', strings, others);
+            collectTexts(it->toObject(), prefix + it.key() + '.', texts);
         } else if (it->isString()) {
-            strings.insert(path);
-        } else {
-            others << path;
+            texts.insert(prefix + it.key());
         }
     }
 }
@@ -39,14 +35,6 @@ void collectLeaves(const QJsonObject& object, const QString& prefix, QSet<QStrin
 QString joined(QStringList keys) {
     keys.sort();
     return keys.join(", ");
-}
-
-// A menu-style caption ("Restore…") is named in running text without its ellipsis.
-QString withoutEllipsis(QString caption) {
-    if (caption.endsWith(QChar(0x2026))) {
-        caption.chop(1);
-    }
-    return caption.trimmed();
 }
 
 // The help page names each control by the caption the window shows (the header's menu button carries
@@ -81,7 +69,8 @@ void expectHelpPageMatches(const LocalizationManager& manager,
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
     const QString page = QString::fromUtf8(file.readAll());
     for (const QString& key : keys) {
-        const QString shown = withoutEllipsis(manager.localizedString(key));
+        // A menu-style caption ("Restore…") is named in running text without its ellipsis.
+        const QString shown = manager.localizedString(key).remove(QChar(0x2026)).trimmed();
         EXPECT_TRUE(page.contains(shown)) << key.toStdString() << ": " << shown.toStdString();
     }
     ASSERT_TRUE(pollingSentence.contains(language.code));
@@ -103,12 +92,10 @@ TEST(LanguageFiles, everyFileHoldsExactlyTheKeysTheProgramLooksUp) {
         const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
         ASSERT_TRUE(document.isObject());
 
-        QSet<QString> strings;
-        QStringList others;
-        collectLeaves(document.object(), {}, strings, others);
-        EXPECT_EQ(joined(others), "") << "leaves that are not texts";
-        EXPECT_EQ(joined((expected - strings).values()), "") << "missing";
-        EXPECT_EQ(joined((strings - expected).values()), "") << "never looked up";
+        QSet<QString> texts;
+        collectTexts(document.object(), {}, texts);
+        EXPECT_EQ(joined((expected - texts).values()), "") << "missing";
+        EXPECT_EQ(joined((texts - expected).values()), "") << "never looked up";
     }
 }
 

@@ -71,12 +71,10 @@ TEST(PacketFramer, endByteInsidePacketCutsItShortUnlessTheLengthIsFixed) {
 }
 
 TEST(PacketFramer, twoDescriptorsSeeEveryByteAndDeliverOnlyTheirOwn) {
-    const auto delivered =
-        frame({kInfo, kSettings, kInfo}, settingsPacket(2) + deviceInfoPacket() + settingsPacket(3));
-    ASSERT_EQ(delivered.size(), 3);
-    EXPECT_EQ(delivered[0], std::make_pair(settingsPacket(2), kSettings));
-    EXPECT_EQ(delivered[1], std::make_pair(deviceInfoPacket(), kInfo));
-    EXPECT_EQ(delivered[2], std::make_pair(settingsPacket(3), kSettings));
+    EXPECT_EQ(frame({kInfo, kSettings, kInfo}, settingsPacket(2) + deviceInfoPacket() + settingsPacket(3)),
+              (QList<std::pair<QByteArray, SerialPacketDescriptor>>{{settingsPacket(2), kSettings},
+                                                                    {deviceInfoPacket(), kInfo},
+                                                                    {settingsPacket(3), kSettings}}));
 }
 
 // The adapter's own descriptors check the checksum: a window that only looks like a packet must not
